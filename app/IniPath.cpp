@@ -1,0 +1,43 @@
+#include "app/IniPath.h"
+
+#include "platform/Platform.h"
+
+namespace kelvo {
+namespace {
+
+bool endsWithExe(const std::string& path) {
+    if (path.size() < 4)
+        return false;
+    std::string tail = path.substr(path.size() - 4);
+    for (char& c : tail)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return tail == ".exe";
+}
+
+std::string folderOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+std::string iniPathFor(const std::string& exePath, bool exeDirWritable,
+                       const std::string& configDir) {
+    if (exePath.empty() || !exeDirWritable)
+        return configDir + "/kelvo/kelvo.ini";
+    if (exePath.size() <= 4)
+        return exePath;  // too short to hold an ending: kept as it is
+    if (endsWithExe(exePath))
+        return exePath.substr(0, exePath.size() - 3) + "ini";
+    return exePath + ".ini";
+}
+
+std::string IniPath(Platform& platform) {
+    std::string exe = platform.executablePath();
+    return iniPathFor(exe, !exe.empty() && platform.isDirectoryWritable(folderOf(exe)),
+                      platform.userConfigDir());
+}
+
+}  // namespace kelvo

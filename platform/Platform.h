@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/MemoryStatus.h"
+
+namespace kelvo {
+
+// A held single-instance lock; released when destroyed.
+class InstanceLock {
+  public:
+    virtual ~InstanceLock() = default;
+    // True when another instance of the same user session already holds the lock.
+    virtual bool alreadyExists() const = 0;
+};
+
+// The resources function: free system resources in percent for argument 0 or 1.
+using FreeResourcesFn = std::function<uint16_t(int32_t)>;
+
+// Every operating-system service the application uses. One real implementation per system,
+// a scriptable fake for tests. Calls never throw.
+class Platform {
+  public:
+    virtual ~Platform() = default;
+
+    // Fills `status` with the current memory figures. Never fails: unreadable figures are 0.
+    virtual void GlobalMemoryStatus(MEMORYSTATUS& status) = 0;
+
+    // True on the NT family of Windows and on every non-Windows system.
+    virtual bool IsWinNT() = 0;
+
+    // The free-resources function, or an empty function where the system has none.
+    virtual FreeResourcesFn loadFreeResources() = 0;
+
+    // Takes the named per-session lock without blocking. Never null.
+    virtual std::unique_ptr<InstanceLock> createInstanceLock(const std::string& name) = 0;
+
+    // Full path of the running executable; empty when it cannot be found.
+    virtual std::string executablePath() = 0;
+    // True when a new file can be created in `dir`.
+    virtual bool isDirectoryWritable(const std::string& dir) = 0;
+    // The per-user configuration folder ($XDG_CONFIG_HOME or ~/.config on Linux).
+    virtual std::string userConfigDir() = 0;
+
+    // Calls `handler` on the GUI thread when the system asks the program to end (SIGTERM, SIGINT
+    // on Linux). Call once, after the application object exists.
+    virtual void onTerminationRequest(std::function<void()> handler) = 0;
+};
+
+// The platform of the machine the program runs on.
+std::unique_ptr<Platform> createSystemPlatform();
+
+}  // namespace kelvo

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/linux/ProcFile.h"
+
+namespace kelvo {
+
+class LinuxPlatform : public Platform {
+  public:
+    LinuxPlatform();
+    void GlobalMemoryStatus(MEMORYSTATUS& status) override;
+    bool IsWinNT() override { return true; }
+    FreeResourcesFn loadFreeResources() override { return {}; }
+    std::unique_ptr<InstanceLock> createInstanceLock(const std::string& name) override;
+    std::string executablePath() override;
+    bool isDirectoryWritable(const std::string& dir) override;
+    std::string userConfigDir() override;
+    void onTerminationRequest(std::function<void()> handler) override;
+
+  private:
+    ProcFile meminfo_;
+};
+
+}  // namespace kelvo
