@@ -1,0 +1,20 @@
+#include "app/Fonts.h"
+
+#include <QFont>
+#include <QStringList>
+
+namespace kelvo {
+
+void installFontFallbacks() {
+    // IPAGothic first for both: its half-width digits are 6 pixels at 12, as the design's are;
+    // the proportional IPA face draws them 8 wide, and the figures would not fit their labels.
+    const QStringList proportional = {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"),
+                                      QStringLiteral("VL Gothic"), QStringLiteral("DejaVu Sans")};
+    const QStringList fixed = {QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic"),
+                               QStringLiteral("Noto Sans Mono CJK JP"),
+                               QStringLiteral("DejaVu Sans Mono")};
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"), proportional);
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"), fixed);
+}
+
+}  // namespace kelvo

@@ -1,0 +1,217 @@
+#include "app/MainForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QTimer>
+
+#include "app/Formats.h"
+#include "app/IniPath.h"
+#include "components/NovelLbl.h"
+#include "ui_MainForm.h"
+
+namespace kelvo {
+
+TMainForm::TMainForm(Platform& platform, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      platform_(platform),
+      ui_(std::make_unique<Ui::TMainForm>()) {
+    {
+        TNovelLabel::FormReadScope reading;
+        ui_->setupUi(this);
+    }
+    setFixedSize(200, 80);
+    move(206, 187);  // design position; the settings file overrides it
+    applyDesignFonts();
+    buildPopupMenu();
+    connect(ui_->sbtnClose, &QAbstractButton::clicked, this, &TMainForm::MenuClose);
+    connect(ui_->sbtnGetMem, &QAbstractButton::clicked, this, &TMainForm::sbtnGetMemClick);
+    connect(ui_->btnStop, &QAbstractButton::clicked, this, &TMainForm::btnStopClick);
+
+    platform_.GlobalMemoryStatus(MemStat);
+    CleanSize = static_cast<int64_t>(MemStat.dwTotalPhys / 2);
+    Cleaning = false;
+    LoadSettings();
+    ModalOpen = false;
+    FirstTick = true;
+    StopRequest = false;
+    LastTipFreeMB = 0;
+    FreeResources = platform_.loadFreeResources();
+    if (!FreeResources)
+        hideResourcesColumn();
+
+    timMain_ = new QTimer(this);
+    timMain_->setInterval(100);
+    connect(timMain_, &QTimer::timeout, this, &TMainForm::timMainTimer);
+    timSub_ = new QTimer(this);
+    timSub_->setInterval(2000);
+    connect(timSub_, &QTimer::timeout, this, &TMainForm::timSubTimer);
+    timMain_->start();
+    timSub_->start();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::applyDesignFonts() {
+    QFont base = font();
+    base.setPixelSize(12);
+    setFont(base);
+    QFont stop = ui_->btnStop->font();
+    stop.setPixelSize(11);
+    ui_->btnStop->setFont(stop);
+}
+
+void TMainForm::buildPopupMenu() {
+    popupMenu_ = new QMenu(this);
+    popupMenu_->setObjectName("PopupMenu");
+    auto add = [this](const char* name, const QString& caption, auto handler) {
+        QAction* action = popupMenu_->addAction(caption);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    QAction* restore =
+        add("pmRestore", QStringLiteral("元の大きさに戻す"), [this] { showNormal(); });
+    popupMenu_->setDefaultAction(restore);
+    popupMenu_->addSeparator()->setObjectName("N2");
+    add("pmConfig", QStringLiteral("設定"), [] {});
+    add("pmClean", QStringLiteral("掃除"), [this] { sbtnGetMemClick(); });
+    popupMenu_->addSeparator()->setObjectName("N1");
+    add("pmExit", QStringLiteral("終了"), [this] { MenuClose(); });
+}
+
+// Without a resources function its column goes and the figures move right into its room.
+void TMainForm::hideResourcesColumn() {
+    ui_->nlblResSys->hide();
+    ui_->nlblResUser->hide();
+    ui_->nlblResGdi->hide();
+    ui_->Bevel3->hide();
+    ui_->nlblTitleInfo->setCaption(QStringLiteral("空き   使用     合計"));
+    for (TNovelLabel* l : {ui_->nlblPhysicalUse, ui_->nlblPageUse, ui_->nlblVirtualUse})
+        l->move(76, l->y());
+    for (TNovelLabel* l : {ui_->nlblPhysicalTotal, ui_->nlblPageTotal, ui_->nlblVirtualTotal})
+        l->move(132, l->y());
+    widenFigureColumns();
+}
+
+// Today's machines have six-digit megabyte figures ("131072.0", "131072.0 MB"), wider than the
+// design's columns. The room the resources column leaves lets every column grow to hold them:
+// free from x 28, used from 80, both 50 wide; totals from 132 to the right bevel, 66 wide.
+void TMainForm::widenFigureColumns() {
+    for (TNovelLabel* l : {ui_->nlblPhysicalFree, ui_->nlblPageFree, ui_->nlblVirtualFree})
+        l->setGeometry(28, l->y(), 50, l->height());
+    for (TNovelLabel* l : {ui_->nlblPhysicalUse, ui_->nlblPageUse, ui_->nlblVirtualUse})
+        l->setGeometry(80, l->y(), 50, l->height());
+    for (TNovelLabel* l : {ui_->nlblPhysicalTotal, ui_->nlblPageTotal, ui_->nlblVirtualTotal})
+        l->setGeometry(132, l->y(), 66, l->height());
+}
+
+void TMainForm::FormCreate() {}
+
+void TMainForm::FormDestroy() {}
+
+void TMainForm::MenuClose() {
+    // A posted request, as the close button's: the handler that asked returns first.
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    SaveSettings(false);
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TMainForm::sbtnGetMemClick() {}
+
+void TMainForm::btnStopClick() {
+    StopRequest = true;
+}
+
+void TMainForm::LoadSettings() {}
+
+void TMainForm::SaveSettings(bool) {}
+
+int TMainForm::readSmallSetting() {
+    return 0;
+}
+
+bool TMainForm::optionShowCpuUsage() const {
+    return false;
+}
+
+bool TMainForm::executeOptionGiven() const {
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2)
+        return false;
+    const QString first = args.at(1).toLower();
+    return first == "/exec" || first == "-exec";
+}
+
+void TMainForm::timMainTimer() {
+    if (FirstTick) {
+        FirstTick = false;
+        QCoreApplication::processEvents();
+        if (readSmallSetting() != 0) {
+            SmallMode = true;
+            hide();
+        } else {
+            SmallMode = false;
+            show();
+        }
+        if (executeOptionGiven()) {
+            sbtnGetMemClick();
+            MenuClose();
+            emit ticked();
+            return;
+        }
+    }
+    platform_.GlobalMemoryStatus(MemStat);
+    if (!SmallMode)
+        UpdateReadout();
+    emit ticked();
+}
+
+void TMainForm::timSubTimer() {
+    platform_.GlobalMemoryStatus(MemStat);
+    if (SmallMode)
+        return;
+    UpdateResources();
+}
+
+void TMainForm::setCaptionIfChanged(TNovelLabel* label, const QString& text) {
+    if (label->Caption() != text)
+        label->setCaption(text);
+}
+
+void TMainForm::UpdateReadout() {
+    TNovelLabel* cpu = ui_->nlblCpuUsePer;
+    if (optionShowCpuUsage() != cpu->isVisible())
+        cpu->setVisible(optionShowCpuUsage());
+
+    const MEMORYSTATUS& m = MemStat;
+    // Used figures never wrap around when a sample reports more free than total.
+    auto used = [](uint64_t total, uint64_t avail) { return total > avail ? total - avail : 0; };
+    setCaptionIfChanged(ui_->nlblPhysicalFree, formatMB(m.dwAvailPhys));
+    setCaptionIfChanged(ui_->nlblPhysicalUse, formatMB(used(m.dwTotalPhys, m.dwAvailPhys)));
+    setCaptionIfChanged(ui_->nlblPhysicalTotal, formatMBUnit(m.dwTotalPhys));
+    setCaptionIfChanged(ui_->nlblVirtualFree, formatMB(m.dwAvailVirtual));
+    setCaptionIfChanged(ui_->nlblVirtualUse, formatMB(used(m.dwTotalVirtual, m.dwAvailVirtual)));
+    setCaptionIfChanged(ui_->nlblVirtualTotal, formatMBUnit(m.dwTotalVirtual));
+    setCaptionIfChanged(ui_->nlblPageFree, formatMB(m.dwAvailPageFile));
+    setCaptionIfChanged(ui_->nlblPageUse, formatMB(used(m.dwTotalPageFile, m.dwAvailPageFile)));
+    setCaptionIfChanged(ui_->nlblPageTotal, formatMBUnit(m.dwTotalPageFile));
+    setCaptionIfChanged(ui_->nlblUsePer, formatInt("%3d%", static_cast<int>(m.dwMemoryLoad)));
+}
+
+void TMainForm::UpdateResources() {
+    if (!FreeResources)
+        return;
+    const uint16_t a = FreeResources(0);
+    const uint16_t b = FreeResources(1);
+    ui_->nlblResSys->setCaption(formatInt("%d%", std::min(a, b)));
+    ui_->nlblResUser->setCaption(formatInt("%d%", a));
+    ui_->nlblResGdi->setCaption(formatInt("%d%", b));
+}
+
+}  // namespace kelvo

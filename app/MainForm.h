@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "platform/MemoryStatus.h"
+#include "platform/Platform.h"
+
+class QMenu;
+class QAction;
+class QTimer;
+
+namespace Ui {
+class TMainForm;
+}
+
+namespace kelvo {
+
+class TNovelLabel;
+
+// The 200 × 80 main window: the readout, the two timers and every action of the program.
+class TMainForm : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit TMainForm(Platform& platform, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Form events and handlers.
+    void FormCreate();
+    void FormDestroy();
+    void MenuClose();
+    void sbtnGetMemClick();
+    void btnStopClick();
+    void timMainTimer();
+    void timSubTimer();
+    void LoadSettings();
+    void SaveSettings(bool positionOnly);
+
+    // The readout steps, run by the timers.
+    void UpdateReadout();
+    void UpdateResources();
+
+    Ui::TMainForm& ui() { return *ui_; }
+    QMenu* PopupMenu() const { return popupMenu_; }
+
+    // State shared by the window's handlers.
+    MEMORYSTATUS MemStat;
+    bool SmallMode = false;
+    bool ModalOpen = false;
+    bool Cleaning = false;
+    bool StopRequest = false;
+    bool FirstTick = true;
+    int PeakUsePer = 0;
+    int CpuUsePer = 0;
+    int64_t CleanSize = 0;
+    long double LastTipFreeMB = 0;
+    FreeResourcesFn FreeResources;
+
+  signals:
+    // Emitted after each main tick; end-to-end and widget tests wait on it.
+    void ticked();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildPopupMenu();
+    void applyDesignFonts();
+    void hideResourcesColumn();
+    void widenFigureColumns();
+    void setCaptionIfChanged(TNovelLabel* label, const QString& text);
+    int readSmallSetting();
+    bool executeOptionGiven() const;
+
+    // Options of the settings dialog, read live where they are needed.
+    bool optionShowCpuUsage() const;
+
+    Platform& platform_;
+    std::unique_ptr<Ui::TMainForm> ui_;
+    QMenu* popupMenu_ = nullptr;
+    QTimer* timMain_ = nullptr;
+    QTimer* timSub_ = nullptr;
+};
+
+}  // namespace kelvo
