@@ -27,9 +27,9 @@ std::string iniPathFor(const std::string& exePath, bool exeDirWritable,
                        const std::string& configDir) {
     if (exePath.empty() || !exeDirWritable)
         return configDir + "/kelvo/kelvo.ini";
-    if (exePath.size() <= 4)
-        return exePath;  // too short to hold an ending: kept as it is
-    if (endsWithExe(exePath))
+    // A path too short to hold a name and an ending gets ".ini" added like any other name
+    // without ".exe": settings must never be written over the program file itself.
+    if (exePath.size() > 4 && endsWithExe(exePath))
         return exePath.substr(0, exePath.size() - 3) + "ini";
     return exePath + ".ini";
 }

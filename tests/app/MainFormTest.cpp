@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QToolButton>
+
+#include "app/Fonts.h"
+#include "app/MainForm.h"
+#include "components/NovelLbl.h"
+#include "platform/fake/FakePlatform.h"
+#include "ui_MainForm.h"
+
+namespace kelvo {
+namespace {
+
+class MainFormTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char arg0[] = "kelvo";
+        static char* argv[] = {arg0, nullptr};
+        if (!qApp)
+            new QApplication(argc, argv);
+        installFontFallbacks();
+    }
+    void SetUp() override { fake_.setMemoryMB(1024, 256, 75); }
+
+    TNovelLabel* label(TMainForm& f, const char* name) {
+        auto* l = f.findChild<TNovelLabel*>(name);
+        EXPECT_NE(l, nullptr) << name;
+        return l;
+    }
+
+    FakePlatform fake_;
+};
+
+TEST_F(MainFormTest, BuiltFromItsFormWithTheDesignedControls) {
+    TMainForm form(fake_);
+    EXPECT_EQ(form.size(), QSize(200, 80));
+    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+    auto* config = form.findChild<QToolButton*>("sbtnConfig");
+    ASSERT_NE(config, nullptr);
+    EXPECT_EQ(config->geometry(), QRect(0, 1, 38, 16));
+    EXPECT_EQ(config->text(), QStringLiteral("[設定]"));
+    EXPECT_EQ(config->toolTip(), QStringLiteral("(設定ボタン)設定画面を開きます"));
+    EXPECT_EQ(form.findChild<QToolButton*>("sbtnGetMem")->text(), QStringLiteral("[掃除]"));
+    EXPECT_EQ(form.ui().stcInfo->geometry(), QRect(32, 88, 169, 16));
+    EXPECT_EQ(form.ui().btnStop->geometry(), QRect(0, 88, 38, 16));
+    EXPECT_EQ(form.ui().btnStop->font().pixelSize(), 11);
+    TNovelLabel* title = label(form, "nlblTitlePhysical");
+    EXPECT_EQ(title->geometry(), QRect(0, 33, 30, 12));
+    EXPECT_EQ(title->Alignment(), TNovelLabel::taCenter);
+    EXPECT_TRUE(title->Transparent());
+    EXPECT_FALSE(title->AutoSize());
+    EXPECT_TRUE(title->DrawRefresh());
+    EXPECT_EQ(label(form, "nlblCpuUsePer")->geometry(), QRect(114, 3, 49, 12));
+
+    QStringList items;
+    for (QAction* a : form.PopupMenu()->actions())
+        items << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(items, (QStringList{"元の大きさに戻す", "-", "設定", "掃除", "-", "終了"}));
+    EXPECT_EQ(form.PopupMenu()->defaultAction()->objectName(), "pmRestore");
+}
+
+TEST_F(MainFormTest, WithoutResourcesFunctionTheColumnGoesAndFiguresMoveRight) {
+    TMainForm form(fake_);
+    EXPECT_TRUE(label(form, "nlblResSys")->isHidden());
+    EXPECT_TRUE(label(form, "nlblResUser")->isHidden());
+    EXPECT_TRUE(label(form, "nlblResGdi")->isHidden());
+    EXPECT_TRUE(form.ui().Bevel3->isHidden());
+    EXPECT_EQ(label(form, "nlblTitleInfo")->Caption(), QStringLiteral("空き   使用     合計"));
+    // Widened so that six-digit figures fit; the used and total columns stay right of 76 and at
+    // 132.
+    EXPECT_EQ(label(form, "nlblPhysicalUse")->x(), 80);
+    EXPECT_EQ(label(form, "nlblVirtualTotal")->x(), 132);
+    EXPECT_LE(label(form, "nlblPageTotal")->geometry().right(), 198);
+}
+
+TEST_F(MainFormTest, WithResourcesFunctionTheDesignLayoutStays) {
+    std::vector<int> calls;
+    fake_.freeResources = [&](int32_t which) -> uint16_t {
+        calls.push_back(which);
+        return which == 0 ? 80 : 65;
+    };
+    TMainForm form(fake_);
+    EXPECT_FALSE(label(form, "nlblResSys")->isHidden());
+    EXPECT_EQ(label(form, "nlblPhysicalUse")->geometry(), QRect(71, 33, 36, 12));
+    EXPECT_EQ(label(form, "nlblTitleInfo")->Caption(), QStringLiteral("空き  使用   合計   残RES"));
+    form.timSubTimer();
+    EXPECT_EQ(calls, (std::vector<int>{0, 1}));
+    EXPECT_EQ(label(form, "nlblResSys")->Caption(), "65%");
+    EXPECT_EQ(label(form, "nlblResUser")->Caption(), "80%");
+    EXPECT_EQ(label(form, "nlblResGdi")->Caption(), "65%");
+}
+
+TEST_F(MainFormTest, ReadoutWritesOnlyCaptionsThatChanged) {
+    TMainForm form(fake_);
+    form.FirstTick = false;
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
+    for (TNovelLabel* l : form.findChildren<TNovelLabel*>())
+        spies.push_back(std::make_unique<QSignalSpy>(l, &TNovelLabel::captionChanged));
+    auto writes = [&] {
+        int n = 0;
+        for (auto& s : spies)
+            n += s->count(), s->clear();
+        return n;
+    };
+    form.timMainTimer();
+    EXPECT_EQ(writes(), 10);  // the first tick replaces every placeholder
+    EXPECT_EQ(label(form, "nlblPhysicalFree")->Caption(), "256.0");
+    EXPECT_EQ(label(form, "nlblPhysicalUse")->Caption(), "768.0");
+    EXPECT_EQ(label(form, "nlblPhysicalTotal")->Caption(), "1024.0 MB");
+    EXPECT_EQ(label(form, "nlblUsePer")->Caption(), " 75%");
+    form.timMainTimer();
+    EXPECT_EQ(writes(), 0);
+    fake_.memory.dwAvailPhys += 1024;  // below the shown precision
+    form.timMainTimer();
+    EXPECT_EQ(writes(), 0);
+    fake_.memory.dwAvailPhys += 1 << 20;
+    form.timMainTimer();
+    EXPECT_EQ(writes(), 2);  // free and used physical
+}
+
+TEST_F(MainFormTest, SmallModeKeepsTheLastTextsWhileSamplingGoesOn) {
+    TMainForm form(fake_);
+    form.FirstTick = false;
+    form.timMainTimer();
+    form.SmallMode = true;
+    fake_.setMemoryMB(1024, 512, 50);
+    int before = fake_.memoryStatusCalls;
+    form.timMainTimer();
+    form.timSubTimer();
+    EXPECT_EQ(fake_.memoryStatusCalls, before + 2);
+    EXPECT_EQ(label(form, "nlblUsePer")->Caption(), " 75%");
+}
+
+TEST_F(MainFormTest, FiguresOfA128GiBMachineShowWhole) {
+    fake_.memory.dwTotalPhys = 128ull << 30;
+    fake_.memory.dwAvailPhys = (128ull << 30) - (1ull << 20);
+    fake_.memory.dwTotalPageFile = fake_.memory.dwAvailPageFile = 128ull << 30;
+    fake_.memory.dwTotalVirtual = fake_.memory.dwAvailVirtual = 128ull << 30;
+    TMainForm form(fake_);
+    form.FirstTick = false;
+    form.timMainTimer();
+    for (const char* name :
+         {"nlblPhysicalFree", "nlblPhysicalTotal", "nlblPageUse", "nlblVirtualTotal"}) {
+        TNovelLabel* l = label(form, name);
+        QFontMetrics fm(l->font());
+        EXPECT_LE(fm.horizontalAdvance(l->Caption()), l->width())
+            << name << " " << l->Caption().toStdString();
+    }
+    EXPECT_EQ(label(form, "nlblPhysicalTotal")->Caption(), "131072.0 MB");
+}
+
+}  // namespace
+}  // namespace kelvo

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/Platform.h"
+
+namespace kelvo {
+namespace {
+
+// Each test gets its own runtime folder, as a fresh user session would.
+class InstanceLockTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/kelvo-lock-test-XXXXXX";
+        dir_ = mkdtemp(tmpl);
+        setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+        platform_ = createSystemPlatform();
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    std::string dir_;
+    std::unique_ptr<Platform> platform_;
+};
+
+TEST_F(InstanceLockTest, SecondHolderSeesTheFirstAndTheLockFreesOnRelease) {
+    auto first = platform_->createInstanceLock("KELVO_EXE");
+    EXPECT_FALSE(first->alreadyExists());
+    EXPECT_TRUE(platform_->createInstanceLock("KELVO_EXE")->alreadyExists());
+    EXPECT_FALSE(platform_->createInstanceLock("OTHER_NAME")->alreadyExists());
+    first.reset();
+    EXPECT_FALSE(platform_->createInstanceLock("KELVO_EXE")->alreadyExists());
+}
+
+TEST_F(InstanceLockTest, AnInstanceKilledWithSigkillDoesNotBlockTheNext) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        auto lock = createSystemPlatform()->createInstanceLock("KELVO_EXE");
+        char ok = lock->alreadyExists() ? 'n' : 'y';
+        (void)!write(ready[1], &ok, 1);
+        pause();
+        _exit(0);
+    }
+    char ok = 0;
+    ASSERT_EQ(read(ready[0], &ok, 1), 1);
+    EXPECT_EQ(ok, 'y');
+    EXPECT_TRUE(platform_->createInstanceLock("KELVO_EXE")->alreadyExists());
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    EXPECT_FALSE(platform_->createInstanceLock("KELVO_EXE")->alreadyExists());
+    close(ready[0]);
+    close(ready[1]);
+}
+
+TEST_F(InstanceLockTest, ChildProcessesDoNotInheritTheLock) {
+    auto lock = platform_->createInstanceLock("KELVO_EXE");
+    ASSERT_FALSE(lock->alreadyExists());
+    // A program started by ours (exec) must not keep the lock after we let go of it.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execl("/bin/sleep", "sleep", "5", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    usleep(100 * 1000);
+    lock.reset();
+    EXPECT_FALSE(platform_->createInstanceLock("KELVO_EXE")->alreadyExists());
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+}
+
+TEST_F(InstanceLockTest, WithoutRuntimeDirAPrivateTempFolderIsUsed) {
+    unsetenv("XDG_RUNTIME_DIR");
+    setenv("TMPDIR", dir_.c_str(), 1);
+    auto lock = platform_->createInstanceLock("KELVO_EXE");
+    EXPECT_FALSE(lock->alreadyExists());
+    std::string folder = dir_ + "/kelvo-" + std::to_string(getuid());
+    EXPECT_TRUE(std::filesystem::exists(folder + "/KELVO_EXE.lock"));
+    auto perms = std::filesystem::status(folder).permissions();
+    EXPECT_EQ(perms & std::filesystem::perms::all, std::filesystem::perms::owner_all);
+    EXPECT_TRUE(platform_->createInstanceLock("KELVO_EXE")->alreadyExists());
+    unsetenv("TMPDIR");
+}
+
+}  // namespace
+}  // namespace kelvo
