@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Runs every benchmark of a build; each prints its ratios against a baseline of the same run.
+set -euo pipefail
+build=${1:-build}
+shopt -s nullglob
+for b in "$build"/bench/*/bench_*; do
+  [ -x "$b" ] || continue
+  echo "== $(basename "$b")"
+  "$b" --benchmark_counters_tabular=true
+done
