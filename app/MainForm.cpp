@@ -25,6 +25,11 @@ TMainForm::TMainForm(Platform& platform, QWidget* parent)
     move(206, 187);  // design position; the settings file overrides it
     applyDesignFonts();
     buildPopupMenu();
+    readoutLabels_ = {ui_->nlblPhysicalFree, ui_->nlblPhysicalUse, ui_->nlblPhysicalTotal,
+                      ui_->nlblVirtualFree,  ui_->nlblVirtualUse,  ui_->nlblVirtualTotal,
+                      ui_->nlblPageFree,     ui_->nlblPageUse,     ui_->nlblPageTotal,
+                      ui_->nlblUsePer};
+    shownValues_.fill(UINT64_MAX);  // nothing shown yet: the first readout writes every figure
     connect(ui_->sbtnClose, &QAbstractButton::clicked, this, &TMainForm::MenuClose);
     connect(ui_->sbtnGetMem, &QAbstractButton::clicked, this, &TMainForm::sbtnGetMemClick);
     connect(ui_->btnStop, &QAbstractButton::clicked, this, &TMainForm::btnStopClick);
@@ -192,16 +197,21 @@ void TMainForm::UpdateReadout() {
     const MEMORYSTATUS& m = MemStat;
     // Used figures never wrap around when a sample reports more free than total.
     auto used = [](uint64_t total, uint64_t avail) { return total > avail ? total - avail : 0; };
-    setCaptionIfChanged(ui_->nlblPhysicalFree, formatMB(m.dwAvailPhys));
-    setCaptionIfChanged(ui_->nlblPhysicalUse, formatMB(used(m.dwTotalPhys, m.dwAvailPhys)));
-    setCaptionIfChanged(ui_->nlblPhysicalTotal, formatMBUnit(m.dwTotalPhys));
-    setCaptionIfChanged(ui_->nlblVirtualFree, formatMB(m.dwAvailVirtual));
-    setCaptionIfChanged(ui_->nlblVirtualUse, formatMB(used(m.dwTotalVirtual, m.dwAvailVirtual)));
-    setCaptionIfChanged(ui_->nlblVirtualTotal, formatMBUnit(m.dwTotalVirtual));
-    setCaptionIfChanged(ui_->nlblPageFree, formatMB(m.dwAvailPageFile));
-    setCaptionIfChanged(ui_->nlblPageUse, formatMB(used(m.dwTotalPageFile, m.dwAvailPageFile)));
-    setCaptionIfChanged(ui_->nlblPageTotal, formatMBUnit(m.dwTotalPageFile));
-    setCaptionIfChanged(ui_->nlblUsePer, formatInt("%3d%", static_cast<int>(m.dwMemoryLoad)));
+    const std::array<uint64_t, kReadoutFigures> values = {
+        m.dwAvailPhys,     used(m.dwTotalPhys, m.dwAvailPhys),         m.dwTotalPhys,
+        m.dwAvailVirtual,  used(m.dwTotalVirtual, m.dwAvailVirtual),   m.dwTotalVirtual,
+        m.dwAvailPageFile, used(m.dwTotalPageFile, m.dwAvailPageFile), m.dwTotalPageFile,
+        m.dwMemoryLoad};
+    for (size_t i = 0; i < kReadoutFigures; ++i) {
+        // An unchanged value cannot change its text: no formatting, no allocation.
+        if (values[i] == shownValues_[i])
+            continue;
+        shownValues_[i] = values[i];
+        QString text = i == kReadoutFigures - 1 ? formatInt("%3d%", static_cast<int>(values[i]))
+                       : i % 3 == 2             ? formatMBUnit(values[i])
+                                                : formatMB(values[i]);
+        setCaptionIfChanged(readoutLabels_[i], text);
+    }
 }
 
 void TMainForm::UpdateResources() {

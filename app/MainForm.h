@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
 #include <memory>
 
 #include "platform/MemoryStatus.h"
@@ -81,6 +82,12 @@ class TMainForm : public QWidget {
     QMenu* popupMenu_ = nullptr;
     QTimer* timMain_ = nullptr;
     QTimer* timSub_ = nullptr;
+
+    // The readout's labels in writing order (free, used, total of physical, virtual, page file;
+    // then the load) and the value each shows.
+    static constexpr size_t kReadoutFigures = 10;
+    std::array<TNovelLabel*, kReadoutFigures> readoutLabels_{};
+    std::array<uint64_t, kReadoutFigures> shownValues_{};
 };
 
 }  // namespace kelvo

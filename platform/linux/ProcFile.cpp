@@ -15,19 +15,14 @@ ProcFile::~ProcFile() {
 }
 
 std::string_view ProcFile::read() {
-    if (fd_ < 0)
-        return {};
-    size_t total = 0;
-    while (total < sizeof(buffer_)) {
-        ssize_t n =
-            ::pread(fd_, buffer_ + total, sizeof(buffer_) - total, static_cast<off_t>(total));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        total += static_cast<size_t>(n);
-    }
-    return {buffer_, total};
+    if (fd_ < 0) return {};
+    // One read takes the whole file: the kernel builds the text anew for every read call, so
+    // asking again at the end just to see end-of-file would double the cost of a sample.
+    ssize_t n;
+    do {
+        n = ::pread(fd_, buffer_, sizeof(buffer_), 0);
+    } while (n < 0 && errno == EINTR);
+    return n > 0 ? std::string_view(buffer_, static_cast<size_t>(n)) : std::string_view{};
 }
 
 }  // namespace kelvo
