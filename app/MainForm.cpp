@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QTimer>
 
+#include "app/CommandLine.h"
 #include "app/Formats.h"
 #include "app/IniPath.h"
 #include "components/NovelLbl.h"
@@ -145,14 +146,6 @@ bool TMainForm::optionShowCpuUsage() const {
     return false;
 }
 
-bool TMainForm::executeOptionGiven() const {
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() < 2)
-        return false;
-    const QString first = args.at(1).toLower();
-    return first == "/exec" || first == "-exec";
-}
-
 void TMainForm::timMainTimer() {
     if (FirstTick) {
         FirstTick = false;
@@ -164,7 +157,7 @@ void TMainForm::timMainTimer() {
             SmallMode = false;
             show();
         }
-        if (executeOptionGiven()) {
+        if (executeOptionIn(QCoreApplication::arguments())) {
             sbtnGetMemClick();
             MenuClose();
             emit ticked();

@@ -72,7 +72,6 @@ class TMainForm : public QWidget {
     void widenFigureColumns();
     void setCaptionIfChanged(TNovelLabel* label, const QString& text);
     int readSmallSetting();
-    bool executeOptionGiven() const;
 
     // Options of the settings dialog, read live where they are needed.
     bool optionShowCpuUsage() const;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/CommandLine.h"
 #include "app/Formats.h"
 #include "app/IniPath.h"
 #include "platform/fake/FakePlatform.h"
@@ -55,6 +56,17 @@ TEST(IniPathRules, AsksThePlatformForTheExecutableAndItsFolder) {
     fake.exePath = "/kelvo";
     fake.writableDirs = {"/"};
     EXPECT_EQ(IniPath(fake), "/kelvo.ini");
+}
+
+TEST(ExecuteOption, FirstParameterOnlyInAnyCase) {
+    EXPECT_TRUE(executeOptionIn({"kelvo", "/exec"}));
+    EXPECT_TRUE(executeOptionIn({"kelvo", "-EXEC"}));
+    EXPECT_TRUE(executeOptionIn({"kelvo", "/ExEc", "more"}));
+    EXPECT_FALSE(executeOptionIn({"kelvo"}));
+    EXPECT_FALSE(executeOptionIn({"kelvo", "/execute"}));
+    EXPECT_FALSE(executeOptionIn({"kelvo", "exec"}));
+    EXPECT_FALSE(executeOptionIn({"kelvo", "--exec"}));
+    EXPECT_FALSE(executeOptionIn({"kelvo", "x", "/exec"}));
 }
 
 }  // namespace
