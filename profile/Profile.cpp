@@ -180,15 +180,23 @@ void Profile::write(std::string_view section, std::string_view key, std::string_
     const std::string eol(lineEndingOf(text_));
     std::string line = std::string(key) + "=" + std::string(value) + eol;
     if (loc.sectionFound) {
-        // A header or key on the text's last line has no line ending yet.
-        if (loc.insertAt == text_.size() && !text_.empty() && text_.back() != '\n')
-            line = eol + line;
-        text_.insert(loc.insertAt, line);
+        if (loc.insertAt == text_.size()) {
+            endLastLine(eol);
+            text_ += line;
+        } else {
+            text_.insert(loc.insertAt, line);
+        }
         return;
     }
-    if (!text_.empty() && text_.back() != '\n')
-        text_ += eol;
+    endLastLine(eol);
     text_ += "[" + std::string(section) + "]" + eol + line;
+}
+
+// The text's last line may lack its line ending, or have only the '\r' of one.
+void Profile::endLastLine(const std::string& eol) {
+    if (text_.empty() || text_.back() == '\n')
+        return;
+    text_ += text_.back() == '\r' ? std::string("\n") : eol;
 }
 
 void Profile::writeInt(std::string_view section, std::string_view key, int32_t value) {

@@ -37,6 +37,8 @@ class Profile {
     void writeInt(std::string_view section, std::string_view key, int32_t value);
 
   private:
+    void endLastLine(const std::string& eol);
+
     std::string text_;
 };
 

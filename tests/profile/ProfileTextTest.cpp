@@ -93,6 +93,13 @@ TEST(ProfileWrite, TextWithoutFinalLineEndGetsOneBeforeNewLines) {
     EXPECT_EQ(key.text(), "x=1\n[SYSTEM]\nSmall=1\n");
 }
 
+TEST(ProfileWrite, ALastLineEndingInABareCarriageReturnIsCompleted) {
+    Profile p("[SYSTEM]\r\nSmall=1x\r");
+    p.writeInt("SYSTEM", "Small", 0);
+    p.writeInt("DEFAULT", "Hint", 1);
+    EXPECT_EQ(p.text(), "[SYSTEM]\r\nSmall=0\r\n[DEFAULT]\r\nHint=1\r\n");
+}
+
 TEST(ProfileWrite, WritingTheSameValueTwiceChangesNothing) {
     Profile p("[SYSTEM]\nXPos=1\n");
     p.writeInt("SYSTEM", "XPos", 5);
