@@ -9,7 +9,9 @@
 #include "app/CommandLine.h"
 #include "app/Formats.h"
 #include "app/IniPath.h"
+#include "app/SettingFrm.h"
 #include "components/NovelLbl.h"
+#include "profile/ProfileFile.h"
 #include "ui_MainForm.h"
 
 namespace kelvo {
@@ -32,12 +34,16 @@ TMainForm::TMainForm(Platform& platform, QWidget* parent)
                       ui_->nlblUsePer};
     shownValues_.fill(UINT64_MAX);  // nothing shown yet: the first readout writes every figure
     connect(ui_->sbtnClose, &QAbstractButton::clicked, this, &TMainForm::MenuClose);
+    connect(ui_->sbtnConfig, &QAbstractButton::clicked, this, &TMainForm::sbtnConfigClick);
     connect(ui_->sbtnGetMem, &QAbstractButton::clicked, this, &TMainForm::sbtnGetMemClick);
     connect(ui_->btnStop, &QAbstractButton::clicked, this, &TMainForm::btnStopClick);
 
     platform_.GlobalMemoryStatus(MemStat);
     CleanSize = static_cast<int64_t>(MemStat.dwTotalPhys / 2);
+    settingFrm_ = std::make_unique<TSettingFrm>(platform_);
     Cleaning = false;
+    // Only one instance runs, so a temporary file found now was left by a crashed save.
+    removeLeftoverTempFiles(platform_.fileSystem(), IniPath(platform_));
     LoadSettings();
     ModalOpen = false;
     FirstTick = true;
@@ -81,7 +87,7 @@ void TMainForm::buildPopupMenu() {
         add("pmRestore", QStringLiteral("元の大きさに戻す"), [this] { showNormal(); });
     popupMenu_->setDefaultAction(restore);
     popupMenu_->addSeparator()->setObjectName("N2");
-    add("pmConfig", QStringLiteral("設定"), [] {});
+    add("pmConfig", QStringLiteral("設定"), [this] { sbtnConfigClick(); });
     add("pmClean", QStringLiteral("掃除"), [this] { sbtnGetMemClick(); });
     popupMenu_->addSeparator()->setObjectName("N1");
     add("pmExit", QStringLiteral("終了"), [this] { MenuClose(); });
@@ -132,18 +138,6 @@ void TMainForm::sbtnGetMemClick() {}
 
 void TMainForm::btnStopClick() {
     StopRequest = true;
-}
-
-void TMainForm::LoadSettings() {}
-
-void TMainForm::SaveSettings(bool) {}
-
-int TMainForm::readSmallSetting() {
-    return 0;
-}
-
-bool TMainForm::optionShowCpuUsage() const {
-    return false;
 }
 
 void TMainForm::timMainTimer() {

@@ -18,6 +18,7 @@ class TMainForm;
 namespace kelvo {
 
 class TNovelLabel;
+class TSettingFrm;
 
 // The 200 × 80 main window: the readout, the two timers and every action of the program.
 class TMainForm : public QWidget {
@@ -35,6 +36,7 @@ class TMainForm : public QWidget {
     void btnStopClick();
     void timMainTimer();
     void timSubTimer();
+    void sbtnConfigClick();
     void LoadSettings();
     void SaveSettings(bool positionOnly);
 
@@ -43,6 +45,8 @@ class TMainForm : public QWidget {
     void UpdateResources();
 
     Ui::TMainForm& ui() { return *ui_; }
+    // The settings dialog, whose controls hold every option live.
+    TSettingFrm& SettingFrm() const { return *settingFrm_; }
     QMenu* PopupMenu() const { return popupMenu_; }
 
     // State shared by the window's handlers.
@@ -76,8 +80,15 @@ class TMainForm : public QWidget {
     // Options of the settings dialog, read live where they are needed.
     bool optionShowCpuUsage() const;
 
+    // Effects of loading the settings on the window; they act only on a change.
+    void applyStayOnTop(bool on);
+    void applyTaskBarButtonHidden(bool hidden);
+    void applyHints(bool show);
+    void restoreApplication();
+
     Platform& platform_;
     std::unique_ptr<Ui::TMainForm> ui_;
+    std::unique_ptr<TSettingFrm> settingFrm_;
     QMenu* popupMenu_ = nullptr;
     QTimer* timMain_ = nullptr;
     QTimer* timSub_ = nullptr;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "app/ErrorBox.h"
 #include "app/Fonts.h"
 #include "app/MainForm.h"
 #include "platform/Platform.h"
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
         mainForm->FormCreate();
         QApplication::exec();
     } catch (const std::exception& e) {
-        QMessageBox::critical(nullptr, QStringLiteral("Kelvo"), QString::fromUtf8(e.what()));
+        kelvo::ShowError(QString::fromUtf8(e.what()));
     }
     lock.reset();
     if (mainForm)

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/FileSystem.h"
 #include "platform/MemoryStatus.h"
 
 namespace kelvo {
@@ -44,6 +45,8 @@ class Platform {
     virtual bool isDirectoryWritable(const std::string& dir) = 0;
     // The per-user configuration folder ($XDG_CONFIG_HOME or ~/.config on Linux).
     virtual std::string userConfigDir() = 0;
+    // Files: the settings file is read and replaced through it.
+    virtual FileSystem& fileSystem() = 0;
 
     // Calls `handler` on the GUI thread when the system asks the program to end (SIGTERM, SIGINT
     // on Linux). Call once, after the application object exists.

@@ -11,7 +11,7 @@ if [ ${#targets[@]} -eq 0 ]; then
   exit 0
 fi
 for t in "${targets[@]}"; do
-  [ -x "$t" ] || continue
+  [ -f "$t" ] && [ -x "$t" ] || continue  # not the build's *_autogen folders
   name=$(basename "$t")
   corpus="$root/fuzz/corpus/${name#fuzz_}"
   work=$(mktemp -d)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/fake/MemoryFileSystem.h"
 
 namespace kelvo {
 
@@ -19,6 +20,7 @@ class FakePlatform : public Platform {
     std::set<std::string> writableDirs = {"/opt/kelvo"};
     std::string configDir = "/home/user/.config";
     std::function<void()> terminationHandler;
+    MemoryFileSystem files;
 
     int memoryStatusCalls = 0;
 
@@ -31,6 +33,7 @@ class FakePlatform : public Platform {
         return writableDirs.count(dir) > 0;
     }
     std::string userConfigDir() override { return configDir; }
+    FileSystem& fileSystem() override { return files; }
     void onTerminationRequest(std::function<void()> handler) override {
         terminationHandler = std::move(handler);
     }

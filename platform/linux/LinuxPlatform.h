@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/linux/FileSystemLinux.h"
 #include "platform/linux/ProcFile.h"
 
 namespace kelvo {
@@ -15,10 +16,12 @@ class LinuxPlatform : public Platform {
     std::string executablePath() override;
     bool isDirectoryWritable(const std::string& dir) override;
     std::string userConfigDir() override;
+    FileSystem& fileSystem() override { return files_; }
     void onTerminationRequest(std::function<void()> handler) override;
 
   private:
     ProcFile meminfo_;
+    LinuxFileSystem files_;
 };
 
 }  // namespace kelvo

@@ -1,0 +1,155 @@
+// The main window's side of the settings: loading the file into the dialog's controls, saving
+// them, and the settings button.
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/IniPath.h"
+#include "app/MainForm.h"
+#include "app/SettingFrm.h"
+#include "components/UpDown.h"
+#include "profile/ProfileFile.h"
+#include "profile/SettingsKeys.h"
+#include "ui_SettingFrm.h"
+
+namespace kelvo {
+namespace {
+
+QSize screenSize() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize();
+}
+
+// The up-down's maximum goes first, so that a stored value above the form's initial maximum
+// is not cut down to it.
+void loadUpDown(TUpDown* upDown, QLineEdit* edit, int32_t stored, int maximum) {
+    upDown->setMax(maximum);
+    upDown->setPosition(stored);
+    if (upDown->Position() < limits::kUpDownMin)
+        upDown->setPosition(limits::kUpDownMin);
+    edit->setText(QString::number(upDown->Position()));
+}
+
+const char* describe(SaveResult r) {
+    switch (r) {
+        case SaveResult::ReadFailed:
+            return "the file could not be read";
+        case SaveResult::CreateFailed:
+            return "no new file could be created in its folder";
+        case SaveResult::WriteFailed:
+            return "writing failed (is the disk full?)";
+        case SaveResult::RenameFailed:
+            return "the new file could not replace the old one";
+        case SaveResult::FolderSyncFailed:
+            return "the folder could not be synced";
+        default:
+            return "";
+    }
+}
+
+}  // namespace
+
+void TMainForm::sbtnConfigClick() {
+    show();
+    SmallMode = false;
+    restoreApplication();
+    SaveSettings(true);
+    LoadSettings();
+    ModalOpen = true;
+    const std::optional<TSettingFrm::ModalResult> result = SettingFrm().ShowModal();
+    if (!result)
+        return;  // the dialog was already open; its own call finishes the job
+    ModalOpen = false;
+    if (*result == TSettingFrm::mrOk)
+        SaveSettings(false);
+    LoadSettings();
+}
+
+void TMainForm::LoadSettings() {
+    const Profile ini = readProfileFile(platform_.fileSystem(), IniPath(platform_));
+    auto read = [&ini](const SettingKey& key) { return readSetting(ini, key); };
+    Ui::TSettingFrm& s = SettingFrm().ui();
+    const QSize screen = screenSize();
+
+    const int32_t x = read(keys::XPos);
+    if (x != this->x())
+        move(x, y());
+    if (limits::windowCoordinate(x, screen.width()) != x)
+        move(0, y());
+    const int32_t y = read(keys::YPos);
+    if (y != this->y())
+        move(this->x(), y);
+    if (limits::windowCoordinate(y, screen.height()) != y)
+        move(this->x(), 0);
+
+    const bool onTop = read(keys::StayOnTop) != 0;
+    applyStayOnTop(onTop);
+    s.ckbStayOnTop->setChecked(onTop);
+    s.ckbDontCatch->setChecked(read(keys::DontCatch) != 0);
+    s.ckbCpuPer->setChecked(read(keys::ShowCpuUsePer) != 0);
+    s.ckbStopCpuPer->setChecked(read(keys::StopCpuUsePer) != 0);
+    const bool noButton = read(keys::TaskBarHide) != 0;
+    s.ckbTaskBarHide->setChecked(noButton);
+    applyTaskBarButtonHidden(noButton);
+    s.chkbAutoMem->setChecked(read(keys::AutoMemSize) != 0);
+
+    // The track bar holds the percentage within its range; the clean size takes it as read.
+    const int32_t percent = read(keys::Memory);
+    s.trkberMemPer->setValue(percent);
+    platform_.GlobalMemoryStatus(MemStat);
+    CleanSize = limits::cleanSize(percent, MemStat.dwTotalPhys);
+
+    // One by one, so the rule that keeps a condition checked may act between them.
+    s.chkbAuto->setChecked(read(keys::AutoMemClear) != 0);
+    s.chkbMinExec->setChecked(read(keys::AutoMemMin) != 0);
+    s.chkbFreeInc->setChecked(read(keys::AutoMemUsed) != 0);
+    s.chkbNot100Per->setChecked(read(keys::Not100Per) != 0);
+    SettingFrm().chkbAutoClick();
+
+    const int maximum = limits::upDownMaximum(MemStat.dwTotalPhys);
+    loadUpDown(s.udMem, s.edtMem, read(keys::AutoExeSize), maximum);
+    loadUpDown(s.udUsePer, s.edtUsePer, read(keys::AutoMemUsePer), maximum);
+
+    const bool hideHints = read(keys::Hint) != 0;
+    s.chkbHideHint->setChecked(hideHints);
+    applyHints(!hideHints);
+}
+
+void TMainForm::SaveSettings(bool positionOnly) {
+    const TSettingFrm& f = SettingFrm();
+    const SaveResult result =
+        saveProfileFile(platform_.fileSystem(), IniPath(platform_), [&](Profile& ini) {
+            writeSetting(ini, keys::XPos, x());
+            writeSetting(ini, keys::YPos, y());
+            writeSetting(ini, keys::Small, SmallMode ? 1 : 0);
+            if (positionOnly)
+                return;
+            writeSetting(ini, keys::StayOnTop, f.stayOnTop());
+            writeSetting(ini, keys::DontCatch, f.dontCatch());
+            writeSetting(ini, keys::ShowCpuUsePer, f.showCpuUsage());
+            writeSetting(ini, keys::StopCpuUsePer, f.pauseCleanAtFullCpu());
+            writeSetting(ini, keys::TaskBarHide, f.hideTaskBarButton());
+            writeSetting(ini, keys::Memory, f.cleanPercent());
+            writeSetting(ini, keys::AutoMemClear, f.autoClean());
+            writeSetting(ini, keys::AutoMemMin, f.autoOnLowMemory());
+            writeSetting(ini, keys::AutoMemUsed, f.autoOnLoadDrop());
+            writeSetting(ini, keys::AutoMemSize, f.autoCleanSize());
+            writeSetting(ini, keys::AutoExeSize, static_cast<int16_t>(f.lowMemoryMB()));
+            writeSetting(ini, keys::AutoMemUsePer, static_cast<int16_t>(f.loadDropPoints()));
+            writeSetting(ini, keys::Not100Per, f.noAutoCleanAtFullLoad());
+            writeSetting(ini, keys::Hint, f.hideHints());
+        });
+    // The program goes on with its options as they are; the old file stays as it was.
+    if (result != SaveResult::Saved && result != SaveResult::Unchanged)
+        qWarning("kelvo: settings not saved to %s: %s", IniPath(platform_).c_str(),
+                 describe(result));
+}
+
+int TMainForm::readSmallSetting() {
+    return readSetting(readProfileFile(platform_.fileSystem(), IniPath(platform_)), keys::Small);
+}
+
+bool TMainForm::optionShowCpuUsage() const {
+    return SettingFrm().showCpuUsage();
+}
+
+}  // namespace kelvo

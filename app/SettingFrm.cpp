@@ -1,0 +1,199 @@
+#include "app/SettingFrm.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/ErrorBox.h"
+#include "app/Formats.h"
+#include "app/Hints.h"
+#include "app/StrToInt.h"
+#include "components/SysColors.h"
+#include "components/UpDown.h"
+#include "platform/Platform.h"
+#include "ui_SettingFrm.h"
+
+namespace kelvo {
+
+TSettingFrm::TSettingFrm(Platform& platform, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
+      platform_(platform),
+      ui_(std::make_unique<Ui::TSettingFrm>()) {
+    ui_->setupUi(this);
+    applyDesignLook();
+    ui_->udMem->setAssociate(ui_->edtMem);
+    ui_->udUsePer->setAssociate(ui_->edtUsePer);
+    connectHandlers();
+    trkberMemPerChange();
+}
+
+TSettingFrm::~TSettingFrm() = default;
+
+void TSettingFrm::applyDesignLook() {
+    setFixedSize(523, 276);
+    QFont base = font();
+    base.setPixelSize(12);
+    setFont(base);
+    QFont fixed = ui_->stctxtMemSize->font();
+    fixed.setPixelSize(12);
+    fixed.setFixedPitch(true);
+    fixed.setStyleHint(QFont::Monospace);
+    ui_->stctxtMemSize->setFont(fixed);
+    // Greyed-out numbers stay readable on the edits' button-face background.
+    for (QLineEdit* edit : {ui_->edtMem, ui_->edtUsePer}) {
+        QPalette p = edit->palette();
+        p.setColor(QPalette::Disabled, QPalette::Text, syscolor::clBtnShadow);
+        edit->setPalette(p);
+    }
+    // Hints marked in the form as not shown keep their text for later but stay silent.
+    for (QWidget* w : findChildren<QWidget*>()) {
+        const QVariant show = w->property("showHint");
+        if (show.isValid() && !show.toBool())
+            setShowHint(w, false);
+    }
+}
+
+void TSettingFrm::connectHandlers() {
+    Ui::TSettingFrm& u = *ui_;
+    connect(u.btnOk, &QPushButton::clicked, this, [this] { done(mrOk); });
+    connect(u.btnCancel, &QPushButton::clicked, this, [this] { done(mrCancel); });
+    connect(u.trkberMemPer, &QSlider::valueChanged, this, &TSettingFrm::trkberMemPerChange);
+    connect(u.edtMem, &QLineEdit::textChanged, this, &TSettingFrm::edtMemChange);
+    connect(u.edtUsePer, &QLineEdit::textChanged, this, &TSettingFrm::edtUsePerChange);
+    connect(u.chkbAuto, &QCheckBox::toggled, this, &TSettingFrm::chkbAutoClick);
+    for (QCheckBox* box : {u.chkbMinExec, u.chkbFreeInc, u.chkbNot100Per})
+        connect(box, &QCheckBox::toggled, this, [this, box] { chkbAutoCleanClick(box); });
+    connect(u.ckbStopCpuPer, &QCheckBox::toggled, this, &TSettingFrm::ckbStopCpuPerClick);
+    connect(u.ckbCpuPer, &QCheckBox::toggled, this, &TSettingFrm::ckbCpuPerClick);
+}
+
+std::optional<TSettingFrm::ModalResult> TSettingFrm::ShowModal() {
+    if (isVisible()) {
+        ShowError(QStringLiteral("表示されているウィンドウをモーダルにすることはできません"), this);
+        return std::nullopt;
+    }
+    return exec() == mrOk ? mrOk : mrCancel;
+}
+
+// The close button and Escape close the dialog as Cancel does.
+void TSettingFrm::reject() {
+    done(mrCancel);
+}
+
+bool TSettingFrm::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QDialog::event(e);
+}
+
+void TSettingFrm::showEvent(QShowEvent* e) {
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+    QDialog::showEvent(e);
+}
+
+void TSettingFrm::FormActivate() {
+    if (ui_->ckbStayOnTop->isChecked())
+        raise();
+}
+
+void TSettingFrm::trkberMemPerChange() {
+    MEMORYSTATUS status;
+    platform_.GlobalMemoryStatus(status);
+    const int p = ui_->trkberMemPer->value();
+    ui_->stctxtMemSize->setText(formatInt(" 物理メモリ掃除の割合：%2d ％", p));
+    const long double mb = static_cast<long double>(status.dwTotalPhys) / 1048576 * p * 0.01L;
+    ui_->stcMemSize->setText(formatDouble("[%3.1lf MB] ", static_cast<double>(mb)));
+}
+
+void TSettingFrm::holdInRange(QLineEdit* edit, const TUpDown* upDown) {
+    // Each setText raises this handler again, which then finds the text in range.
+    std::optional<int32_t> value = StrToInt(edit->text());
+    if (!value) {
+        ShowError(notAnIntegerMessage(edit->text()), this);
+        return;
+    }
+    if (*value > upDown->Max())
+        edit->setText(QString::number(upDown->Max()));
+    value = StrToInt(edit->text());
+    if (!value) {
+        ShowError(notAnIntegerMessage(edit->text()), this);
+        return;
+    }
+    if (*value < upDown->Min())
+        edit->setText(QString::number(upDown->Min()));
+}
+
+void TSettingFrm::edtMemChange() {
+    holdInRange(ui_->edtMem, ui_->udMem);
+}
+
+void TSettingFrm::edtUsePerChange() {
+    holdInRange(ui_->edtUsePer, ui_->udUsePer);
+}
+
+void TSettingFrm::chkbAutoClick() {
+    const bool on = ui_->chkbAuto->isChecked();
+    Ui::TSettingFrm& u = *ui_;
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{u.edtMem, u.udMem, u.edtUsePer, u.udUsePer, u.chkbMinExec,
+                                         u.lblAuto, u.chkbFreeInc, u.chkbNot100Per, u.lblAutoPer})
+        w->setEnabled(on);
+}
+
+void TSettingFrm::chkbAutoCleanClick(QCheckBox* sender) {
+    Ui::TSettingFrm& u = *ui_;
+    if (!u.chkbMinExec->isChecked() && !u.chkbFreeInc->isChecked() && !u.chkbNot100Per->isChecked())
+        sender->setChecked(true);
+}
+
+void TSettingFrm::ckbStopCpuPerClick() {
+    if (ui_->ckbStopCpuPer->isChecked())
+        ui_->ckbCpuPer->setChecked(true);
+}
+
+bool TSettingFrm::stayOnTop() const {
+    return ui_->ckbStayOnTop->isChecked();
+}
+bool TSettingFrm::hideHints() const {
+    return ui_->chkbHideHint->isChecked();
+}
+bool TSettingFrm::dontCatch() const {
+    return ui_->ckbDontCatch->isChecked();
+}
+bool TSettingFrm::showCpuUsage() const {
+    return ui_->ckbCpuPer->isChecked();
+}
+bool TSettingFrm::pauseCleanAtFullCpu() const {
+    return ui_->ckbStopCpuPer->isChecked();
+}
+bool TSettingFrm::hideTaskBarButton() const {
+    return ui_->ckbTaskBarHide->isChecked();
+}
+int TSettingFrm::cleanPercent() const {
+    return ui_->trkberMemPer->value();
+}
+bool TSettingFrm::autoCleanSize() const {
+    return ui_->chkbAutoMem->isChecked();
+}
+bool TSettingFrm::autoClean() const {
+    return ui_->chkbAuto->isChecked();
+}
+bool TSettingFrm::autoOnLowMemory() const {
+    return ui_->chkbMinExec->isChecked();
+}
+int TSettingFrm::lowMemoryMB() const {
+    return ui_->udMem->Position();
+}
+bool TSettingFrm::autoOnLoadDrop() const {
+    return ui_->chkbFreeInc->isChecked();
+}
+int TSettingFrm::loadDropPoints() const {
+    return ui_->udUsePer->Position();
+}
+bool TSettingFrm::noAutoCleanAtFullLoad() const {
+    return ui_->chkbNot100Per->isChecked();
+}
+
+}  // namespace kelvo

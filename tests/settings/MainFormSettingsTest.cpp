@@ -1,0 +1,344 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+
+#include "app/Hints.h"
+#include "app/MainForm.h"
+#include "app/SettingFrm.h"
+#include "components/UpDown.h"
+#include "platform/fake/FakePlatform.h"
+#include "tests/settings/ModalDriver.h"
+#include "ui_MainForm.h"
+#include "ui_SettingFrm.h"
+
+namespace kelvo {
+namespace {
+
+const std::string kIni = "/opt/kelvo/kelvo.ini";
+constexpr int64_t MB = 1048576;
+
+const std::string kDefaults =
+    "[SYSTEM]\nXPos=0\nYPos=0\nSmall=0\n[DEFAULT]\nStayOnTop=0\nDontCatch=0\nShowCpuUsePer=0\n"
+    "StopCpuUsePer=0\nTaskBarHide=0\nMemory=50\nAutoMemClear=0\nAutoMemMin=0\nAutoMemUsed=0\n"
+    "AutoMemSize=0\nAutoExeSize=1\nAutoMemUsePer=1\nNot100Per=0\nHint=0\n";
+
+// Every key away from its default, in the order a save writes them.
+const std::string kEveryKeySet =
+    "[SYSTEM]\nXPos=30\nYPos=40\nSmall=0\n[DEFAULT]\nStayOnTop=1\nDontCatch=1\nShowCpuUsePer=1\n"
+    "StopCpuUsePer=1\nTaskBarHide=1\nMemory=35\nAutoMemClear=1\nAutoMemMin=1\nAutoMemUsed=1\n"
+    "AutoMemSize=1\nAutoExeSize=12\nAutoMemUsePer=3\nNot100Per=1\nHint=1\n";
+
+QSize screen() {
+    return QGuiApplication::primaryScreen()->geometry().size();
+}
+
+class MainFormSettings : public testing::Test {
+  protected:
+    MainFormSettings() { platform.setMemoryMB(256, 100, 40); }
+
+    TMainForm& start() {
+        form = std::make_unique<TMainForm>(platform);
+        return *form;
+    }
+    Ui::TSettingFrm& s() { return form->SettingFrm().ui(); }
+    std::string ini() const { return platform.files.contents(kIni); }
+    void putIni(const std::string& text) { platform.files.put(kIni, text); }
+    void reload(const std::string& text) {
+        putIni(text);
+        form->LoadSettings();
+    }
+    std::vector<QWidget*> mainHintControls() {
+        Ui::TMainForm& m = form->ui();
+        return {m.sbtnConfig, m.sbtnGetMem,        m.sbtnMinimize,  m.sbtnClose,       m.btnStop,
+                m.nlblUsePer, m.nlblTitlePhysical, m.nlblPageTitle, m.nlblVirtualTitle};
+    }
+
+    FakePlatform platform;
+    std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(MainFormSettings, WithoutAFileEverythingTakesItsDefaultAndTheFirstSaveWritesThemInOrder) {
+    start();
+    EXPECT_EQ(form->pos(), QPoint(0, 0));
+    EXPECT_FALSE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(form->windowType(), Qt::Window);
+    EXPECT_FALSE(form->SettingFrm().showCpuUsage());
+    EXPECT_EQ(form->CleanSize, 50 * (256 * MB / 100));
+    EXPECT_FALSE(form->SettingFrm().autoClean());
+    EXPECT_EQ(s().edtMem->text(), "1");
+    EXPECT_EQ(s().edtUsePer->text(), "1");
+    for (QWidget* w : mainHintControls())
+        EXPECT_TRUE(showsHint(w)) << w->objectName().toStdString();
+    form->SaveSettings(false);
+    EXPECT_EQ(ini(), kDefaults);
+}
+
+TEST_F(MainFormSettings, PositionIsKeptUpToTheScreenEdgeMinusTwo) {
+    const QSize sz = screen();
+    putIni("[SYSTEM]\nXPos=" + std::to_string(sz.width() - 2) +
+           "\nYPos=" + std::to_string(sz.height() - 2) + "\n");
+    start();
+    EXPECT_EQ(form->pos(), QPoint(sz.width() - 2, sz.height() - 2));
+    reload("[SYSTEM]\nXPos=" + std::to_string(sz.width() - 1) + "\nYPos=7\n");
+    EXPECT_EQ(form->pos(), QPoint(0, 7));
+    reload("[SYSTEM]\nXPos=5\nYPos=-1\n");
+    EXPECT_EQ(form->pos(), QPoint(5, 0));
+}
+
+TEST_F(MainFormSettings, HintKeySwitchesTheHintsOfTheNineControls) {
+    putIni("[DEFAULT]\nHint=1\n");
+    start();
+    EXPECT_TRUE(s().chkbHideHint->isChecked());
+    for (QWidget* w : mainHintControls())
+        EXPECT_FALSE(showsHint(w)) << w->objectName().toStdString();
+    reload("[DEFAULT]\nHint=0\n");
+    for (QWidget* w : mainHintControls())
+        EXPECT_TRUE(showsHint(w)) << w->objectName().toStdString();
+    EXPECT_EQ(form->ui().sbtnConfig->toolTip(), "(設定ボタン)設定画面を開きます");
+}
+
+TEST_F(MainFormSettings, UpDownsReachAQuarterOfPhysicalMegabytes) {
+    putIni("[DEFAULT]\nAutoExeSize=50\nAutoMemUsePer=100\n");
+    start();
+    EXPECT_EQ(s().udMem->Max(), 64);
+    EXPECT_EQ(s().udUsePer->Max(), 64);
+    // Above the form's initial maximum of 32, and still kept on the first load.
+    EXPECT_EQ(s().edtMem->text(), "50");
+    EXPECT_EQ(s().edtUsePer->text(), "64");
+    reload("[DEFAULT]\nAutoExeSize=0\nAutoMemUsePer=-3\n");
+    EXPECT_EQ(s().edtMem->text(), "1");
+    EXPECT_EQ(s().edtUsePer->text(), "1");
+}
+
+TEST_F(MainFormSettings, OnA64MegabyteMachineTheUpDownsStopAt16) {
+    platform.setMemoryMB(64, 10, 80);
+    putIni("[DEFAULT]\nAutoExeSize=40\n");
+    start();
+    EXPECT_EQ(s().udMem->Max(), 16);
+    EXPECT_EQ(s().edtMem->text(), "16");
+    s().edtMem->setText("40");
+    EXPECT_EQ(s().edtMem->text(), "16");
+}
+
+TEST_F(MainFormSettings, TheKeepACheckedConditionRuleActsInTheMiddleOfALoad) {
+    putIni("[DEFAULT]\nAutoMemMin=1\n");
+    start();
+    reload("[DEFAULT]\nAutoMemMin=0\n");
+    EXPECT_TRUE(s().chkbMinExec->isChecked());
+}
+
+TEST_F(MainFormSettings, LoadingStopAtFullCpuAlsoTurnsOnTheCpuLabel) {
+    putIni("[DEFAULT]\nStopCpuUsePer=1\nShowCpuUsePer=0\n");
+    start();
+    EXPECT_TRUE(s().ckbStopCpuPer->isChecked());
+    EXPECT_TRUE(s().ckbCpuPer->isChecked());
+}
+
+TEST_F(MainFormSettings, CleanSizeTakesTheStoredPercentageTheTrackBarItsLimit) {
+    putIni("[DEFAULT]\nMemory=200\n");
+    start();
+    EXPECT_EQ(s().trkberMemPer->value(), 95);
+    EXPECT_EQ(s().stcMemSize->text(), "[243.2 MB] ");
+    EXPECT_EQ(form->CleanSize, 200 * (256 * MB / 100));
+    reload("[DEFAULT]\nMemory=-5\n");
+    EXPECT_EQ(s().trkberMemPer->value(), 5);
+    EXPECT_LT(form->CleanSize, 0);
+}
+
+TEST_F(MainFormSettings, CleanSizeHasNo32BitLimit) {
+    platform.setMemoryMB(64 * 1024, 1000, 10);
+    putIni("[DEFAULT]\nMemory=95\n");
+    start();
+    EXPECT_EQ(form->CleanSize, 95 * (64 * 1024 * MB / 100));
+}
+
+TEST_F(MainFormSettings, StayOnTopAndTaskBarButtonFollowTheFile) {
+    putIni("[DEFAULT]\nStayOnTop=1\nTaskBarHide=1\n");
+    start();
+    EXPECT_TRUE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(form->windowType(), Qt::Tool);
+    EXPECT_TRUE(form->windowFlags().testFlag(Qt::FramelessWindowHint));
+    reload("[DEFAULT]\nStayOnTop=0\nTaskBarHide=0\n");
+    EXPECT_FALSE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(form->windowType(), Qt::Window);
+    EXPECT_TRUE(form->windowFlags().testFlag(Qt::FramelessWindowHint));
+}
+
+TEST_F(MainFormSettings, EveryKeyMakesTheRoundTrip) {
+    putIni(kEveryKeySet);
+    start();
+    const TSettingFrm& f = form->SettingFrm();
+    EXPECT_TRUE(f.stayOnTop() && f.dontCatch() && f.showCpuUsage() && f.pauseCleanAtFullCpu() &&
+                f.hideTaskBarButton() && f.autoClean() && f.autoOnLowMemory() &&
+                f.autoOnLoadDrop() && f.autoCleanSize() && f.noAutoCleanAtFullLoad() &&
+                f.hideHints());
+    EXPECT_EQ(f.cleanPercent(), 35);
+    EXPECT_EQ(f.lowMemoryMB(), 12);
+    EXPECT_EQ(f.loadDropPoints(), 3);
+    EXPECT_EQ(form->pos(), QPoint(30, 40));
+    putIni("");
+    form->SaveSettings(false);
+    EXPECT_EQ(ini(), kEveryKeySet);
+}
+
+TEST_F(MainFormSettings, SavingKeepsUnknownLinesAndReplacesValuesInPlace) {
+    putIni("; mine\r\n[default]\r\nmemory = 70\r\nExtra=1\r\n");
+    start();
+    form->SaveSettings(true);
+    EXPECT_EQ(ini(),
+              "; mine\r\n[default]\r\nmemory = 70\r\nExtra=1\r\n"
+              "[SYSTEM]\r\nXPos=0\r\nYPos=0\r\nSmall=0\r\n");
+}
+
+TEST_F(MainFormSettings, TheSmallKeyDecidesAtTheFirstTick) {
+    putIni("[SYSTEM]\nSmall=1\n");
+    start();
+    form->timMainTimer();
+    EXPECT_TRUE(form->SmallMode);
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(MainFormSettings, ASaveThatCannotBeWrittenChangesNothingAndTheProgramGoesOn) {
+    putIni(kEveryKeySet);
+    start();
+    form->move(300, 300);
+    platform.files.readOnly = true;
+    form->SaveSettings(false);
+    EXPECT_EQ(ini(), kEveryKeySet);
+    platform.files.readOnly = false;
+    platform.files.bytesLeft = 10;
+    form->SaveSettings(false);
+    EXPECT_EQ(ini(), kEveryKeySet);
+    EXPECT_EQ(platform.files.files.size(), 1u);
+}
+
+TEST_F(MainFormSettings, TemporaryFilesOfACrashedSaveAreRemovedAtStart) {
+    platform.files.put(kIni + ".tmp-0123456789ab", "[SYSTEM]\nXPos=");
+    putIni(kEveryKeySet);
+    start();
+    EXPECT_EQ(platform.files.files.size(), 1u);
+    EXPECT_EQ(form->pos(), QPoint(30, 40));
+}
+
+TEST_F(MainFormSettings, HandEditedNonsenseLoadsWithinTheLimits) {
+    const QDir dir(QStringLiteral(BAD_FILES_DIR));
+    const QStringList names = dir.entryList(QDir::Files);
+    ASSERT_FALSE(names.isEmpty());
+    start();
+    for (const QString& name : names) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        reload(f.readAll().toStdString());
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_GE(s().trkberMemPer->value(), 5);
+        EXPECT_LE(s().trkberMemPer->value(), 95);
+        for (TUpDown* ud : {s().udMem, s().udUsePer}) {
+            EXPECT_GE(ud->Position(), 1);
+            EXPECT_LE(ud->Position(), 64);
+            EXPECT_EQ(ud->Associate()->text(), QString::number(ud->Position()));
+        }
+        EXPECT_GE(form->x(), 0);
+        EXPECT_LE(form->x(), screen().width() - 2);
+        form->SaveSettings(false);
+        const std::string once = ini();
+        form->LoadSettings();
+        form->SaveSettings(false);
+        EXPECT_EQ(ini(), once);
+    }
+}
+
+class SettingsButton : public MainFormSettings {
+  protected:
+    SettingsButton() {
+        putIni(kEveryKeySet + "[Other]\nkeep=1\n");
+        start();
+        form->move(55, 66);
+    }
+    // The file as a save of only the window's keys leaves it.
+    std::string withPositionSaved() const {
+        std::string text = kEveryKeySet + "[Other]\nkeep=1\n";
+        text.replace(text.find("XPos=30\nYPos=40"), 15, "XPos=55\nYPos=66");
+        return text;
+    }
+};
+
+TEST_F(SettingsButton, CancelRewritesOnlyTheWindowKeysAndRestoresEveryControl) {
+    const int64_t cleanSize = form->CleanSize;
+    bool modalOpenWhileShown = false;
+    test::onNextModal([&](QWidget*) {
+        modalOpenWhileShown = form->ModalOpen;
+        s().trkberMemPer->setValue(80);
+        s().ckbCpuPer->setChecked(false);
+        s().chkbAuto->setChecked(false);
+        s().edtMem->setText("20");
+        s().btnCancel->click();
+    });
+    form->sbtnConfigClick();
+    EXPECT_TRUE(modalOpenWhileShown);
+    EXPECT_FALSE(form->ModalOpen);
+    EXPECT_EQ(ini(), withPositionSaved());
+    EXPECT_EQ(s().trkberMemPer->value(), 35);
+    EXPECT_EQ(s().stctxtMemSize->text(), " 物理メモリ掃除の割合：35 ％");
+    EXPECT_TRUE(s().ckbCpuPer->isChecked());
+    EXPECT_TRUE(s().chkbAuto->isChecked());
+    EXPECT_TRUE(s().edtMem->isEnabled());
+    EXPECT_EQ(s().edtMem->text(), "12");
+    EXPECT_EQ(form->CleanSize, cleanSize);
+}
+
+TEST_F(SettingsButton, OkSavesEveryKeyAndAppliesThem) {
+    int64_t cleanSizeWhileOpen = 0;
+    test::onNextModal([&](QWidget*) {
+        s().trkberMemPer->setValue(80);
+        s().chkbHideHint->setChecked(false);
+        s().ckbStayOnTop->setChecked(false);
+        cleanSizeWhileOpen = form->CleanSize;
+        s().btnOk->click();
+    });
+    form->sbtnConfigClick();
+    EXPECT_EQ(cleanSizeWhileOpen, 35 * (256 * MB / 100));
+    EXPECT_EQ(form->CleanSize, 80 * (256 * MB / 100));
+    std::string expected = withPositionSaved();
+    expected.replace(expected.find("Memory=35"), 9, "Memory=80");
+    expected.replace(expected.find("Hint=1"), 6, "Hint=0");
+    expected.replace(expected.find("StayOnTop=1"), 11, "StayOnTop=0");
+    EXPECT_EQ(ini(), expected);
+    EXPECT_TRUE(showsHint(form->ui().sbtnGetMem));
+    EXPECT_FALSE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(SettingsButton, OpeningTheOpenDialogAgainReportsItAndReloadsItsControls) {
+    QString error;
+    bool stillOpen = false;
+    test::onNextModal([&](QWidget* dialog) {
+        s().trkberMemPer->setValue(80);
+        test::acceptNextMessage(&error, dialog);
+        form->sbtnConfigClick();
+        stillOpen = dialog->isVisible();
+        EXPECT_EQ(s().trkberMemPer->value(), 35);
+        s().btnCancel->click();
+    });
+    form->sbtnConfigClick();
+    EXPECT_EQ(error, "表示されているウィンドウをモーダルにすることはできません");
+    EXPECT_TRUE(stillOpen);
+    EXPECT_FALSE(form->ModalOpen);
+}
+
+TEST_F(SettingsButton, ThePopupMenusItemOpensTheDialog) {
+    bool opened = false;
+    test::onNextModal([&](QWidget* dialog) {
+        opened = dialog == &form->SettingFrm();
+        s().btnCancel->click();
+    });
+    form->PopupMenu()->findChild<QAction*>("pmConfig")->trigger();
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->SmallMode);
+}
+
+}  // namespace
+}  // namespace kelvo

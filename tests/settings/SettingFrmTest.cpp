@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+
+#include "app/Hints.h"
+#include "app/SettingFrm.h"
+#include "components/UpDown.h"
+#include "platform/fake/FakePlatform.h"
+#include "tests/settings/ModalDriver.h"
+#include "ui_SettingFrm.h"
+
+namespace kelvo {
+namespace {
+
+class SettingDialog : public testing::Test {
+  protected:
+    SettingDialog() {
+        platform.setMemoryMB(256, 100, 40);
+        frm = std::make_unique<TSettingFrm>(platform);
+    }
+    Ui::TSettingFrm& u() { return frm->ui(); }
+
+    FakePlatform platform;
+    std::unique_ptr<TSettingFrm> frm;
+};
+
+TEST_F(SettingDialog, FormIsAFixedTopmostDialogWithOnlyAClosingButton) {
+    EXPECT_EQ(frm->windowTitle(), "設定画面");
+    EXPECT_EQ(frm->size(), QSize(523, 276));
+    const Qt::WindowFlags f = frm->windowFlags();
+    EXPECT_TRUE(f.testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(f.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(f.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(f.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(frm->font().pixelSize(), 12);
+    EXPECT_TRUE(u().stctxtMemSize->font().fixedPitch());
+}
+
+TEST_F(SettingDialog, SizeLabelsShowTheTrackBarsShareOfPhysicalMemory) {
+    EXPECT_EQ(u().stctxtMemSize->text(), " 物理メモリ掃除の割合：50 ％");
+    EXPECT_EQ(u().stcMemSize->text(), "[128.0 MB] ");
+    u().trkberMemPer->setValue(5);
+    EXPECT_EQ(u().stctxtMemSize->text(), " 物理メモリ掃除の割合： 5 ％");
+    EXPECT_EQ(u().stcMemSize->text(), "[12.8 MB] ");
+}
+
+TEST_F(SettingDialog, TrackBarStepsAndRange) {
+    QSlider* t = u().trkberMemPer;
+    EXPECT_EQ(t->minimum(), 5);
+    EXPECT_EQ(t->maximum(), 95);
+    EXPECT_EQ(t->singleStep(), 10);
+    EXPECT_EQ(t->pageStep(), 5);
+    EXPECT_EQ(t->tickInterval(), 5);
+    EXPECT_EQ(t->tickPosition(), QSlider::TicksAbove);
+}
+
+TEST_F(SettingDialog, HintsAreShownOrOnlyStoredAsDesigned) {
+    for (QWidget* shown : std::initializer_list<QWidget*>{
+             u().btnOk, u().btnCancel, u().ckbStayOnTop, u().chkbHideHint, u().trkberMemPer,
+             u().chkbAuto, u().chkbNot100Per}) {
+        EXPECT_TRUE(showsHint(shown)) << shown->objectName().toStdString();
+    }
+    for (QWidget* silent : std::initializer_list<QWidget*>{
+             u().ckbDontCatch, u().ckbCpuPer, u().ckbStopCpuPer, u().ckbTaskBarHide, u().lblAuto,
+             u().lblAutoPer, u().edtMem, u().udMem, u().chkbMinExec, u().chkbFreeInc, u().edtUsePer,
+             u().udUsePer, u().chkbAutoMem}) {
+        EXPECT_FALSE(showsHint(silent)) << silent->objectName().toStdString();
+        EXPECT_FALSE(hintOf(silent).isEmpty()) << silent->objectName().toStdString();
+    }
+    EXPECT_EQ(hintOf(u().udMem), hintOf(u().lblAuto));
+    EXPECT_EQ(hintOf(u().chkbFreeInc), hintOf(u().lblAutoPer));
+}
+
+TEST_F(SettingDialog, TabOrderRunsButtonsThenOtherOptionsThenMemoryOptions) {
+    const std::vector<QWidget*> order = {
+        u().btnOk,        u().btnCancel,   u().chkbHideHint,  u().ckbStayOnTop,
+        u().ckbDontCatch, u().ckbCpuPer,   u().ckbStopCpuPer, u().ckbTaskBarHide,
+        u().trkberMemPer, u().chkbAutoMem, u().chkbAuto,      u().chkbMinExec,
+        u().edtMem,       u().chkbFreeInc, u().edtUsePer,     u().chkbNot100Per};
+    // The chain also passes controls that take no focus (labels, frames); they are left out.
+    std::vector<QWidget*> chain;
+    QWidget* w = u().btnOk;
+    do {
+        if (std::find(order.begin(), order.end(), w) != order.end())
+            chain.push_back(w);
+        w = w->nextInFocusChain();
+    } while (w != u().btnOk && chain.size() < order.size());
+    EXPECT_EQ(chain, order);
+}
+
+TEST_F(SettingDialog, InitialStateOfTheMemoryGroup) {
+    EXPECT_EQ(u().edtMem->text(), "1");
+    EXPECT_FALSE(u().edtMem->isEnabled());
+    EXPECT_EQ(u().udMem->Min(), 1);
+    EXPECT_EQ(u().udMem->Max(), 32);
+    EXPECT_EQ(u().udUsePer->Max(), 50);
+    EXPECT_FALSE(u().chkbMinExec->isChecked());
+    EXPECT_EQ(frm->lowMemoryMB(), 1);
+}
+
+TEST_F(SettingDialog, StoppingAtFullCpuTurnsOnTheCpuLabelButNotTheOtherWayRound) {
+    u().ckbStopCpuPer->setChecked(true);
+    EXPECT_TRUE(u().ckbCpuPer->isChecked());
+    u().ckbCpuPer->setChecked(false);
+    EXPECT_TRUE(u().ckbStopCpuPer->isChecked());
+}
+
+TEST_F(SettingDialog, TheLastCheckedConditionCannotBeUnchecked) {
+    u().chkbMinExec->setChecked(true);
+    u().chkbMinExec->click();
+    EXPECT_TRUE(u().chkbMinExec->isChecked());
+    u().chkbNot100Per->setChecked(true);
+    u().chkbMinExec->click();
+    EXPECT_FALSE(u().chkbMinExec->isChecked());
+    u().chkbNot100Per->setChecked(false);
+    EXPECT_TRUE(u().chkbNot100Per->isChecked());
+}
+
+TEST_F(SettingDialog, AutomaticCleaningGreysOutItsNineControlsKeepingTheirValues) {
+    u().chkbAuto->setChecked(true);
+    u().chkbFreeInc->setChecked(true);
+    u().edtUsePer->setText("7");
+    u().chkbAuto->setChecked(false);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             u().edtMem, u().udMem, u().edtUsePer, u().udUsePer, u().chkbMinExec, u().lblAuto,
+             u().chkbFreeInc, u().chkbNot100Per, u().lblAutoPer})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    EXPECT_TRUE(u().chkbAutoMem->isEnabled());
+    EXPECT_TRUE(u().trkberMemPer->isEnabled());
+    EXPECT_TRUE(u().chkbFreeInc->isChecked());
+    EXPECT_EQ(frm->loadDropPoints(), 7);
+}
+
+TEST_F(SettingDialog, ChangeEventsFireOnCodeChangesButNeverWithoutAChange) {
+    QSignalSpy track(u().trkberMemPer, &QSlider::valueChanged);
+    QSignalSpy box(u().ckbCpuPer, &QCheckBox::toggled);
+    QSignalSpy text(u().edtMem, &QLineEdit::textChanged);
+    u().trkberMemPer->setValue(50);
+    u().ckbCpuPer->setChecked(false);
+    u().edtMem->setText("1");
+    EXPECT_EQ(track.count() + box.count() + text.count(), 0);
+    u().trkberMemPer->setValue(60);
+    u().ckbCpuPer->setChecked(true);
+    u().edtMem->setText("2");
+    EXPECT_EQ(track.count(), 1);
+    EXPECT_EQ(box.count(), 1);
+    EXPECT_EQ(text.count(), 1);
+}
+
+TEST_F(SettingDialog, TypedNumbersAreHeldInTheUpDownsRange) {
+    u().udMem->setMax(16);  // a 64 MB machine
+    u().edtMem->setText("40");
+    EXPECT_EQ(u().edtMem->text(), "16");
+    u().edtMem->setText("0");
+    EXPECT_EQ(u().edtMem->text(), "1");
+    u().edtUsePer->setText("-5");
+    EXPECT_EQ(u().edtUsePer->text(), "1");
+}
+
+TEST_F(SettingDialog, TextThatIsNoIntegerIsReportedAndLeftAsTyped) {
+    for (const char* typed : {"", "x", "１２", "3 "}) {
+        QString shown;
+        test::acceptNextMessage(&shown);
+        u().edtMem->setText(typed);
+        EXPECT_EQ(shown, QString("'%1' は整数ではありません").arg(typed));
+        EXPECT_EQ(u().edtMem->text(), typed);
+    }
+    u().edtMem->setText("$0A");  // hexadecimal converts, and is in range
+    EXPECT_EQ(u().edtMem->text(), "$0A");
+}
+
+TEST_F(SettingDialog, OkCancelAndTheCloseButtonGiveTheirResults) {
+    test::onNextModal([this](QWidget*) { u().btnOk->click(); });
+    EXPECT_EQ(frm->ShowModal(), TSettingFrm::mrOk);
+    test::onNextModal([this](QWidget*) { u().btnCancel->click(); });
+    EXPECT_EQ(frm->ShowModal(), TSettingFrm::mrCancel);
+    test::onNextModal([this](QWidget*) { frm->close(); });
+    EXPECT_EQ(frm->ShowModal(), TSettingFrm::mrCancel);
+}
+
+}  // namespace
+}  // namespace kelvo
