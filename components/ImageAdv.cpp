@@ -141,7 +141,7 @@ void TImageAdv::DataRestore(int n, bool release) {
     if (!RowBackUp || !b)
         return;
     const size_t len = size_t(rowLength(*b));
-    const size_t rows = std::min(RowBackUp->size(), size_t(b->height()));
+    const size_t rows = len ? std::min(RowBackUp->size(), size_t(b->height())) : 0;
     for (size_t y = 0; y < rows; ++y) {
         const auto& saved = (*RowBackUp)[y];
         std::memcpy(b->row(int(y)), saved.data(), std::min(len, saved.size()));
