@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMetaProperty>
+#include <QPluginLoader>
+#include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
+
+#include "components/NovelLbl.h"
+#include "ui_ComponentsForm.h"
+
+namespace {
+
+void app() {
+    static int argc = 1;
+    static char arg0[] = "test";
+    static char* argv[] = {arg0, nullptr};
+    if (!qApp)
+        new QApplication(argc, argv);
+}
+
+TEST(DesignerPlugin, LoadsAndOffersTheComponentsInGroupZek) {
+    app();
+    QPluginLoader loader(QStringLiteral(KELVO_DESIGNER_PLUGIN));
+    ASSERT_TRUE(loader.load()) << loader.errorString().toStdString();
+    auto* collection = qobject_cast<QDesignerCustomWidgetCollectionInterface*>(loader.instance());
+    ASSERT_NE(collection, nullptr);
+    QStringList names;
+    for (QDesignerCustomWidgetInterface* w : collection->customWidgets()) {
+        names << w->name();
+        EXPECT_EQ(w->group(), "ZEK");
+        EXPECT_TRUE(w->domXml().contains(w->name()));
+        // The widget Designer places is of the class it names.
+        QWidget parent;
+        QWidget* made = w->createWidget(&parent);
+        ASSERT_NE(made, nullptr);
+        EXPECT_EQ(QString(made->metaObject()->className()), w->name());
+    }
+    for (const char* expected : {"kelvo::TNovelLabel", "kelvo::TImageAdv"})
+        EXPECT_TRUE(names.contains(expected)) << expected;
+}
+
+TEST(DesignerPlugin, LabelPropertiesAreEditableByName) {
+    app();
+    kelvo::TNovelLabel label;
+    for (const char* name :
+         {"Caption", "DrawRefresh", "TextShadow", "Alignment", "AutoSize", "FocusControl",
+          "ShowAccelChar", "Transparent", "Layout", "WordWrap", "Color", "ParentColor"}) {
+        const QMetaObject* mo = label.metaObject();
+        int index = mo->indexOfProperty(name);
+        ASSERT_GE(index, 0) << name;
+        EXPECT_TRUE(mo->property(index).isWritable()) << name;
+        EXPECT_TRUE(mo->property(index).isDesignable()) << name;
+    }
+}
+
+TEST(DesignerPlugin, AFormUsingTheComponentsBuildsAndRuns) {
+    app();
+    QWidget form;
+    Ui::ComponentsForm ui;
+    ui.setupUi(&form);
+    EXPECT_EQ(ui.title->Caption(), QStringLiteral("メモリ"));
+    EXPECT_EQ(ui.title->Alignment(), kelvo::TNovelLabel::taCenter);
+    EXPECT_TRUE(ui.title->TextShadow());
+    EXPECT_EQ(ui.scene->geometry(), QRect(10, 40, 160, 120));
+    form.show();
+    QApplication::processEvents();
+}
+
+}  // namespace
