@@ -161,6 +161,9 @@ class TSplPaint : public QWidget {
     raster::Font& font() { return font_; }
     // What letting the host's pending events run means; tests count the calls.
     void setMessagePump(std::function<void()> pump) { pump_ = std::move(pump); }
+    // The whole-picture dissolves run as fused row passes on 24-bit buffers; off, they run as
+    // the plain blit sequence, which the tests compare them with.
+    void setFusedFrames(bool on) { fusedFrames_ = on; }
 
     // The control's data, in the order the operations describe it. Each pattern brush is
     // kept as its 8 x 8 bitmap.
@@ -215,6 +218,7 @@ class TSplPaint : public QWidget {
     raster::Font font_;
     std::function<void()> pump_;
     bool painting_ = false;
+    bool fusedFrames_ = true;
 };
 
 }  // namespace kelvo

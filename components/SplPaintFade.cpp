@@ -1,6 +1,8 @@
 #include <QFile>
+#include <cstring>
 #include <span>
 
+#include "components/DissolveRows.h"
 #include "components/SplPaint.h"
 #include "raster/Blit.h"
 #include "raster/Bmp.h"
@@ -396,23 +398,31 @@ bool TSplPaint::crossFrame() {
 bool TSplPaint::patternFrame() {
     const int s = FadeStep;
     const bool from = FadeKind == kFromBlack || FadeKind == kFromWhite;
+    const size_t rowBytes = size_t(ScreenRect.width()) * 3;
     if (FadeKind == kFromBlack || FadeKind == kToBlack) {
-        copyScreenRect(BkGnd, OrgBkGnd, rop::SRCCOPY);
         if (s >= kPatternFrames) {
+            copyScreenRect(BkGnd, OrgBkGnd, rop::SRCCOPY);
             if (FadeKind == kToBlack) {
                 fillScreenRect(BkGnd, BlackBrush);
                 fillScreenRect(OrgBkGnd, BlackBrush);
             }
             return false;
         }
-        const Brush b = FadeKind == kFromBlack ? inversePattern(s) : pattern(s);
-        raster::patBlt(BkGnd, ScreenRect, rop::DSTANDPAT, b);
+        // BkGnd = OrgBkGnd AND the pattern.
+        const Brush b = from ? inversePattern(s) : pattern(s);
+        if (fusedFrames_ && fusable(ScreenRect, {&BkGnd, &OrgBkGnd})) {
+            const PatternRows24 rows(b, ScreenRect.width());
+            for (int y = 0; y < ScreenRect.height(); ++y)
+                andRow(BkGnd.row(y), OrgBkGnd.row(y), rows.row(y), rowBytes);
+        } else {
+            copyScreenRect(BkGnd, OrgBkGnd, rop::SRCCOPY);
+            raster::patBlt(BkGnd, ScreenRect, rop::DSTANDPAT, b);
+        }
         FadeStep = s + 1;
         return true;
     }
-    // From or to white: BkGnd = (BkGnd AND OrgBkGnd) OR NOT (white AND pattern).
-    fillScreenRect(Work4, WhiteBrush);
     if (s >= kPatternFrames) {
+        fillScreenRect(Work4, WhiteBrush);
         if (from) {
             copyScreenRect(BkGnd, OrgBkGnd, rop::SRCCOPY);
         } else {
@@ -421,9 +431,20 @@ bool TSplPaint::patternFrame() {
         }
         return false;
     }
-    copyScreenRect(BkGnd, OrgBkGnd, rop::SRCAND);
-    raster::patBlt(Work4, ScreenRect, rop::DSTANDPAT, from ? inversePattern(s) : pattern(s));
-    copyScreenRect(BkGnd, Work4, rop::MERGEPAINT);
+    // Work4 = white AND the pattern; BkGnd = (BkGnd AND OrgBkGnd) OR NOT Work4.
+    const Brush q = from ? inversePattern(s) : pattern(s);
+    if (fusedFrames_ && fusable(ScreenRect, {&BkGnd, &OrgBkGnd, &Work4})) {
+        const PatternRows24 rows(q, ScreenRect.width());
+        for (int y = 0; y < ScreenRect.height(); ++y) {
+            std::memcpy(Work4.row(y), rows.row(y), rowBytes);
+            andOrNotRow(BkGnd.row(y), OrgBkGnd.row(y), rows.row(y), rowBytes);
+        }
+    } else {
+        fillScreenRect(Work4, WhiteBrush);
+        copyScreenRect(BkGnd, OrgBkGnd, rop::SRCAND);
+        raster::patBlt(Work4, ScreenRect, rop::DSTANDPAT, q);
+        copyScreenRect(BkGnd, Work4, rop::MERGEPAINT);
+    }
     FadeStep = s + 1;
     return true;
 }

@@ -143,6 +143,39 @@ TEST_F(FadeTest, PatternDissolvesFrameByFrame) {
     }
 }
 
+// The fused row passes give the bytes of the blit sequence, on random pictures and patterns
+// that are not only black and white.
+TEST_F(FadeTest, FusedDissolvesMatchTheBlitSequence) {
+    std::mt19937 rng(7);
+    for (Starter start : {&TSplPaint::FadeFromBlack, &TSplPaint::FadeToBlack,
+                          &TSplPaint::FadeFromWhite, &TSplPaint::FadeToWhite}) {
+        for (int round = 0; round < 4; ++round) {
+            const int w = 1 + int(rng() % 70), h = 1 + int(rng() % 20);
+            const unsigned seed = rng();
+            TSplPaint fused, plain;
+            plain.setFusedFrames(false);
+            for (TSplPaint* p : {&fused, &plain}) {
+                const Bitmap org = noise(w, h, seed);
+                p->SetBkGnd(&org, true);
+                p->BkGnd = noise(w, h, seed + 1);
+                for (unsigned k = 0; k < 8; ++k) {
+                    p->PatternBrush[k] = noise(8, 8, seed + 2 + k);
+                    p->InvPatternBrush[k] = noise(8, 8, seed + 10 + k);
+                }
+                (p->*start)();
+            }
+            bool more = true;
+            while (more) {
+                more = fused.FadeExecute(false);
+                ASSERT_EQ(plain.FadeExecute(false), more);
+                ASSERT_EQ(firstDifference(fused.BkGnd, plain.BkGnd), "");
+                ASSERT_EQ(firstDifference(fused.OrgBkGnd, plain.OrgBkGnd), "");
+                ASSERT_EQ(firstDifference(fused.Work4, plain.Work4), "");
+            }
+        }
+    }
+}
+
 TEST_F(FadeTest, FromWhiteBuildsOnThePreviousFrame) {
     const Bitmap org = loadBackground(16, 8, 4);
     const Bitmap start = noise(16, 8, 5);
