@@ -22,13 +22,15 @@ TEST(LevelBytes, ContrastMatchesThePlainFormulaForEveryByteAndLevel) {
     for (int level = -300; level <= 26000; ++level)
         levels.push_back(level);
     for (int level : levels) {
-        std::vector<uint8_t> fast = in, plain = in;
-        contrastBytes(fast.data(), fast.size(), level);
+        std::vector<uint8_t> wide = in, narrow = in, plain = in;
+        contrastBytes(wide.data(), wide.size(), level);
+        contrastBytes(narrow.data(), narrow.size(), level, false);
         contrastBytesPlain(plain.data(), plain.size(), level);
         for (size_t i = 0; i < in.size(); ++i) {
             const int64_t want = std::clamp<int64_t>(int64_t(in[i]) * level / 100, 0, 255);
             ASSERT_EQ(plain[i], want) << "byte " << int(in[i]) << " level " << level;
-            ASSERT_EQ(fast[i], want) << "byte " << int(in[i]) << " level " << level;
+            ASSERT_EQ(wide[i], want) << "byte " << int(in[i]) << " level " << level;
+            ASSERT_EQ(narrow[i], want) << "byte " << int(in[i]) << " level " << level;
         }
     }
 }
@@ -39,11 +41,13 @@ TEST(LevelBytes, OffsetMatchesThePlainFormulaForEveryByteAndOffset) {
     for (int offset = -300; offset <= 300; ++offset)
         offsets.push_back(offset);
     for (int offset : offsets) {
-        std::vector<uint8_t> fast = in;
-        offsetBytes(fast.data(), fast.size(), offset);
-        for (size_t i = 0; i < in.size(); ++i)
-            ASSERT_EQ(fast[i], std::clamp<int64_t>(int64_t(in[i]) + offset, 0, 255))
-                << "byte " << int(in[i]) << " offset " << offset;
+        for (bool wide : {true, false}) {
+            std::vector<uint8_t> fast = in;
+            offsetBytes(fast.data(), fast.size(), offset, wide);
+            for (size_t i = 0; i < in.size(); ++i)
+                ASSERT_EQ(fast[i], std::clamp<int64_t>(int64_t(in[i]) + offset, 0, 255))
+                    << "byte " << int(in[i]) << " offset " << offset;
+        }
     }
 }
 
