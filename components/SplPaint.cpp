@@ -7,7 +7,6 @@
 
 #include "raster/Blit.h"
 #include "raster/Bmp.h"
-#include "raster/Pixel.h"
 #include "raster/QtImage.h"
 
 namespace kelvo {

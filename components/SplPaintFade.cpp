@@ -342,6 +342,7 @@ bool TSplPaint::FadeExecute(bool processMessages) {
 // Frame k shows the background where P(k) is white and the sprite where it is black; a dissolve
 // out runs the patterns backwards and ends on the bare background.
 bool TSplPaint::spriteFrame() {
+    // FadeTarget is a public field; whatever it holds, the slot stays inside the array.
     const TpbSplite& t = Splites[size_t(FadeTarget & 63)];
     const TRect& i = t.ImageRect;
     const TRect& r = t.PosRect;
