@@ -19,9 +19,9 @@ void descrambleRows(raster::Bitmap& bmp, int key, int rowBytes, int rows) {
 }
 
 bool decodeGrpData(std::span<const uint8_t> file, int key, int rowBytes, int rows,
-                   raster::Bitmap& out, std::string& error) {
+                   raster::Bitmap& out, std::string& error, int64_t maxPixelBytes) {
     raster::Bitmap bmp;
-    if (!raster::readBmp(file, bmp, error))
+    if (!raster::readBmp(file, bmp, error, maxPixelBytes))
         return false;
     descrambleRows(bmp, key, rowBytes, rows);
     out = std::move(bmp);
@@ -29,6 +29,8 @@ bool decodeGrpData(std::span<const uint8_t> file, int key, int rowBytes, int row
 }
 
 std::string decodeTxtData(std::span<const uint8_t> file, int key) {
+    if (file.empty())
+        return {};
     std::vector<uint8_t> buf(file.begin(), file.end());
     descramble(buf.data(), buf.size(), uint32_t(key));
     const auto* end = static_cast<const uint8_t*>(std::memchr(buf.data(), 0, buf.size()));

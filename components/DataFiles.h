@@ -5,6 +5,7 @@
 #include <string>
 
 #include "raster/Bitmap.h"
+#include "raster/Bmp.h"
 
 namespace kelvo {
 
@@ -15,7 +16,8 @@ void descrambleRows(raster::Bitmap& bmp, int key, int rowBytes, int rows);
 // A scrambled picture file's content: BMP data, then descrambleRows. False with a reason when
 // the BMP data is not readable; `out` is then unchanged.
 bool decodeGrpData(std::span<const uint8_t> file, int key, int rowBytes, int rows,
-                   raster::Bitmap& out, std::string& error);
+                   raster::Bitmap& out, std::string& error,
+                   int64_t maxPixelBytes = raster::kBmpMaxPixelBytes);
 
 // A scrambled text file's content: descrambled with seed key (key 0 too) and cut at its first
 // zero byte.

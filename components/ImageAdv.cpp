@@ -115,15 +115,25 @@ Bitmap* TImageAdv::BmpBkGet(int n) {
 }
 
 void TImageAdv::DataBackUp(int n) {
-    const Bitmap* b = image(n);
+    DataBackUp(n, nullptr);
+}
+
+void TImageAdv::DataBackUp(int n, const std::function<void(uint8_t*, size_t)>& after) {
+    Bitmap* b = image(n);
     if (!b)
         return;
-    const int len = rowLength(*b);
+    const size_t len = size_t(rowLength(*b));
     if (len == 0)
         return;
-    RowBackUp.emplace(size_t(b->height()));
-    for (int y = 0; y < b->height(); ++y)
+    // A back-up of the same shape is overwritten in place rather than freed and reallocated.
+    if (!RowBackUp)
+        RowBackUp.emplace();
+    RowBackUp->resize(size_t(b->height()));
+    for (int y = 0; y < b->height(); ++y) {
         (*RowBackUp)[size_t(y)].assign(b->row(y), b->row(y) + len);
+        if (after)
+            after(b->row(y), len);
+    }
 }
 
 void TImageAdv::DataRestore(int n, bool release) {
@@ -131,7 +141,7 @@ void TImageAdv::DataRestore(int n, bool release) {
     if (!RowBackUp || !b)
         return;
     const size_t len = size_t(rowLength(*b));
-    const size_t rows = std::min(RowBackUp->size(), size_t(b->height()));
+    const size_t rows = len ? std::min(RowBackUp->size(), size_t(b->height())) : 0;
     for (size_t y = 0; y < rows; ++y) {
         const auto& saved = (*RowBackUp)[y];
         std::memcpy(b->row(int(y)), saved.data(), std::min(len, saved.size()));

@@ -136,6 +136,8 @@ class TImageAdv : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    // DataBackUp that hands each row to `after` once it is saved.
+    void DataBackUp(int n, const std::function<void(uint8_t*, size_t)>& after);
     raster::Bitmap* image(int n);
     // The bitmap whose canvas an operation draws on: the parent's surface for a negative
     // number, image 0 made control-sized when empty.

@@ -62,8 +62,8 @@ bool TImageAdv::RGBChg(int n, int percent, int first, int last, bool backup) {
     Bitmap* b = image(n);
     if (!b || !validRange(first, last))
         return false;
-    DataBackUp(n);
     if (b->format() == PixelFormat::Pf8) {
+        DataBackUp(n);
         if (backup)
             PaletteBackUp(n);
         Palette pal = b->palette();
@@ -76,9 +76,9 @@ bool TImageAdv::RGBChg(int n, int percent, int first, int last, bool backup) {
         b->setPalette(pal);
         DataRestore(n, false);
     } else if (rowLength(*b) > 0) {
-        const size_t len = size_t(rowLength(*b));
-        for (int y = 0; y < b->height(); ++y)
-            scaleBytes(b->row(y), len, percent);
+        // The row back-up and the pixel pass in one sweep: each row is saved, then changed
+        // while it is still in the cache.
+        DataBackUp(n, [percent](uint8_t* row, size_t len) { scaleBytes(row, len, percent); });
     }
     changed(n);
     return true;

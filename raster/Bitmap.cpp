@@ -103,7 +103,7 @@ void Bitmap::setSize(int width, int height) {
     fillValue(colorToPixel(clWhite, format_, palette_));
     const int w = std::min(width_, old.width_), h = std::min(height_, old.height_);
     const size_t bytes = size_t((int64_t(w) * raster::bitsPerPixel(format_)) / 8);
-    for (int y = 0; y < h; ++y) {
+    for (int y = 0; y < h && w > 0; ++y) {
         std::memcpy(row(y), old.row(y), bytes);
         // A packed row may end inside a byte.
         for (int x = int(bytes * 8 / size_t(raster::bitsPerPixel(format_))); x < w; ++x)

@@ -229,14 +229,14 @@ void decodeRle(std::span<const uint8_t> d, size_t i, const Header& h, Bitmap& bm
 
 }  // namespace
 
-bool readBmp(std::span<const uint8_t> d, Bitmap& out, std::string& error) {
+bool readBmp(std::span<const uint8_t> d, Bitmap& out, std::string& error, int64_t maxPixelBytes) {
     Header h;
     if (!parseHeader(d, h, error))
         return false;
     const PixelFormat f = outputFormat(h);
     const int64_t fileStride = ((int64_t(h.width) * h.bpp + 31) / 32) * 4;
-    if (fileStride * h.height > kBmpMaxPixelBytes ||
-        rowStride(h.width, f) * h.height > kBmpMaxPixelBytes)
+    const int64_t cap = std::min(maxPixelBytes, kBmpMaxPixelBytes);
+    if (fileStride * h.height > cap || rowStride(h.width, f) * h.height > cap)
         return fail(error, "BMP image too large");
     const bool rle = h.compression == BI_RLE8 || h.compression == BI_RLE4;
     if (!rle && h.pixelOffset + fileStride * h.height > int64_t(d.size()))
@@ -245,7 +245,9 @@ bool readBmp(std::span<const uint8_t> d, Bitmap& out, std::string& error) {
     Bitmap bmp;
     bmp.reset(h.width, h.height, f);
     bmp.setPalette(h.palette);
-    if (rle) {
+    if (bmp.empty()) {
+        // No pixels: nothing to decode (and zero-length rows have no storage).
+    } else if (rle) {
         decodeRle(d, h.pixelOffset, h, bmp);
     } else {
         const Channel ch[3] = {Channel(h.masks[0]), Channel(h.masks[1]), Channel(h.masks[2])};

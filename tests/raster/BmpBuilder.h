@@ -9,7 +9,7 @@
 namespace kelvo::raster::testing {
 
 // Writes BMP files of every variant the reader takes, independently of the writer under test.
-struct BmpSpec {
+struct BmpLayout {
     int width = 0, height = 0;
     bool topDown = false;
     int bpp = 8;
@@ -66,7 +66,7 @@ inline void encodeRleRow(std::vector<uint8_t>& out, const std::vector<uint32_t>&
     out.push_back(0);
 }
 
-inline std::vector<uint8_t> buildBmp(const BmpSpec& s) {
+inline std::vector<uint8_t> buildBmp(const BmpLayout& s) {
     std::vector<uint8_t> pix;
     const int h = s.height;
     const size_t stride = ((size_t(s.width) * size_t(s.bpp) + 31) / 32) * 4;

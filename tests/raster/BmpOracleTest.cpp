@@ -12,7 +12,7 @@
 namespace kelvo::raster {
 namespace {
 
-using testing::BmpSpec;
+using testing::BmpLayout;
 
 QImage qtDecode(const std::vector<uint8_t>& file) {
     QByteArray bytes(reinterpret_cast<const char*>(file.data()), qsizetype(file.size()));
@@ -22,8 +22,8 @@ QImage qtDecode(const std::vector<uint8_t>& file) {
 }
 
 // Every variant's pixels must show the colours Qt's own reader sees in the same file.
-void expectSameAsQt(const BmpSpec& spec, const std::string& what) {
-    const std::vector<uint8_t> file = testing::buildBmp(spec);
+void expectSameAsQt(const BmpLayout& layout, const std::string& what) {
+    const std::vector<uint8_t> file = testing::buildBmp(layout);
     Bitmap ours;
     std::string error;
     ASSERT_TRUE(readBmp(file, ours, error)) << what << ": " << error;
@@ -40,8 +40,8 @@ void expectSameAsQt(const BmpSpec& spec, const std::string& what) {
         }
 }
 
-BmpSpec spec(std::mt19937& rng, int bpp, uint32_t compression, bool topDown, int header = 40) {
-    BmpSpec s;
+BmpLayout layout(std::mt19937& rng, int bpp, uint32_t compression, bool topDown, int header = 40) {
+    BmpLayout s;
     s.width = int(rng() % 37) + 1;
     s.height = int(rng() % 23) + 1;
     s.bpp = bpp;
@@ -70,14 +70,14 @@ TEST(BmpReaderOracle, UncompressedIndexedAndTrueColour) {
                 for (int n = 0; n < 4; ++n) {
                     std::ostringstream what;
                     what << bpp << " bpp, header " << header << (topDown ? ", top-down" : "");
-                    expectSameAsQt(spec(rng, bpp, 0, topDown, header), what.str());
+                    expectSameAsQt(layout(rng, bpp, 0, topDown, header), what.str());
                 }
 }
 
 TEST(BmpReaderOracle, CoreHeaderWithThreeBytePalette) {
     std::mt19937 rng(12);
     for (int bpp : {1, 4, 8, 24}) {
-        BmpSpec s = spec(rng, bpp, 0, false, 12);
+        BmpLayout s = layout(rng, bpp, 0, false, 12);
         if (bpp <= 8) {
             s.palette.resize(size_t(1) << bpp);  // a core palette always has 2^bpp entries
         }
@@ -100,7 +100,7 @@ TEST(BmpReaderOracle, BitFields) {
                            {32, 0xFF000000, 0xFF0000, 0xFF00, PixelFormat::Pf32}};
     for (const Masks& m : cases)
         for (int header : {40, 108}) {
-            BmpSpec s = spec(rng, m.bpp, 3, rng() & 1, header);
+            BmpLayout s = layout(rng, m.bpp, 3, rng() & 1, header);
             s.masks[0] = m.r, s.masks[1] = m.g, s.masks[2] = m.b;
             std::ostringstream what;
             what << m.bpp << " bpp masks " << std::hex << m.r << "/" << m.g << "/" << m.b;
@@ -115,14 +115,14 @@ TEST(BmpReaderOracle, BitFields) {
 TEST(BmpReaderOracle, RunLengthEncoded) {
     std::mt19937 rng(14);
     for (int n = 0; n < 12; ++n) {
-        expectSameAsQt(spec(rng, 8, 1, false), "RLE8 #" + std::to_string(n));
-        expectSameAsQt(spec(rng, 4, 2, false), "RLE4 #" + std::to_string(n));
+        expectSameAsQt(layout(rng, 8, 1, false), "RLE8 #" + std::to_string(n));
+        expectSameAsQt(layout(rng, 4, 2, false), "RLE4 #" + std::to_string(n));
     }
 }
 
 TEST(BmpReaderOracle, KeepsFormatAndPalette) {
     std::mt19937 rng(15);
-    const BmpSpec s = spec(rng, 4, 0, false);
+    const BmpLayout s = layout(rng, 4, 0, false);
     Bitmap b;
     std::string error;
     ASSERT_TRUE(readBmp(testing::buildBmp(s), b, error));

@@ -40,7 +40,7 @@ TEST(BmpRoundTrip, EveryFormatComesBackUnchanged) {
 }
 
 std::vector<uint8_t> validFile() {
-    testing::BmpSpec s;
+    testing::BmpLayout s;
     s.width = 4, s.height = 3, s.bpp = 8;
     s.palette = {{1, 2, 3, 0}, {4, 5, 6, 0}};
     s.pixels.assign(3, std::vector<uint32_t>(4, 1));
@@ -112,7 +112,7 @@ TEST(BmpReaderHardening, RejectsBadHeadersWithAReason) {
 }
 
 TEST(BmpReaderHardening, PaletteLargerThanFormatAllows) {
-    testing::BmpSpec s;
+    testing::BmpLayout s;
     s.width = 2, s.height = 2, s.bpp = 1;
     s.palette.resize(3);
     s.pixels.assign(2, std::vector<uint32_t>(2, 0));
@@ -122,7 +122,7 @@ TEST(BmpReaderHardening, PaletteLargerThanFormatAllows) {
 // Hand-written streams: runs past the row end, deltas past the image and a truncated stream
 // must stay inside the bitmap.
 TEST(BmpReaderHardening, RleWritesStayInsideRowAndImage) {
-    testing::BmpSpec s;
+    testing::BmpLayout s;
     s.width = 4, s.height = 2, s.bpp = 8, s.compression = 1;
     s.palette.resize(4);
     s.pixels.assign(2, std::vector<uint32_t>(4, 0));
@@ -146,7 +146,7 @@ TEST(BmpReaderHardening, RleWritesStayInsideRowAndImage) {
 }
 
 TEST(BmpReaderHardening, RleTopDownIsRejected) {
-    testing::BmpSpec s;
+    testing::BmpLayout s;
     s.width = 2, s.height = 2, s.bpp = 8, s.compression = 1, s.topDown = true;
     s.palette.resize(2);
     s.pixels.assign(2, std::vector<uint32_t>(2, 1));
@@ -154,7 +154,7 @@ TEST(BmpReaderHardening, RleTopDownIsRejected) {
 }
 
 TEST(BmpReader, ZeroSizedPictureIsEmpty) {
-    testing::BmpSpec s;
+    testing::BmpLayout s;
     s.width = 0, s.height = 0, s.bpp = 24;
     Bitmap b(3, 3);
     std::string error;
