@@ -10,7 +10,11 @@
 // The pattern bitmaps are compiled into the components library; a static library's resources
 // must be registered by hand, and only from the global namespace.
 static void registerPatternResources() {
-    Q_INIT_RESOURCE(splpaint_brushes);
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(splpaint_brushes);
+        return true;
+    }();
+    (void)registered;
 }
 
 namespace kelvo {

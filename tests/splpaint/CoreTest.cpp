@@ -1,3 +1,5 @@
+#include <QColor>
+#include <QCoreApplication>
 #include <fstream>
 
 #include "tests/splpaint/Fixture.h"
@@ -259,6 +261,27 @@ TEST_F(SplPaintTest, FillsCoverScreenRectOfTheChosenBuffers) {
     EXPECT_EQ(paint.OrgBkGnd.pixel(9, 9), raster::clBlack);
     EXPECT_EQ(paint.Temp.pixel(9, 9), raster::clBlack);
     EXPECT_EQ(paint.Temp.pixelValue(10, 9), bg.pixelValue(10, 9));
+}
+
+TEST_F(SplPaintTest, PaintAsksTheOwnerAndShowsTheSurface) {
+    const Bitmap bg = loadBackground();
+    int asked = 0;
+    QObject::connect(&paint, &TSplPaint::OnPaint, [&] {
+        ++asked;
+        paint.DrawToScreen(true);
+    });
+    paint.show();
+    paint.repaint();
+    QCoreApplication::processEvents();
+    // Copying to the surface from inside the paint schedules no further paint.
+    const int afterPaint = asked;
+    QCoreApplication::processEvents();
+    EXPECT_GE(afterPaint, 1);
+    EXPECT_EQ(asked, afterPaint);
+    EXPECT_EQ(paint.grab().toImage().pixel(5, 7),
+              QColor(raster::redOf(bg.pixel(5, 7)), raster::greenOf(bg.pixel(5, 7)),
+                     raster::blueOf(bg.pixel(5, 7)))
+                  .rgb());
 }
 
 }  // namespace
