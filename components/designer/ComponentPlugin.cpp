@@ -4,6 +4,7 @@
 
 #include "components/ImageAdv.h"
 #include "components/NovelLbl.h"
+#include "components/SplPaint.h"
 
 namespace kelvo {
 
@@ -46,6 +47,10 @@ KelvoComponentsPlugin::KelvoComponentsPlugin(QObject* parent) : QObject(parent) 
         QStringLiteral("kelvo::TImageAdv"), QStringLiteral("components/ImageAdv.h"),
         QStringLiteral("Image control with palette effects, scene text and choice menus"),
         QSize(105, 105), [](QWidget* p) { return new TImageAdv(p); }, this);
+    entries_ << new ComponentEntry(
+        QStringLiteral("kelvo::TSplPaint"), QStringLiteral("components/SplPaint.h"),
+        QStringLiteral("Sprite painter: a background, 64 masked sprites and nineteen transitions"),
+        QSize(105, 105), [](QWidget* p) { return new TSplPaint(p); }, this);
 }
 
 }  // namespace kelvo

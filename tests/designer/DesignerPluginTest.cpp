@@ -35,7 +35,7 @@ TEST(DesignerPlugin, LoadsAndOffersTheComponentsInGroupZek) {
         ASSERT_NE(made, nullptr);
         EXPECT_EQ(QString(made->metaObject()->className()), w->name());
     }
-    for (const char* expected : {"kelvo::TNovelLabel", "kelvo::TImageAdv"})
+    for (const char* expected : {"kelvo::TNovelLabel", "kelvo::TImageAdv", "kelvo::TSplPaint"})
         EXPECT_TRUE(names.contains(expected)) << expected;
 }
 
@@ -62,6 +62,7 @@ TEST(DesignerPlugin, AFormUsingTheComponentsBuildsAndRuns) {
     EXPECT_EQ(ui.title->Alignment(), kelvo::TNovelLabel::taCenter);
     EXPECT_TRUE(ui.title->TextShadow());
     EXPECT_EQ(ui.scene->geometry(), QRect(10, 40, 160, 120));
+    EXPECT_EQ(ui.sprites->geometry(), QRect(180, 40, 100, 80));
     form.show();
     QApplication::processEvents();
 }
