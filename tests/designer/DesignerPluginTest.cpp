@@ -10,16 +10,7 @@
 
 namespace {
 
-void app() {
-    static int argc = 1;
-    static char arg0[] = "test";
-    static char* argv[] = {arg0, nullptr};
-    if (!qApp)
-        new QApplication(argc, argv);
-}
-
 TEST(DesignerPlugin, LoadsAndOffersTheComponentsInGroupZek) {
-    app();
     QPluginLoader loader(QStringLiteral(KELVO_DESIGNER_PLUGIN));
     ASSERT_TRUE(loader.load()) << loader.errorString().toStdString();
     auto* collection = qobject_cast<QDesignerCustomWidgetCollectionInterface*>(loader.instance());
@@ -40,7 +31,6 @@ TEST(DesignerPlugin, LoadsAndOffersTheComponentsInGroupZek) {
 }
 
 TEST(DesignerPlugin, LabelPropertiesAreEditableByName) {
-    app();
     kelvo::TNovelLabel label;
     for (const char* name :
          {"Caption", "DrawRefresh", "TextShadow", "Alignment", "AutoSize", "FocusControl",
@@ -54,7 +44,6 @@ TEST(DesignerPlugin, LabelPropertiesAreEditableByName) {
 }
 
 TEST(DesignerPlugin, AFormUsingTheComponentsBuildsAndRuns) {
-    app();
     QWidget form;
     Ui::ComponentsForm ui;
     ui.setupUi(&form);
