@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Formats.h"
+#include "app/StatusReport.h"
 #include "app/IniPath.h"
 #include "platform/fake/FakePlatform.h"
 
@@ -74,6 +75,33 @@ TEST(ExecuteOption, FirstParameterOnlyInAnyCase) {
     EXPECT_FALSE(executeOptionIn({"kelvo", "exec"}));
     EXPECT_FALSE(executeOptionIn({"kelvo", "--exec"}));
     EXPECT_FALSE(executeOptionIn({"kelvo", "x", "/exec"}));
+}
+
+TEST(CommandLineActions, OnlyTheFirstParameterChoosesAndUnknownOnesStartTheProgram) {
+    EXPECT_EQ(commandLineAction({"kelvo"}), CommandLineAction::Run);
+    EXPECT_EQ(commandLineAction({"kelvo", "--help"}), CommandLineAction::Help);
+    EXPECT_EQ(commandLineAction({"kelvo", "-h"}), CommandLineAction::Help);
+    EXPECT_EQ(commandLineAction({"kelvo", "--version"}), CommandLineAction::Version);
+    EXPECT_EQ(commandLineAction({"kelvo", "--status"}), CommandLineAction::Status);
+    EXPECT_EQ(commandLineAction({"kelvo", "/exec", "--help"}), CommandLineAction::Run);
+    EXPECT_EQ(commandLineAction({"kelvo", "--bogus"}), CommandLineAction::Run);
+    EXPECT_TRUE(helpText().contains("Only the first parameter"));
+}
+
+TEST(StatusReport, ShowsTheWindowsFiguresInItsFormats) {
+    MEMORYSTATUS m;
+    m.dwTotalPhys = 1024ull << 20;
+    m.dwAvailPhys = 256ull << 20;
+    m.dwTotalPageFile = 0;
+    m.dwTotalVirtual = 128ull << 30;
+    m.dwAvailVirtual = 128ull << 30;
+    m.dwMemoryLoad = 75;
+    const QStringList lines = statusReport(m).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], QStringLiteral("物理\t空き 256.0\t使用 768.0\t合計 1024.0 MB"));
+    EXPECT_EQ(lines[1], QStringLiteral("頁\t空き  0.0\t使用  0.0\t合計  0.0 MB"));
+    EXPECT_EQ(lines[2], QStringLiteral("仮想\t空き 131072.0\t使用  0.0\t合計 131072.0 MB"));
+    EXPECT_EQ(lines[3], QStringLiteral("使用率\t 75%"));
 }
 
 }  // namespace
