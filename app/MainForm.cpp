@@ -119,9 +119,13 @@ void TMainForm::widenFigureColumns() {
         l->setGeometry(132, l->y(), 66, l->height());
 }
 
-void TMainForm::FormCreate() {}
+void TMainForm::FormCreate() {
+    startCpuStatistics();
+}
 
-void TMainForm::FormDestroy() {}
+void TMainForm::FormDestroy() {
+    stopCpuStatistics();
+}
 
 void TMainForm::MenuClose() {
     // A posted request, as the close button's: the handler that asked returns first.
@@ -132,12 +136,6 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     SaveSettings(false);
     event->accept();
     QCoreApplication::quit();
-}
-
-void TMainForm::sbtnGetMemClick() {}
-
-void TMainForm::btnStopClick() {
-    StopRequest = true;
 }
 
 void TMainForm::timMainTimer() {
@@ -161,6 +159,7 @@ void TMainForm::timMainTimer() {
     platform_.GlobalMemoryStatus(MemStat);
     if (!SmallMode)
         UpdateReadout();
+    AutoCleanStep();
     emit ticked();
 }
 
@@ -168,6 +167,7 @@ void TMainForm::timSubTimer() {
     platform_.GlobalMemoryStatus(MemStat);
     if (SmallMode)
         return;
+    SampleCpuUsage();
     UpdateResources();
 }
 
