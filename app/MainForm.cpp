@@ -55,7 +55,10 @@ TMainForm::TMainForm(Platform& platform, QWidget* parent)
 
     timMain_ = new QTimer(this);
     timMain_->setInterval(100);
-    connect(timMain_, &QTimer::timeout, this, &TMainForm::timMainTimer);
+    // Queued: Qt never re-enters a timer whose handler is still running, so a clean started in
+    // a tick (the execute option, a trigger) would stop the ticks nested in it. A posted call is
+    // delivered by the clean's message processing like any other.
+    connect(timMain_, &QTimer::timeout, this, &TMainForm::timMainTimer, Qt::QueuedConnection);
     timSub_ = new QTimer(this);
     timSub_->setInterval(2000);
     connect(timSub_, &QTimer::timeout, this, &TMainForm::timSubTimer);
