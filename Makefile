@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps configure build run test test-main test-asan test-fuzz bench format clean
+.PHONY: all deps configure build run test test-main test-asan test-fuzz bench install package format clean
 
 all: build
 
@@ -46,6 +46,12 @@ test-fuzz: deps $(FUZZ_BUILD)/build.ninja
 
 bench: build
 	./scripts/bench.sh $(BUILD)
+
+install: build
+	cmake --install $(BUILD)
+
+package: build
+	cd $(BUILD) && cpack -B package
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

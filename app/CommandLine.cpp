@@ -9,4 +9,35 @@ bool executeOptionIn(const QStringList& arguments) {
     return first == QLatin1String("/exec") || first == QLatin1String("-exec");
 }
 
+CommandLineAction commandLineAction(const QStringList& arguments) {
+    if (arguments.size() < 2)
+        return CommandLineAction::Run;
+    const QString& first = arguments.at(1);
+    if (first == QLatin1String("--help") || first == QLatin1String("-h"))
+        return CommandLineAction::Help;
+    if (first == QLatin1String("--version"))
+        return CommandLineAction::Version;
+    if (first == QLatin1String("--status"))
+        return CommandLineAction::Status;
+    return CommandLineAction::Run;
+}
+
+QString helpText() {
+    return QStringLiteral(
+        "Usage: kelvo [/exec | -exec | --status | --help | --version]\n"
+        "\n"
+        "A small memory monitor and memory cleaner.\n"
+        "\n"
+        "  /exec, -exec  run one clean at start, then close (any upper or lower case)\n"
+        "  --status      print the figures the window shows and exit; needs no display\n"
+        "  --help        print this text and exit\n"
+        "  --version     print the version and exit\n"
+        "\n"
+        "Only the first parameter is looked at; any other parameter, and an unknown\n"
+        "option, is ignored and the program starts as usual.\n"
+        "\n"
+        "Settings: kelvo.ini beside the program where its folder is writable, otherwise\n"
+        "$XDG_CONFIG_HOME/kelvo/kelvo.ini (~/.config/kelvo/kelvo.ini).\n");
+}
+
 }  // namespace kelvo

@@ -21,6 +21,13 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// An installed program lives in a ".../bin" folder; even where that folder is writable (root),
+// settings beside it would be shared by every user and lost with the next package upgrade.
+bool isInstalledLayout(const std::string& exeFolder) {
+    return exeFolder == "/bin" ||
+           (exeFolder.size() >= 4 && exeFolder.compare(exeFolder.size() - 4, 4, "/bin") == 0);
+}
+
 }  // namespace
 
 std::string iniPathFor(const std::string& exePath, bool exeDirWritable,
@@ -36,8 +43,10 @@ std::string iniPathFor(const std::string& exePath, bool exeDirWritable,
 
 std::string IniPath(Platform& platform) {
     std::string exe = platform.executablePath();
-    return iniPathFor(exe, !exe.empty() && platform.isDirectoryWritable(folderOf(exe)),
-                      platform.userConfigDir());
+    const std::string folder = folderOf(exe);
+    const bool besideExe =
+        !exe.empty() && !isInstalledLayout(folder) && platform.isDirectoryWritable(folder);
+    return iniPathFor(exe, besideExe, platform.userConfigDir());
 }
 
 }  // namespace kelvo

@@ -8,7 +8,8 @@ class Platform;
 
 // Where the settings file lives: beside the executable, named after it with "ini" in place of an
 // "exe" ending, or with ".ini" added where the name has no ".exe" ending. Where the executable's
-// folder cannot be written (an installed program), in <user config dir>/kelvo/kelvo.ini.
+// folder cannot be written, or is a ".../bin" folder (an installed program), in
+// <user config dir>/kelvo/kelvo.ini.
 std::string iniPathFor(const std::string& exePath, bool exeDirWritable,
                        const std::string& configDir);
 

@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <exception>
 
+#include "app/CommandLine.h"
 #include "app/ErrorBox.h"
 #include "app/Fonts.h"
 #include "app/MainForm.h"
+#include "app/StatusReport.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -21,7 +23,34 @@ bool haveDisplay() {
 
 }  // namespace
 
+// The terminal actions, which need no display: true when one ran.
+bool runTerminalAction(int argc, char** argv) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    switch (kelvo::commandLineAction(args)) {
+        case kelvo::CommandLineAction::Help:
+            std::fputs(kelvo::helpText().toUtf8().constData(), stdout);
+            return true;
+        case kelvo::CommandLineAction::Version:
+            std::printf("kelvo %s\n", KELVO_VERSION);
+            return true;
+        case kelvo::CommandLineAction::Status: {
+            auto platform = kelvo::createSystemPlatform();
+            kelvo::MEMORYSTATUS status;
+            platform->GlobalMemoryStatus(status);
+            std::fputs(kelvo::statusReport(status).toUtf8().constData(), stdout);
+            return true;
+        }
+        case kelvo::CommandLineAction::Run:
+            return false;
+    }
+    return false;
+}
+
 int main(int argc, char** argv) {
+    if (runTerminalAction(argc, argv))
+        return 0;
     if (!haveDisplay()) {
         std::fprintf(stderr,
                      "kelvo: no display found; run it on a desktop, or under a virtual one such as "

@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   xvfb openbox xdotool x11-utils x11-apps trayer imagemagick
   fonts-ipafont-gothic
+  qt6-tools-dev desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

@@ -2,7 +2,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -15,8 +14,8 @@ struct RatioClaim {
     double limit;
 };
 
-// Runs the registered benchmarks, prints the usual table, then one line per claim:
-// "ratio A/B = 0.41 (target <= 0.5) ok". Returns 0; the figures are for reading, not gating.
+// Runs the registered benchmarks, prints the usual table, then one line per claim (see
+// RatioReporter). Returns 0: the figures are for reading, not gating.
 int runWithRatios(int argc, char** argv, const std::vector<RatioClaim>& claims);
 
 }  // namespace kelvo::bench

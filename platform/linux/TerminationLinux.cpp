@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include "platform/linux/LinuxPlatform.h"
@@ -26,7 +27,8 @@ void onSignal(int) {
 void LinuxPlatform::onTerminationRequest(std::function<void()> handler) {
     if (g_signalPipe[0] >= 0 || ::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    auto* notifier =
+        new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier,
                      [handler = std::move(handler)] {
                          char buf[16];

@@ -56,6 +56,13 @@ TEST(IniPathRules, AsksThePlatformForTheExecutableAndItsFolder) {
     fake.exePath = "/kelvo";
     fake.writableDirs = {"/"};
     EXPECT_EQ(IniPath(fake), "/kelvo.ini");
+    // Installed into a bin folder: per-user settings even where root could write there.
+    fake.exePath = "/usr/bin/kelvo";
+    fake.writableDirs = {"/usr/bin"};
+    EXPECT_EQ(IniPath(fake), "/home/user/.config/kelvo/kelvo.ini");
+    fake.exePath = "/tmp/pkgroot/usr/bin/kelvo";
+    fake.writableDirs = {"/tmp/pkgroot/usr/bin"};
+    EXPECT_EQ(IniPath(fake), "/home/user/.config/kelvo/kelvo.ini");
 }
 
 TEST(ExecuteOption, FirstParameterOnlyInAnyCase) {

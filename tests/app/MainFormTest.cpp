@@ -16,14 +16,7 @@ namespace {
 
 class MainFormTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char arg0[] = "kelvo";
-        static char* argv[] = {arg0, nullptr};
-        if (!qApp)
-            new QApplication(argc, argv);
-        installFontFallbacks();
-    }
+    static void SetUpTestSuite() { installFontFallbacks(); }
     void SetUp() override { fake_.setMemoryMB(1024, 256, 75); }
 
     TNovelLabel* label(TMainForm& f, const char* name) {

@@ -25,13 +25,6 @@ class PaintCounter : public QObject {
 
 class NovelLabelTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char arg0[] = "test";
-        static char* argv[] = {arg0, nullptr};
-        if (!qApp)
-            new QApplication(argc, argv);
-    }
     void SetUp() override {
         parent_.resize(300, 100);
         QPalette pal = parent_.palette();

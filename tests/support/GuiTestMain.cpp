@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+// The main of every widget test: one application object on the offscreen platform.
 int main(int argc, char** argv) {
     // Test discovery runs the binary without the test's environment.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -1,0 +1,67 @@
+#include "components/ColorEffects.h"
+
+#include <algorithm>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace kelvo {
+
+void scaleBytesPortable(uint8_t* data, size_t size, int percent) {
+    for (size_t i = 0; i < size; ++i) {
+        const int64_t c = data[i];
+        const int64_t v = c - c * percent / 100;
+        data[i] = percent < 0 ? uint8_t(std::min<int64_t>(v, 255)) : uint8_t(v);
+    }
+}
+
+#if defined(__SSE2__)
+namespace {
+
+// c * |percent| / 100 for |percent| = 100 * a + b is a * c + c * b / 100, and c * b / 100 is
+// the high half of c * ceil(b * 65536 / 100): the rounding adds less than 255 / 65536, too
+// little to cross an integer since c * b / 100 is at most 0.99 above one.
+template <bool Darken, bool Whole>
+size_t scaleSse2(uint8_t* data, size_t size, int a, int b) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i whole = _mm_set1_epi16(int16_t(a));
+    const __m128i frac = _mm_set1_epi16(int16_t(uint16_t((b * 65536 + 99) / 100)));
+    auto part = [&](__m128i c) {
+        __m128i q = _mm_mulhi_epu16(c, frac);
+        if constexpr (Whole)
+            q = _mm_add_epi16(q, _mm_mullo_epi16(c, whole));
+        return Darken ? _mm_sub_epi16(c, q) : _mm_add_epi16(c, q);
+    };
+    size_t i = 0;
+    for (; i + 16 <= size; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const __m128i lo = part(_mm_unpacklo_epi8(v, zero));
+        const __m128i hi = part(_mm_unpackhi_epi8(v, zero));
+        // Darkening by at most 100% stays at or above 0; brightening saturates at 255.
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(data + i), _mm_packus_epi16(lo, hi));
+    }
+    return i;
+}
+
+}  // namespace
+#endif
+
+void scaleBytes(uint8_t* data, size_t size, int percent) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    if (percent >= -255 && percent <= 100) {
+        const int m = percent < 0 ? -percent : percent;
+        const int a = m / 100, b = m % 100;
+        if (percent >= 0)
+            i = a ? scaleSse2<true, true>(data, size, a, b)
+                  : scaleSse2<true, false>(data, size, a, b);
+        else
+            i = a ? scaleSse2<false, true>(data, size, a, b)
+                  : scaleSse2<false, false>(data, size, a, b);
+    }
+#endif
+    scaleBytesPortable(data + i, size - i, percent);
+}
+
+}  // namespace kelvo

@@ -1,0 +1,203 @@
+#include "components/ImageAdv.h"
+
+#include <QImageReader>
+#include <QMessageBox>
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "components/DataFiles.h"
+#include "components/SurfaceForm.h"
+#include "raster/Blit.h"
+#include "raster/Bmp.h"
+#include "raster/QtImage.h"
+
+namespace kelvo {
+
+using raster::Bitmap;
+using raster::PixelFormat;
+
+int rowLength(const Bitmap& bmp) {
+    const int bpp = bmp.bitsPerPixel();
+    return bpp >= 8 ? bmp.width() * (bpp / 8) : 0;
+}
+
+TImageAdv::TImageAdv(QWidget* parent) : QWidget(parent) {
+    for (auto& b : BkBmp)
+        b = std::make_unique<Bitmap>();
+    // The picture is drawn over whatever lies below; nothing is erased first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAutoFillBackground(false);
+    messageBox_ = [this](const std::string& text, const std::string& caption) {
+        QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
+                        QString::fromStdString(text), QMessageBox::Ok, window());
+        box.exec();
+    };
+}
+
+TImageAdv::~TImageAdv() = default;
+
+Bitmap* TImageAdv::image(int n) {
+    if (n == 0)
+        return &picture_;
+    if (n >= 1 && n <= 4)
+        return BkBmp[size_t(n - 1)].get();
+    return nullptr;
+}
+
+Bitmap* TImageAdv::canvasImage(int n, bool allowParent) {
+    if (n < 0) {
+        auto* form = allowParent ? qobject_cast<TSurfaceForm*>(parentWidget()) : nullptr;
+        return form ? &form->surface() : nullptr;
+    }
+    if (n == 0 && picture_.empty())
+        picture_ = Bitmap(width(), height(), PixelFormat::Pf24);
+    return image(n);
+}
+
+void TImageAdv::changed(int n) {
+    if (n == 0)
+        update();
+    else if (n < 0 && parentWidget())
+        parentWidget()->update();
+}
+
+void TImageAdv::paintEvent(QPaintEvent* event) {
+    if (picture_.empty())
+        return;
+    QPainter p(this);
+    p.drawImage(event->rect().topLeft(), raster::qt::toQImage(picture_), event->rect());
+}
+
+bool TImageAdv::BmpBkCopy(int dst, int src) {
+    Bitmap* d = image(dst);
+    const Bitmap* s = image(src);
+    if (!d || !s)
+        return false;
+    *d = *s;
+    changed(dst);
+    return true;
+}
+
+bool TImageAdv::BmpBkCopy(int dst, int src, int x, int y) {
+    const Bitmap* s = image(src);
+    Bitmap* d = s ? canvasImage(dst, true) : nullptr;
+    if (!d)
+        return false;
+    raster::bitBlt(*d, x, y, s->width(), s->height(), s, 0, 0, raster::rop::SRCCOPY);
+    changed(dst);
+    return true;
+}
+
+bool TImageAdv::BmpBkCopy2(int dst, int src, const TRect* destRect, const TRect* srcRect,
+                           int mode) {
+    if (!destRect || !srcRect)
+        return false;
+    Bitmap* d = canvasImage(dst, true);
+    Bitmap* s = canvasImage(src, true);
+    if (!d || !s)
+        return false;
+    static constexpr uint32_t modes[] = {raster::rop::SRCCOPY, raster::rop::SRCPAINT,
+                                         raster::rop::MERGEPAINT, raster::rop::MERGECOPY};
+    raster::Canvas& c = d->canvas();
+    if (mode >= 0 && mode <= 3)
+        c.setCopyMode(modes[mode]);
+    c.copyRect(*destRect, *s, *srcRect);
+    changed(dst);
+    return true;
+}
+
+Bitmap* TImageAdv::BmpBkGet(int n) {
+    return image(n);
+}
+
+void TImageAdv::DataBackUp(int n) {
+    DataBackUp(n, nullptr);
+}
+
+void TImageAdv::DataBackUp(int n, const std::function<void(uint8_t*, size_t)>& after) {
+    Bitmap* b = image(n);
+    if (!b)
+        return;
+    const size_t len = size_t(rowLength(*b));
+    if (len == 0)
+        return;
+    // A back-up of the same shape is overwritten in place rather than freed and reallocated.
+    if (!RowBackUp)
+        RowBackUp.emplace();
+    RowBackUp->resize(size_t(b->height()));
+    for (int y = 0; y < b->height(); ++y) {
+        (*RowBackUp)[size_t(y)].assign(b->row(y), b->row(y) + len);
+        if (after)
+            after(b->row(y), len);
+    }
+}
+
+void TImageAdv::DataRestore(int n, bool release) {
+    Bitmap* b = image(n);
+    if (!RowBackUp || !b)
+        return;
+    const size_t len = size_t(rowLength(*b));
+    const size_t rows = len ? std::min(RowBackUp->size(), size_t(b->height())) : 0;
+    for (size_t y = 0; y < rows; ++y) {
+        const auto& saved = (*RowBackUp)[y];
+        std::memcpy(b->row(int(y)), saved.data(), std::min(len, saved.size()));
+    }
+    if (release)
+        RowBackUp.reset();
+    changed(n);
+}
+
+bool TImageAdv::GrpFileRead(const std::string& fileName, int key, int n) {
+    Bitmap* target = image(n);
+    if (!target)
+        return false;
+    const std::string ext = std::filesystem::path(fileName).extension().string();
+    const bool bmp = QString::fromStdString(ext).compare(".bmp", Qt::CaseInsensitive) == 0;
+    Bitmap loaded;
+    if (n > 0 || bmp) {
+        std::string error;
+        if (!raster::readBmpFile(fileName, loaded, error))
+            return false;
+    } else {
+        QImageReader reader(QString::fromStdString(fileName));
+        reader.setAllocationLimit(int(raster::kBmpMaxPixelBytes >> 20));
+        const QImage img = reader.read();
+        if (img.isNull())
+            return false;
+        loaded = raster::qt::fromQImage(img);
+    }
+    *target = std::move(loaded);
+    descrambleRows(*target, key, n == 0 ? width() : target->width(), height());
+    changed(n);
+    return true;
+}
+
+std::string TImageAdv::TxtFileRead(const std::string& fileName, int key) {
+    TxtDataOld = TxtData;
+    TxtData.clear();
+    auto failure = [this] {
+        messageBox_("ファイルが開けません", "ファイルオープンエラー");
+        return std::string("0");
+    };
+    std::error_code ec;
+    const std::filesystem::path path(fileName);
+    if (!std::filesystem::is_regular_file(path, ec))
+        return failure();
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || size > uintmax_t(kMaxTextFileBytes))
+        return failure();
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return failure();
+    std::vector<uint8_t> buf(size_t(size), 0);
+    in.read(reinterpret_cast<char*>(buf.data()), std::streamsize(size));
+    buf.resize(size_t(in.gcount()));
+    TxtData = decodeTxtData(buf, key);
+    return TxtData;
+}
+
+}  // namespace kelvo

@@ -1,0 +1,31 @@
+#include "components/SurfaceForm.h"
+
+#include <QPainter>
+#include <QResizeEvent>
+
+#include "raster/QtImage.h"
+
+namespace kelvo {
+
+TSurfaceForm::TSurfaceForm(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+// A hidden window gets no resize events; the surface catches up when it is asked for.
+raster::Bitmap& TSurfaceForm::surface() {
+    if (surface_.width() != width() || surface_.height() != height())
+        surface_.setSize(width(), height());
+    return surface_;
+}
+
+void TSurfaceForm::paintEvent(QPaintEvent* event) {
+    QPainter p(this);
+    p.drawImage(event->rect().topLeft(), raster::qt::toQImage(surface()), event->rect());
+}
+
+void TSurfaceForm::resizeEvent(QResizeEvent* event) {
+    surface_.setSize(event->size().width(), event->size().height());
+    QWidget::resizeEvent(event);
+}
+
+}  // namespace kelvo

@@ -1,0 +1,61 @@
+#include "raster/QtImage.h"
+
+#include <cstring>
+
+#include "raster/Pixel.h"
+
+namespace kelvo::raster::qt {
+
+QImage toQImage(const Bitmap& bmp) {
+    QImage img(bmp.width(), bmp.height(), QImage::Format_RGB32);
+    if (img.isNull())
+        return img;
+    Palette lut;
+    if (isIndexed(bmp.format()))
+        lut = bmp.palette();
+    for (int y = 0; y < bmp.height(); ++y) {
+        auto* out = reinterpret_cast<QRgb*>(img.scanLine(y));
+        const uint8_t* in = bmp.row(y);
+        if (bmp.format() == PixelFormat::Pf24) {
+            for (int x = 0; x < bmp.width(); ++x, in += 3)
+                out[x] = 0xFF000000u | uint32_t(in[2]) << 16 | uint32_t(in[1]) << 8 | in[0];
+            continue;
+        }
+        for (int x = 0; x < bmp.width(); ++x) {
+            const Color c = pixelToColor(readPixel(in, x, bmp.format()), bmp.format(), lut);
+            out[x] = qRgb(redOf(c), greenOf(c), blueOf(c));
+        }
+    }
+    return img;
+}
+
+Bitmap fromQImage(const QImage& src) {
+    Bitmap bmp;
+    if (src.isNull())
+        return bmp;
+    const bool mono = src.format() == QImage::Format_Mono;
+    if (src.format() == QImage::Format_Indexed8 || mono) {
+        const PixelFormat f = mono ? PixelFormat::Pf1 : PixelFormat::Pf8;
+        bmp.reset(src.width(), src.height(), f);
+        Palette pal;
+        for (QRgb c : src.colorTable())
+            pal.push_back({uint8_t(qRed(c)), uint8_t(qGreen(c)), uint8_t(qBlue(c)), 0});
+        bmp.setPalette(pal);
+        const size_t bytes = size_t(rowStride(src.width(), f));
+        for (int y = 0; y < src.height(); ++y)
+            std::memcpy(bmp.row(y), src.constScanLine(y),
+                        std::min(bytes, size_t(src.bytesPerLine())));
+        return bmp;
+    }
+    const QImage rgb = src.convertToFormat(QImage::Format_RGB888);
+    bmp.reset(rgb.width(), rgb.height(), PixelFormat::Pf24);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const uint8_t* in = rgb.constScanLine(y);
+        uint8_t* out = bmp.row(y);
+        for (int x = 0; x < rgb.width(); ++x, in += 3, out += 3)
+            out[0] = in[2], out[1] = in[1], out[2] = in[0];
+    }
+    return bmp;
+}
+
+}  // namespace kelvo::raster::qt

@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include "components/MenuLayout.h"
+
+namespace kelvo {
+namespace {
+
+TEST(MenuLayout, QuestionWithTwoAnswersOn640x480) {
+    EXPECT_EQ(menu::selectTitle(640, 480), (TRect{64, 48, 576, 160}));
+    EXPECT_EQ(menu::selectAnswer(640, 480, 2, 1), (TRect{91, 160, 549, 266}));
+    EXPECT_EQ(menu::selectAnswer(640, 480, 2, 2), (TRect{91, 266, 549, 372}));
+    EXPECT_EQ(menu::selectHit(640, 480, 2, 100, 200), 1);
+    EXPECT_EQ(menu::selectHit(640, 480, 2, 91, 200), 0);
+    EXPECT_EQ(menu::selectHit(640, 480, 2, 100, 266), 0);
+    EXPECT_EQ(menu::selectHit(640, 480, 2, 100, 267), 2);
+}
+
+TEST(MenuLayout, QuestionWithFourAnswers) {
+    const int tops[] = {160, 224, 288, 352};
+    for (int k = 1; k <= 4; ++k) {
+        const TRect r = menu::selectAnswer(640, 480, 4, k);
+        EXPECT_EQ(r.Top, tops[k - 1]);
+        EXPECT_EQ(r.Bottom, tops[k - 1] + 64);
+    }
+    EXPECT_EQ(menu::selectHit(640, 480, 4, 300, 400), 4);
+    EXPECT_EQ(menu::selectHit(640, 480, 6, 300, 200), 1);  // at most four answers
+}
+
+TEST(MenuLayout, OptionBandsOn640x480) {
+    const int three[] = {48, 192, 348, 504};
+    for (int k = 1; k <= 3; ++k) {
+        const TRect r = menu::option(640, 480, 3, k);
+        EXPECT_EQ(r, (TRect{64, three[k - 1], 576, three[k]}));
+    }
+    const int six[] = {48, 120, 229, 338, 447, 556, 665};
+    for (int k = 1; k <= 6; ++k) {
+        EXPECT_EQ(menu::option(640, 480, 6, k).Top, six[k - 1]);
+        EXPECT_EQ(menu::option(640, 480, 6, k).Bottom, six[k]);
+    }
+    EXPECT_EQ(menu::optionHit(640, 480, 6, 300, 500), 5);
+    EXPECT_EQ(menu::optionHit(640, 480, 6, 64, 100), 0);
+}
+
+TEST(MenuLayout, CountBelowOneHitsNothing) {
+    EXPECT_EQ(menu::selectHit(640, 480, 0, 300, 300), 0);
+    EXPECT_EQ(menu::selectHit(640, 480, -1, 300, 300), 0);
+    EXPECT_EQ(menu::optionHit(640, 480, 0, 300, 300), 0);
+}
+
+TEST(MenuLayout, CountsFromTheAbsenceMarker) {
+    EXPECT_EQ(menu::selectCount("0", "x"), 2);
+    EXPECT_EQ(menu::selectCount("c", "0"), 3);
+    EXPECT_EQ(menu::selectCount("c", "d"), 4);
+    EXPECT_EQ(menu::optionCount("0", "a", "a", "a"), 2);
+    EXPECT_EQ(menu::optionCount("a", "a", "0", "a"), 4);
+    EXPECT_EQ(menu::optionCount("a", "a", "a", "a"), 6);
+}
+
+}  // namespace
+}  // namespace kelvo

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "raster/Bmp.h"
+#include "tests/raster/BmpBuilder.h"
+#include "tests/raster/RandomBitmap.h"
+
+namespace kelvo::raster {
+namespace {
+
+using testing::firstDifference;
+
+TEST(BmpRoundTrip, EveryFormatComesBackUnchanged) {
+    std::mt19937 rng(21);
+    for (PixelFormat f : testing::kAllFormats) {
+        for (int n = 0; n < 5; ++n) {
+            Bitmap a = testing::randomBitmap(rng, f, 30);
+            if (isIndexed(f)) {
+                // Flags are not stored in the file; indexes must stay inside the palette.
+                Palette pal = a.palette();
+                for (auto& e : pal)
+                    e.peFlags = 0;
+                a.setPalette(pal);
+                for (int y = 0; y < a.height(); ++y)
+                    for (int x = 0; x < a.width(); ++x)
+                        a.setPixelValue(x, y, a.pixelValue(x, y) % uint32_t(pal.size()));
+            }
+            if (f == PixelFormat::Pf15)
+                for (int y = 0; y < a.height(); ++y)
+                    for (int x = 0; x < a.width(); ++x)
+                        a.setPixelValue(x, y, a.pixelValue(x, y) & 0x7FFF);
+            Bitmap b;
+            std::string error;
+            ASSERT_TRUE(readBmp(writeBmp(a), b, error)) << testing::formatName(f) << error;
+            ASSERT_EQ(firstDifference(b, a), "") << testing::formatName(f);
+            EXPECT_EQ(b.palette(), a.palette());
+        }
+    }
+}
+
+std::vector<uint8_t> validFile() {
+    testing::BmpLayout s;
+    s.width = 4, s.height = 3, s.bpp = 8;
+    s.palette = {{1, 2, 3, 0}, {4, 5, 6, 0}};
+    s.pixels.assign(3, std::vector<uint32_t>(4, 1));
+    return testing::buildBmp(s);
+}
+
+void set32(std::vector<uint8_t>& f, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        f[at + size_t(i)] = uint8_t(v >> (8 * i));
+}
+
+void expectRejected(const std::vector<uint8_t>& f, const std::string& why) {
+    Bitmap b(2, 2);
+    const Bitmap before = b;
+    std::string error;
+    EXPECT_FALSE(readBmp(f, b, error)) << why;
+    EXPECT_FALSE(error.empty()) << why;
+    EXPECT_TRUE(b.samePixels(before)) << why << ": output touched";
+}
+
+TEST(BmpReaderHardening, RejectsBadHeadersWithAReason) {
+    const std::vector<uint8_t> good = validFile();
+    Bitmap b;
+    std::string error;
+    ASSERT_TRUE(readBmp(good, b, error)) << error;
+
+    expectRejected({}, "empty");
+    expectRejected(std::vector<uint8_t>(good.begin(), good.begin() + 20), "short header");
+    auto f = good;
+    f[0] = 'X';
+    expectRejected(f, "magic");
+    f = good;
+    set32(f, 14, 41);
+    expectRejected(f, "header size");
+    f = good;
+    set32(f, 18, 40000);
+    expectRejected(f, "width");
+    f = good;
+    set32(f, 22, uint32_t(-40000));
+    expectRejected(f, "top-down height");
+    f = good;
+    set32(f, 22, 0x80000000u);
+    expectRejected(f, "smallest int height");
+    f = good;
+    f[28] = 7;
+    expectRejected(f, "bits per pixel");
+    f = good;
+    set32(f, 30, 9);
+    expectRejected(f, "compression");
+    f = good;
+    set32(f, 30, 2);
+    expectRejected(f, "RLE4 on 8 bits");
+    f = good;
+    set32(f, 46, 300);
+    expectRejected(f, "palette count above 256");
+    f = good;
+    set32(f, 10, uint32_t(f.size() + 1));
+    expectRejected(f, "pixel offset past the end");
+    f = good;
+    set32(f, 10, 20);
+    expectRejected(f, "pixel offset inside the header");
+    f = good;
+    f.resize(f.size() - 1);
+    expectRejected(f, "pixel data one byte short");
+    f = good;
+    set32(f, 18, 30000);
+    set32(f, 22, 30000);
+    expectRejected(f, "image over the size cap, with a lying image size");
+}
+
+TEST(BmpReaderHardening, PaletteLargerThanFormatAllows) {
+    testing::BmpLayout s;
+    s.width = 2, s.height = 2, s.bpp = 1;
+    s.palette.resize(3);
+    s.pixels.assign(2, std::vector<uint32_t>(2, 0));
+    expectRejected(testing::buildBmp(s), "three entries for one bit");
+}
+
+// Hand-written streams: runs past the row end, deltas past the image and a truncated stream
+// must stay inside the bitmap.
+TEST(BmpReaderHardening, RleWritesStayInsideRowAndImage) {
+    testing::BmpLayout s;
+    s.width = 4, s.height = 2, s.bpp = 8, s.compression = 1;
+    s.palette.resize(4);
+    s.pixels.assign(2, std::vector<uint32_t>(4, 0));
+    std::vector<uint8_t> f = testing::buildBmp(s);
+    const size_t off = f[10] | size_t(f[11]) << 8;
+    f.resize(off);
+    const uint8_t stream[] = {200, 3,                              // run far past the row end
+                              0,   0, 0,   5,   1, 2, 3, 2, 1, 0,  // absolute run past the end
+                              0,   2, 250, 250,                    // delta out of the image
+                              9,   9};
+    f.insert(f.end(), std::begin(stream), std::end(stream));
+    Bitmap b;
+    std::string error;
+    ASSERT_TRUE(readBmp(f, b, error)) << error;
+    EXPECT_EQ(b.pixelValue(3, 1), 3u);  // bottom row, clipped run
+    EXPECT_EQ(b.pixelValue(3, 0), 2u);  // second row from the bottom, clipped absolute run
+    // A stream cut inside an absolute run ends the decoding quietly.
+    f.resize(off + 6);
+    ASSERT_TRUE(readBmp(f, b, error)) << error;
+    EXPECT_EQ(b.pixelValue(0, 0), 0u);
+}
+
+TEST(BmpReaderHardening, RleTopDownIsRejected) {
+    testing::BmpLayout s;
+    s.width = 2, s.height = 2, s.bpp = 8, s.compression = 1, s.topDown = true;
+    s.palette.resize(2);
+    s.pixels.assign(2, std::vector<uint32_t>(2, 1));
+    expectRejected(testing::buildBmp(s), "top-down RLE");
+}
+
+TEST(BmpReader, ZeroSizedPictureIsEmpty) {
+    testing::BmpLayout s;
+    s.width = 0, s.height = 0, s.bpp = 24;
+    Bitmap b(3, 3);
+    std::string error;
+    ASSERT_TRUE(readBmp(testing::buildBmp(s), b, error)) << error;
+    EXPECT_TRUE(b.empty());
+}
+
+}  // namespace
+}  // namespace kelvo::raster
