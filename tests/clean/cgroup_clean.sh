@@ -46,7 +46,7 @@ peak_usage() {
 
 # run_in_group <Memory percentage>: runs `kelvo /exec` inside GROUP; sets PID.
 run_in_group() {
-  printf '[DEFAULT]\nMemory=%s\n' "$1" >"$E2E_TMP/bin/kelvo.ini"
+  put_settings "[DEFAULT]\nMemory=$1\n"
   sh -c 'echo $$ >"$1/cgroup.procs" && exec "$2" /exec' _ "$GROUP" "$KELVO" >"$E2E_TMP/kelvo.log" 2>&1 &
   PID=$!
   E2E_PIDS+=($PID)

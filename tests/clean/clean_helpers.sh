@@ -2,6 +2,21 @@
 
 YELLOW=$(convert xc:yellow -format "%[pixel:p{0,0}]" info:)
 
+# The program keeps its settings beside itself or, installed in a "bin" folder, per user: the
+# tests write both places and read back whichever it used.
+export XDG_CONFIG_HOME="$E2E_TMP/config"
+mkdir -p "$XDG_CONFIG_HOME/kelvo"
+
+put_settings() {
+  printf '%b' "$1" >"$XDG_CONFIG_HOME/kelvo/kelvo.ini"
+  printf '%b' "$1" >"$E2E_TMP/bin/kelvo.ini"
+}
+
+saved_settings() {
+  grep -l '^Small=' "$XDG_CONFIG_HOME/kelvo/kelvo.ini" "$E2E_TMP/bin/kelvo.ini" 2>/dev/null |
+    head -n1 | xargs -r cat
+}
+
 skip() {
   echo "SKIP: $*"
   exit 77

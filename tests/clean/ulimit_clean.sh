@@ -18,7 +18,7 @@ reserve_kb=$((total_kb * 15 / 100))
 
 start_desktop
 install_kelvo "$1"
-printf '[DEFAULT]\nMemory=%s\n' "$percent" >"$E2E_TMP/bin/kelvo.ini"
+put_settings "[DEFAULT]\nMemory=$percent\n"
 (ulimit -v $limit_kb && exec "$KELVO" /exec) >"$E2E_TMP/kelvo.log" 2>&1 &
 pid=$!
 E2E_PIDS+=($pid)
