@@ -106,6 +106,18 @@ TEST_F(RunClean, AStopDuringPass37KeepsItsNumberWritesTheRestThereAndFrees) {
     EXPECT_TRUE(topButtonsShown());
 }
 
+TEST_F(RunClean, ACloseRequestDuringACleanSavesAndLetsTheCleanFinish) {
+    TMainForm& f = start();
+    onMessages = [&] {
+        if (messages == 10)
+            f.close();
+    };
+    f.sbtnGetMemClick();
+    EXPECT_NE(platform.files.contents(kIni).find("Small=0"), std::string::npos) << "saved";
+    EXPECT_EQ(caption(), progress(100));
+    EXPECT_EQ(platform.liveBlocks, 0);
+}
+
 TEST_F(RunClean, AtFullProcessorUsageThePassesWaitAndGoOnWhenItDrops) {
     TMainForm& f = start("Memory=10\nStopCpuUsePer=1\n");
     f.CpuUsePer = 100;
