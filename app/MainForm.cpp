@@ -55,7 +55,10 @@ TMainForm::TMainForm(Platform& platform, QWidget* parent)
 
     timMain_ = new QTimer(this);
     timMain_->setInterval(100);
-    connect(timMain_, &QTimer::timeout, this, &TMainForm::timMainTimer);
+    // Queued: Qt never re-enters a timer whose handler is still running, so a clean started in
+    // a tick (the execute option, a trigger) would stop the ticks nested in it. A posted call is
+    // delivered by the clean's message processing like any other.
+    connect(timMain_, &QTimer::timeout, this, &TMainForm::timMainTimer, Qt::QueuedConnection);
     timSub_ = new QTimer(this);
     timSub_->setInterval(2000);
     connect(timSub_, &QTimer::timeout, this, &TMainForm::timSubTimer);
@@ -119,9 +122,13 @@ void TMainForm::widenFigureColumns() {
         l->setGeometry(132, l->y(), 66, l->height());
 }
 
-void TMainForm::FormCreate() {}
+void TMainForm::FormCreate() {
+    startCpuStatistics();
+}
 
-void TMainForm::FormDestroy() {}
+void TMainForm::FormDestroy() {
+    stopCpuStatistics();
+}
 
 void TMainForm::MenuClose() {
     // A posted request, as the close button's: the handler that asked returns first.
@@ -132,12 +139,6 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     SaveSettings(false);
     event->accept();
     QCoreApplication::quit();
-}
-
-void TMainForm::sbtnGetMemClick() {}
-
-void TMainForm::btnStopClick() {
-    StopRequest = true;
 }
 
 void TMainForm::timMainTimer() {
@@ -161,6 +162,7 @@ void TMainForm::timMainTimer() {
     platform_.GlobalMemoryStatus(MemStat);
     if (!SmallMode)
         UpdateReadout();
+    AutoCleanStep();
     emit ticked();
 }
 
@@ -168,6 +170,7 @@ void TMainForm::timSubTimer() {
     platform_.GlobalMemoryStatus(MemStat);
     if (SmallMode)
         return;
+    SampleCpuUsage();
     UpdateResources();
 }
 

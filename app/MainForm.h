@@ -2,8 +2,10 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
+#include "app/CpuUsage.h"
 #include "platform/MemoryStatus.h"
 #include "platform/Platform.h"
 
@@ -34,6 +36,7 @@ class TMainForm : public QWidget {
     void MenuClose();
     void sbtnGetMemClick();
     void btnStopClick();
+    void RunClean();
     void timMainTimer();
     void timSubTimer();
     void sbtnConfigClick();
@@ -43,6 +46,13 @@ class TMainForm : public QWidget {
     // The readout steps, run by the timers.
     void UpdateReadout();
     void UpdateResources();
+    void AutoCleanStep();
+    void StartAutoClean();
+    int GetNtCpuUsage();
+
+    // Lets the application handle pending events once; a test may put its own hook in place.
+    void ProcessMessages();
+    std::function<void()> processMessagesHook;
 
     Ui::TMainForm& ui() { return *ui_; }
     // The settings dialog, whose controls hold every option live.
@@ -77,6 +87,11 @@ class TMainForm : public QWidget {
     void setCaptionIfChanged(TNovelLabel* label, const QString& text);
     int readSmallSetting();
 
+    // The processor usage step of the two-second tick, and the Windows 95 family's statistics.
+    void SampleCpuUsage();
+    void startCpuStatistics();
+    void stopCpuStatistics();
+
     // Options of the settings dialog, read live where they are needed.
     bool optionShowCpuUsage() const;
 
@@ -92,6 +107,7 @@ class TMainForm : public QWidget {
     QMenu* popupMenu_ = nullptr;
     QTimer* timMain_ = nullptr;
     QTimer* timSub_ = nullptr;
+    NtCpuUsage cpuUsage_;
 
     // The readout's labels in writing order (free, used, total of physical, virtual, page file;
     // then the load) and the value each shows.

@@ -3,9 +3,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/CpuTimes.h"
 #include "platform/FileSystem.h"
+#include "platform/MemoryBlock.h"
+#include "platform/MemorySafety.h"
 #include "platform/MemoryStatus.h"
 
 namespace kelvo {
@@ -51,6 +55,29 @@ class Platform {
     // Calls `handler` on the GUI thread when the system asks the program to end (SIGTERM, SIGINT
     // on Linux). Call once, after the application object exists.
     virtual void onTerminationRequest(std::function<void()> handler) = 0;
+
+    // The clean's memory: `size` bytes, committed only as they are written. Null when the system
+    // refuses the block, and for size 0.
+    virtual std::unique_ptr<MemoryBlock> allocateBlock(uint64_t size) = 0;
+    // Opens the figures that tell whether memory runs short (they are read before every pass of
+    // a clean). Never null; figures the system lacks stay empty in each sample.
+    virtual std::unique_ptr<MemoryProbe> openMemoryProbe() = 0;
+    // The process's OOM-killer adjustment, -1000..1000; empty where it cannot be read.
+    virtual std::optional<int> oomScoreAdj() = 0;
+    // False when the system refuses the value.
+    virtual bool setOomScoreAdj(int value) = 0;
+
+    // Suspends the GUI thread.
+    virtual void Sleep(uint32_t milliseconds) = 0;
+    // Nanoseconds on a clock that never goes back and counts suspend.
+    virtual int64_t monotonicNs() = 0;
+
+    // The processor figures of one usage sample; empty when they cannot be read.
+    virtual std::optional<CpuTimes> queryCpuTimes() = 0;
+    // Windows 95 family: a 4-byte value of the performance statistics under the dynamic-data
+    // root. Empty when the key or the value cannot be read, and on every other system.
+    virtual std::optional<uint32_t> ReadDynDataValue(uint32_t rootKey, const std::string& subKey,
+                                                     const std::string& valueName) = 0;
 };
 
 // The platform of the machine the program runs on.

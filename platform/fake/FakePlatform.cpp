@@ -12,7 +12,89 @@ class FakeLock : public InstanceLock {
     bool exists_;
 };
 
+class FakeBlock : public MemoryBlock {
+  public:
+    FakeBlock(FakePlatform& platform, int number, uint64_t size)
+        : platform_(platform), number_(number), size_(size) {
+        ++platform_.liveBlocks;
+    }
+    ~FakeBlock() override { --platform_.liveBlocks; }
+    uint64_t size() const override { return size_; }
+    void zero(uint64_t offset, uint64_t length) override {
+        if (offset > size_ || length > size_ - offset)
+            ++platform_.overshootingWrites;
+        platform_.writes.push_back({number_, offset, length});
+    }
+
+  private:
+    FakePlatform& platform_;
+    int number_;
+    uint64_t size_;
+};
+
+class FakeProbe : public MemoryProbe {
+  public:
+    explicit FakeProbe(FakePlatform& platform) : platform_(platform) {}
+    MemorySafetySample sample() override {
+        ++platform_.safetySamples;
+        MemorySafetySample s = platform_.safety ? platform_.safety() : platform_.safetyFromMemory();
+        s.takenNs = platform_.clockNs;
+        return s;
+    }
+
+  private:
+    FakePlatform& platform_;
+};
+
 }  // namespace
+
+std::unique_ptr<MemoryBlock> FakePlatform::allocateBlock(uint64_t size) {
+    allocatedSizes.push_back(size);
+    const int number = static_cast<int>(allocatedSizes.size());
+    if (size == 0 || refusedAllocations.count(number) > 0)
+        return nullptr;
+    return std::make_unique<FakeBlock>(*this, number, size);
+}
+
+std::unique_ptr<MemoryProbe> FakePlatform::openMemoryProbe() {
+    ++probesOpened;
+    return std::make_unique<FakeProbe>(*this);
+}
+
+MemorySafetySample FakePlatform::safetyFromMemory() const {
+    MemorySafetySample s;
+    s.meminfo.memTotal = memory.dwTotalPhys;
+    s.meminfo.memAvailable = memory.dwAvailPhys;
+    s.meminfo.memFree = memory.dwAvailPhys;
+    s.meminfo.swapTotal = memory.dwTotalPageFile;
+    s.meminfo.swapFree = memory.dwAvailPageFile;
+    return s;
+}
+
+bool FakePlatform::setOomScoreAdj(int value) {
+    oomAdjWrites.push_back(value);
+    if (!oomAdj)
+        return false;
+    oomAdj = value;
+    return true;
+}
+
+void FakePlatform::Sleep(uint32_t milliseconds) {
+    sleeps.push_back(milliseconds);
+    clockNs += int64_t{milliseconds} * 1000000;
+    if (onSleep)
+        onSleep(milliseconds);
+}
+
+std::optional<uint32_t> FakePlatform::ReadDynDataValue(uint32_t, const std::string& subKey,
+                                                       const std::string& valueName) {
+    const std::string key = subKey + "|" + valueName;
+    dynDataReads.push_back(key);
+    auto it = dynData.find(key);
+    if (it == dynData.end())
+        return std::nullopt;
+    return it->second;
+}
 
 void FakePlatform::GlobalMemoryStatus(MEMORYSTATUS& status) {
     ++memoryStatusCalls;

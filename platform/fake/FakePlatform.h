@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "platform/fake/MemoryFileSystem.h"
@@ -24,6 +25,35 @@ class FakePlatform : public Platform {
 
     int memoryStatusCalls = 0;
 
+    // The clean's blocks. No memory is taken: a block only records what is written into it.
+    struct Write {
+        int block;  // number of the allocation, from 1
+        uint64_t offset;
+        uint64_t length;
+    };
+    std::set<int> refusedAllocations;  // numbers of allocations (from 1) that fail
+    std::vector<uint64_t> allocatedSizes;
+    std::vector<Write> writes;
+    int liveBlocks = 0;
+    int overshootingWrites = 0;  // writes that reached past the end of their block
+
+    // The memory-safety figures; empty: taken from `memory` (no pressure, no cgroup).
+    std::function<MemorySafetySample()> safety;
+    int probesOpened = 0;
+    int safetySamples = 0;
+
+    std::optional<int> oomAdj = 0;
+    std::vector<int> oomAdjWrites;
+
+    // A clock that only Sleep moves.
+    int64_t clockNs = 1000000000;
+    std::vector<uint32_t> sleeps;
+    std::function<void(uint32_t)> onSleep;
+
+    std::optional<CpuTimes> cpuTimes;
+    std::map<std::string, uint32_t> dynData;  // "subkey|value" → value; missing keys fail
+    std::vector<std::string> dynDataReads;    // "subkey|value" of every read
+
     void GlobalMemoryStatus(MEMORYSTATUS& status) override;
     bool IsWinNT() override { return winNT; }
     FreeResourcesFn loadFreeResources() override { return freeResources; }
@@ -37,6 +67,19 @@ class FakePlatform : public Platform {
     void onTerminationRequest(std::function<void()> handler) override {
         terminationHandler = std::move(handler);
     }
+
+    std::unique_ptr<MemoryBlock> allocateBlock(uint64_t size) override;
+    std::unique_ptr<MemoryProbe> openMemoryProbe() override;
+    std::optional<int> oomScoreAdj() override { return oomAdj; }
+    bool setOomScoreAdj(int value) override;
+    void Sleep(uint32_t milliseconds) override;
+    int64_t monotonicNs() override { return clockNs; }
+    std::optional<CpuTimes> queryCpuTimes() override { return cpuTimes; }
+    std::optional<uint32_t> ReadDynDataValue(uint32_t rootKey, const std::string& subKey,
+                                             const std::string& valueName) override;
+
+    // The safety figures that match `memory`.
+    MemorySafetySample safetyFromMemory() const;
 
     // A machine with `totalMB` of physical memory of which `freeMB` is free, and no swap.
     void setMemoryMB(double totalMB, double freeMB, uint32_t load);

@@ -9,7 +9,11 @@
 
 namespace kelvo {
 
-LinuxPlatform::LinuxPlatform() : meminfo_("/proc/meminfo") {}
+LinuxPlatform::LinuxPlatform()
+    : meminfo_("/proc/meminfo"),
+      stat_("/proc/stat"),
+      onlineCpus_("/sys/devices/system/cpu/online"),
+      clockTicksPerSecond_(::sysconf(_SC_CLK_TCK)) {}
 
 void LinuxPlatform::GlobalMemoryStatus(MEMORYSTATUS& status) {
     uint32_t length = status.dwLength;

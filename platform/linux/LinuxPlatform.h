@@ -18,9 +18,23 @@ class LinuxPlatform : public Platform {
     std::string userConfigDir() override;
     FileSystem& fileSystem() override { return files_; }
     void onTerminationRequest(std::function<void()> handler) override;
+    std::unique_ptr<MemoryBlock> allocateBlock(uint64_t size) override;
+    std::unique_ptr<MemoryProbe> openMemoryProbe() override;
+    std::optional<int> oomScoreAdj() override;
+    bool setOomScoreAdj(int value) override;
+    void Sleep(uint32_t milliseconds) override;
+    int64_t monotonicNs() override;
+    std::optional<CpuTimes> queryCpuTimes() override;
+    std::optional<uint32_t> ReadDynDataValue(uint32_t, const std::string&,
+                                             const std::string&) override {
+        return std::nullopt;
+    }
 
   private:
     ProcFile meminfo_;
+    ProcFile stat_;
+    ProcFile onlineCpus_;
+    long clockTicksPerSecond_;
     LinuxFileSystem files_;
 };
 

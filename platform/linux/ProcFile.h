@@ -15,6 +15,8 @@ class ProcFile {
 
     // The file's current text (up to the buffer size); empty when it cannot be read.
     std::string_view read();
+    // False when the file could not be opened (it does not exist on this system).
+    bool isOpen() const { return fd_ >= 0; }
 
   private:
     int fd_ = -1;

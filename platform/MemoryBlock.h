@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kelvo {
+
+// A block of memory held for a clean. The system reserves it without committing it: each page
+// becomes real memory only when `zero` first writes it. Destroying the block gives it back.
+class MemoryBlock {
+  public:
+    virtual ~MemoryBlock() = default;
+    virtual uint64_t size() const = 0;
+    // Writes zeros over [offset, offset + length). The stores always happen (a compiler may not
+    // drop them as dead), so every page written is committed. Bytes past the end of the block are
+    // never written: a range reaching past it ends at the end.
+    virtual void zero(uint64_t offset, uint64_t length) = 0;
+};
+
+}  // namespace kelvo

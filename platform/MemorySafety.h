@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Meminfo.h"
+
+namespace kelvo {
+
+// What the system says about memory running short, read at one moment.
+struct MemorySafetySample {
+    Meminfo meminfo;
+    // Microseconds, since boot, in which every task waited for memory ("full" stall time of the
+    // kernel's pressure figures); empty where the kernel has none.
+    std::optional<uint64_t> pressureFullUs;
+    // Bytes the program's memory control group, and each group above it, can still charge
+    // before its limit; empty when no group limits the program.
+    std::optional<uint64_t> cgroupHeadroom;
+    // When the sample was taken, on the monotonic clock, in nanoseconds.
+    int64_t takenNs = 0;
+};
+
+// The readings behind a `MemorySafetySample`, opened once for a clean and read before each pass.
+class MemoryProbe {
+  public:
+    virtual ~MemoryProbe() = default;
+    virtual MemorySafetySample sample() = 0;
+};
+
+// Parsers of the files behind the sample: pure, so they are tested on saved texts.
+
+// The "total=" of the "full" line of /proc/pressure/memory.
+std::optional<uint64_t> parsePressureFullTotal(std::string_view text);
+
+// A control-group memory figure: a decimal byte count, or "max" (no limit) as UINT64_MAX.
+std::optional<uint64_t> parseCgroupBytes(std::string_view text);
+
+// The program's memory control group paths, from /proc/self/cgroup.
+struct OwnCgroups {
+    std::optional<std::string> v1Memory;  // the "memory" controller's hierarchy
+    std::optional<std::string> v2;        // the unified hierarchy ("0::")
+};
+OwnCgroups parseProcSelfCgroup(std::string_view text);
+
+// Where the control-group hierarchies are mounted, from /proc/self/mountinfo.
+struct CgroupMount {
+    std::string root;        // the hierarchy's folder shown at the mount point
+    std::string mountPoint;  // octal escapes (\040) decoded
+};
+struct CgroupMounts {
+    std::optional<CgroupMount> v1Memory;
+    std::optional<CgroupMount> v2;
+};
+CgroupMounts parseMountinfo(std::string_view text);
+
+// The folders of the group at `path` and of every group above it up to the mount point, the
+// program's own first. Empty when the path lies outside the mounted part of the hierarchy.
+std::vector<std::string> cgroupFolders(const CgroupMount& mount, const std::string& path);
+
+// One group's limit and usage as read; either may be missing.
+struct CgroupLevel {
+    std::optional<uint64_t> limit;
+    std::optional<uint64_t> usage;
+};
+// The smallest headroom (limit less usage, at least 0) of the levels that have a limit; empty
+// when none has. Limits from 2^62 on mean "none" (cgroup v1 shows no limit as such a figure).
+std::optional<uint64_t> cgroupHeadroom(const std::vector<CgroupLevel>& levels);
+
+}  // namespace kelvo
