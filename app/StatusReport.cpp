@@ -1,6 +1,10 @@
 #include "app/StatusReport.h"
 
+#include <algorithm>
+
+#include "app/CpuUsage.h"
 #include "app/Formats.h"
+#include "platform/Platform.h"
 
 namespace kelvo {
 namespace {
@@ -19,6 +23,16 @@ QString statusReport(const MEMORYSTATUS& m) {
            row(QStringLiteral("仮想"), m.dwTotalVirtual, m.dwAvailVirtual) +
            QStringLiteral("使用率\t") + formatInt("%3d%", static_cast<int>(m.dwMemoryLoad)) +
            QStringLiteral("\n");
+}
+
+QString statusReport(Platform& platform) {
+    NtCpuUsage cpu;
+    cpu.sample(platform.queryCpuTimes());  // the first sample only sets the starting point
+    platform.Sleep(2000);
+    const int usage = std::min(cpu.sample(platform.queryCpuTimes()), 100);
+    MEMORYSTATUS status;
+    platform.GlobalMemoryStatus(status);
+    return statusReport(status) + formatInt("CPU:%3d%", usage) + QStringLiteral("\n");
 }
 
 }  // namespace kelvo

@@ -37,9 +37,7 @@ bool runTerminalAction(int argc, char** argv) {
             return true;
         case kelvo::CommandLineAction::Status: {
             auto platform = kelvo::createSystemPlatform();
-            kelvo::MEMORYSTATUS status;
-            platform->GlobalMemoryStatus(status);
-            std::fputs(kelvo::statusReport(status).toUtf8().constData(), stdout);
+            std::fputs(kelvo::statusReport(*platform).toUtf8().constData(), stdout);
             return true;
         }
         case kelvo::CommandLineAction::Run:

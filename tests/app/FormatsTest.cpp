@@ -2,8 +2,8 @@
 
 #include "app/CommandLine.h"
 #include "app/Formats.h"
-#include "app/StatusReport.h"
 #include "app/IniPath.h"
+#include "app/StatusReport.h"
 #include "platform/fake/FakePlatform.h"
 
 namespace kelvo {
@@ -102,6 +102,22 @@ TEST(StatusReport, ShowsTheWindowsFiguresInItsFormats) {
     EXPECT_EQ(lines[1], QStringLiteral("頁\t空き  0.0\t使用  0.0\t合計  0.0 MB"));
     EXPECT_EQ(lines[2], QStringLiteral("仮想\t空き 131072.0\t使用  0.0\t合計 131072.0 MB"));
     EXPECT_EQ(lines[3], QStringLiteral("使用率\t 75%"));
+}
+
+TEST(StatusReport, AddsTheProcessorUsageOverOneTwoSecondSample) {
+    FakePlatform fake;
+    fake.setMemoryMB(1024, 256, 75);
+    // Two processors; over the 2 s sample they were idle 1 s in all: 75 % busy.
+    fake.cpuTimes = CpuTimes{2, 0, 1};
+    uint32_t slept = 0;
+    fake.onSleep = [&](uint32_t ms) {
+        slept += ms;
+        fake.cpuTimes = CpuTimes{2, 20'000'000, 10'000'001};
+    };
+    const QString report = statusReport(fake);
+    EXPECT_TRUE(report.endsWith(QStringLiteral("使用率\t 75%\nCPU: 75%\n")))
+        << report.toStdString();
+    EXPECT_EQ(slept, 2000u);
 }
 
 }  // namespace
