@@ -21,6 +21,10 @@ class FakePlatform : public Platform {
     std::string configDir = "/home/user/.config";
     std::function<void()> terminationHandler;
     MemoryFileSystem files;
+    ScreenPoint cursor;
+    bool shiftDown = false;
+    bool systemTray = true;
+    std::map<NativeWindow, bool> skipTaskBar;  // the last hint asked for each window
 
     int memoryStatusCalls = 0;
 
@@ -37,6 +41,10 @@ class FakePlatform : public Platform {
     void onTerminationRequest(std::function<void()> handler) override {
         terminationHandler = std::move(handler);
     }
+    ScreenPoint GetCursorPos() override { return cursor; }
+    bool isShiftDown() override { return shiftDown; }
+    bool hasSystemTray() override { return systemTray; }
+    void setSkipTaskBar(NativeWindow window, bool skip) override { skipTaskBar[window] = skip; }
 
     // A machine with `totalMB` of physical memory of which `freeMB` is free, and no swap.
     void setMemoryMB(double totalMB, double freeMB, uint32_t load);

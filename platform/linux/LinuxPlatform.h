@@ -18,6 +18,10 @@ class LinuxPlatform : public Platform {
     std::string userConfigDir() override;
     FileSystem& fileSystem() override { return files_; }
     void onTerminationRequest(std::function<void()> handler) override;
+    ScreenPoint GetCursorPos() override;
+    bool isShiftDown() override;
+    bool hasSystemTray() override;
+    void setSkipTaskBar(NativeWindow window, bool skip) override;
 
   private:
     ProcFile meminfo_;
