@@ -60,3 +60,14 @@ visible_window() {
 has_visible_window() {
   [ -n "$(visible_window "$1")" ]
 }
+
+# A tray (notification area) at the top left of the screen. The program's icon is the one window
+# of the given process that the tray has taken in.
+start_tray() {
+  trayer --edge top --align left --widthtype request --height 24 --SetDockType true \
+    --SetPartialStrut false --expand true --transparent false >/dev/null 2>&1 &
+  E2E_PIDS+=($!)
+  TRAYER_PID=$!
+  wait_until 20 sh -c "xdotool search --onlyvisible --pid $TRAYER_PID | grep -q ." ||
+    fail "trayer did not start"
+}
