@@ -39,10 +39,12 @@ start_desktop() {
   E2E_PIDS+=($!)
   wait_until 20 test -s "$fdfile" || fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$fdfile")"
-  openbox >/dev/null 2>&1 &
+  openbox >"$E2E_TMP/openbox.log" 2>&1 &
   E2E_PIDS+=($!)
-  wait_until 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
-    fail "openbox did not start"
+  # The theme's name is among the last things openbox sets as it starts.
+  wait_until 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id" &&
+    xprop -root _OB_THEME | grep -q "="' ||
+    { cat "$E2E_TMP/openbox.log"; fail "openbox did not start on $DISPLAY"; }
 }
 
 # A copy of the program in its own folder, so its settings file lands there.
@@ -65,11 +67,11 @@ has_visible_window() {
 # of the given process that the tray has taken in.
 start_tray() {
   trayer --edge top --align left --widthtype request --height 24 --SetDockType true \
-    --SetPartialStrut false --expand true --transparent false >/dev/null 2>&1 &
+    --SetPartialStrut false --expand true --transparent false >"$E2E_TMP/trayer.log" 2>&1 &
   E2E_PIDS+=($!)
   TRAYER_PID=$!
   wait_until 20 sh -c "xdotool search --onlyvisible --pid $TRAYER_PID | grep -q ." ||
-    fail "trayer did not start"
+    { cat "$E2E_TMP/trayer.log"; fail "trayer did not start"; }
 }
 
 # Starts the installed program with the given settings-file text; KELVO_PID is its process and
