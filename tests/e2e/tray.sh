@@ -80,7 +80,26 @@ wait_until 10 is_viewable "$MAIN" || fail "the window did not show"
 pointer_to 474 308; xdotool click 1
 wait_until 10 is_iconic "$MAIN" || fail "the minimise button did not minimise"
 ! has_state "$MAIN" SKIP_TASKBAR || fail "skip-taskbar state without the option"
+pointer_to $ix $iy; xdotool click --repeat 2 --delay 100 1
+wait_until 10 is_viewable "$MAIN" || fail "a double click on the icon did not restore the window"
+echo "ok: without the options the window is neither above nor off the task bar"
+
+# Both options checked in the dialog apply to the shown window when it closes with OK.
+pointer_to 310 308; xdotool click 1
+wait_until 10 window_sized $KELVO_PID 523 276 || fail "the settings button opened no dialog"
+dialog=$(window_sized $KELVO_PID 523 276)
+read -r dx dy < <(position_of "$dialog")
+pointer_to $((dx + 302)) $((dy + 77)); xdotool click 1   # ckbStayOnTop
+pointer_to $((dx + 302)) $((dy + 173)); xdotool click 1  # ckbTaskBarHide
+pointer_to $((dx + 213)) $((dy + 252)); xdotool click 1  # OK
+wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
+wait_until 10 has_state "$MAIN" ABOVE || fail "no above state after OK"
+wait_until 10 has_state "$MAIN" SKIP_TASKBAR || fail "no skip-taskbar state after OK"
+is_viewable "$MAIN" || fail "the window went away as the options changed"
+[ "$(ini_value StayOnTop) $(ini_value TaskBarHide)" = "1 1" ] || fail "the options were not saved"
+pointer_to 474 308; xdotool click 1
+wait_until 10 is_iconic "$MAIN" || fail "the minimise button did not minimise"
 stop_kelvo
 [ "$(ini_value Small)" = 1 ] || fail "small mode not saved"
-echo "ok: without the options the window is neither above nor off the task bar"
+echo "ok: the options set in the dialog put the window above and off the task bar"
 echo "1 passed, 0 failed"
