@@ -4,7 +4,6 @@
 #include <array>
 #include <memory>
 
-#include "app/DesktopRules.h"
 #include "platform/MemoryStatus.h"
 #include "platform/Platform.h"
 
@@ -21,6 +20,7 @@ namespace kelvo {
 
 class TNovelLabel;
 class TSettingFrm;
+struct WindowBox;
 
 // The 200 × 80 main window: the readout, the two timers and every action of the program.
 class TMainForm : public QWidget {

@@ -9,6 +9,7 @@
 #include <QSystemTrayIcon>
 #include <QWindow>
 
+#include "app/DesktopRules.h"
 #include "app/MainForm.h"
 #include "app/SettingFrm.h"
 

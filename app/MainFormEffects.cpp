@@ -3,6 +3,7 @@
 // states it holds for it.
 #include <QWindow>
 
+#include "app/DesktopRules.h"
 #include "app/Hints.h"
 #include "app/MainForm.h"
 #include "ui_MainForm.h"
