@@ -98,7 +98,8 @@ void TUpDown::writeAssociate() {
 }
 
 bool TUpDown::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == associate_ && arrowKeys_ && event->type() == QEvent::KeyPress) {
+    // The event type first: a dying edit still sends events, and is no QLineEdit by then.
+    if (event->type() == QEvent::KeyPress && arrowKeys_ && watched == associate_) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
             step(key == Qt::Key_Up ? +1 : -1);

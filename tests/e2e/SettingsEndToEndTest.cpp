@@ -146,7 +146,7 @@ TEST_F(Desktop, SettingsSurviveARunWithTheDialogConfirmed) {
     // The close button, top right of the main window.
     tool("xdotool", {"mousemove", "--sync", "230", "58", "click", "1"});
     ASSERT_TRUE(kelvo.waitForFinished(20000)) << "the program did not close";
-    EXPECT_EQ(kelvo.exitCode(), 0);
+    EXPECT_EQ(kelvo.exitCode(), 0) << kelvo.readAllStandardError().toStdString();
     EXPECT_EQ(readFile(ini), kExpected);
     EXPECT_EQ(QDir(dir.path()).entryList({"kelvo.ini*"}, QDir::Files | QDir::Hidden),
               QStringList{"kelvo.ini"});

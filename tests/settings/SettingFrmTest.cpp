@@ -44,16 +44,6 @@ TEST_F(SettingDialog, SizeLabelsShowTheTrackBarsShareOfPhysicalMemory) {
     EXPECT_EQ(u().stcMemSize->text(), "[12.8 MB] ");
 }
 
-TEST_F(SettingDialog, TrackBarStepsAndRange) {
-    QSlider* t = u().trkberMemPer;
-    EXPECT_EQ(t->minimum(), 5);
-    EXPECT_EQ(t->maximum(), 95);
-    EXPECT_EQ(t->singleStep(), 10);
-    EXPECT_EQ(t->pageStep(), 5);
-    EXPECT_EQ(t->tickInterval(), 5);
-    EXPECT_EQ(t->tickPosition(), QSlider::TicksAbove);
-}
-
 TEST_F(SettingDialog, HintsAreShownOrOnlyStoredAsDesigned) {
     for (QWidget* shown : std::initializer_list<QWidget*>{
              u().btnOk, u().btnCancel, u().ckbStayOnTop, u().chkbHideHint, u().trkberMemPer,
@@ -86,16 +76,6 @@ TEST_F(SettingDialog, TabOrderRunsButtonsThenOtherOptionsThenMemoryOptions) {
         w = w->nextInFocusChain();
     } while (w != u().btnOk && chain.size() < order.size());
     EXPECT_EQ(chain, order);
-}
-
-TEST_F(SettingDialog, InitialStateOfTheMemoryGroup) {
-    EXPECT_EQ(u().edtMem->text(), "1");
-    EXPECT_FALSE(u().edtMem->isEnabled());
-    EXPECT_EQ(u().udMem->Min(), 1);
-    EXPECT_EQ(u().udMem->Max(), 32);
-    EXPECT_EQ(u().udUsePer->Max(), 50);
-    EXPECT_FALSE(u().chkbMinExec->isChecked());
-    EXPECT_EQ(frm->lowMemoryMB(), 1);
 }
 
 TEST_F(SettingDialog, StoppingAtFullCpuTurnsOnTheCpuLabelButNotTheOtherWayRound) {
