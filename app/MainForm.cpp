@@ -36,6 +36,7 @@ TMainForm::TMainForm(Platform& platform, QWidget* parent)
     connect(ui_->sbtnClose, &QAbstractButton::clicked, this, &TMainForm::MenuClose);
     connect(ui_->sbtnConfig, &QAbstractButton::clicked, this, &TMainForm::sbtnConfigClick);
     connect(ui_->sbtnGetMem, &QAbstractButton::clicked, this, &TMainForm::sbtnGetMemClick);
+    connect(ui_->sbtnMinimize, &QAbstractButton::clicked, this, &TMainForm::sbtnMinimizeClick);
     connect(ui_->btnStop, &QAbstractButton::clicked, this, &TMainForm::btnStopClick);
 
     platform_.GlobalMemoryStatus(MemStat);
@@ -87,7 +88,7 @@ void TMainForm::buildPopupMenu() {
         return action;
     };
     QAction* restore =
-        add("pmRestore", QStringLiteral("元の大きさに戻す"), [this] { showNormal(); });
+        add("pmRestore", QStringLiteral("元の大きさに戻す"), [this] { pmRestoreClick(); });
     popupMenu_->setDefaultAction(restore);
     popupMenu_->addSeparator()->setObjectName("N2");
     add("pmConfig", QStringLiteral("設定"), [this] { sbtnConfigClick(); });
@@ -122,14 +123,6 @@ void TMainForm::widenFigureColumns() {
         l->setGeometry(132, l->y(), 66, l->height());
 }
 
-void TMainForm::FormCreate() {
-    startCpuStatistics();
-}
-
-void TMainForm::FormDestroy() {
-    stopCpuStatistics();
-}
-
 void TMainForm::MenuClose() {
     // A posted request, as the close button's: the handler that asked returns first.
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -145,13 +138,7 @@ void TMainForm::timMainTimer() {
     if (FirstTick) {
         FirstTick = false;
         QCoreApplication::processEvents();
-        if (readSmallSetting() != 0) {
-            SmallMode = true;
-            hide();
-        } else {
-            SmallMode = false;
-            show();
-        }
+        startDesktop(readSmallSetting() != 0);
         if (executeOptionIn(QCoreApplication::arguments())) {
             sbtnGetMemClick();
             MenuClose();
@@ -159,7 +146,9 @@ void TMainForm::timMainTimer() {
             return;
         }
     }
+    desktopTick();
     platform_.GlobalMemoryStatus(MemStat);
+    refreshTrayTip();
     if (!SmallMode)
         UpdateReadout();
     AutoCleanStep();

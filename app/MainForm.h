@@ -12,6 +12,7 @@
 class QMenu;
 class QAction;
 class QTimer;
+class QSystemTrayIcon;
 
 namespace Ui {
 class TMainForm;
@@ -21,6 +22,7 @@ namespace kelvo {
 
 class TNovelLabel;
 class TSettingFrm;
+struct WindowBox;
 
 // The 200 × 80 main window: the readout, the two timers and every action of the program.
 class TMainForm : public QWidget {
@@ -42,6 +44,20 @@ class TMainForm : public QWidget {
     void sbtnConfigClick();
     void LoadSettings();
     void SaveSettings(bool positionOnly);
+
+    // On the desktop: the tray icon, small mode, dragging, hiding under the pointer, stay on
+    // top and the task-bar button (MainFormDesktop.cpp).
+    void FormActivate();
+    void sbtnMinimizeClick();
+    void pmRestoreClick();
+    void AppMinimize();
+    void AppRestore();
+    void AppDeactivate();
+    void ApplyTaskBarHide();
+    // The hit test of a pointer event: true where a left press drags the window. Also hides the
+    // window under the pointer.
+    bool WMNCHitTest();
+    QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
 
     // The readout steps, run by the timers.
     void UpdateReadout();
@@ -70,6 +86,7 @@ class TMainForm : public QWidget {
     int CpuUsePer = 0;
     int64_t CleanSize = 0;
     long double LastTipFreeMB = 0;
+    ScreenPoint CursorPos;
     FreeResourcesFn FreeResources;
 
   signals:
@@ -78,6 +95,7 @@ class TMainForm : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildPopupMenu();
@@ -101,6 +119,15 @@ class TMainForm : public QWidget {
     void applyHints(bool show);
     void restoreApplication();
 
+    // Desktop steps of the timer and the tray (MainFormDesktop.cpp).
+    void startDesktop(bool small);
+    void desktopTick();
+    void refreshTrayTip();
+    void trayPopup();
+    void minimizeApplication();
+    void setTaskBarSkipped(bool skip);
+    WindowBox box() const;
+
     Platform& platform_;
     std::unique_ptr<Ui::TMainForm> ui_;
     std::unique_ptr<TSettingFrm> settingFrm_;
@@ -108,6 +135,10 @@ class TMainForm : public QWidget {
     QTimer* timMain_ = nullptr;
     QTimer* timSub_ = nullptr;
     NtCpuUsage cpuUsage_;
+    QSystemTrayIcon* trayIcon_ = nullptr;
+    bool appMinimized_ = false;
+    bool changingState_ = false;  // window-state events of our own making are not the user's
+    bool taskBarSkipped_ = false;
 
     // The readout's labels in writing order (free, used, total of physical, virtual, page file;
     // then the load) and the value each shows.

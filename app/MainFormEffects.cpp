@@ -1,37 +1,33 @@
-// What loading the settings does to the main window itself. Changing a window's flags re-creates
-// its native window and hides it, so each effect acts only on a change and shows the window
-// again if it was shown.
+// What loading the settings does to the main window itself. The window keeps its native window
+// and its visibility through these changes: hiding it would make the window manager forget the
+// states it holds for it.
+#include <QWindow>
+
+#include "app/DesktopRules.h"
 #include "app/Hints.h"
 #include "app/MainForm.h"
 #include "ui_MainForm.h"
 
 namespace kelvo {
-namespace {
 
-void setFlagsKeepingVisibility(QWidget* w, Qt::WindowFlags flags) {
-    if (w->windowFlags() == flags)
-        return;
-    const bool shown = w->isVisible();
-    w->setWindowFlags(flags);
-    if (shown)
-        w->show();
-}
-
-}  // namespace
-
+// On X11 the toolkit turns the flag into the window manager's "above" state.
 void TMainForm::applyStayOnTop(bool on) {
     Qt::WindowFlags flags = windowFlags();
     flags.setFlag(Qt::WindowStaysOnTopHint, on);
-    setFlagsKeepingVisibility(this, flags);
+    if (flags == windowFlags())
+        return;
+    overrideWindowFlags(flags);
+    if (QWindow* window = windowHandle())
+        window->setFlags(flags);
     if (on && isVisible())
         raise();
 }
 
-// A tool window has no task-bar button.
+// Loading sets the button's state outright, either way; without a tray the button stays, as
+// it is then the only way back to a minimised window. A window not created yet gets the hint
+// when it is shown.
 void TMainForm::applyTaskBarButtonHidden(bool hidden) {
-    const Qt::WindowFlags flags =
-        (windowFlags() & ~Qt::WindowType_Mask) | (hidden ? Qt::Tool : Qt::Window);
-    setFlagsKeepingVisibility(this, flags);
+    setTaskBarSkipped(skipsTaskBar(hidden, platform_.hasSystemTray()));
 }
 
 void TMainForm::applyHints(bool show) {
@@ -42,9 +38,15 @@ void TMainForm::applyHints(bool show) {
         setShowHint(w, show);
 }
 
+// The restore acts only on a minimised application, and then raises its restore event.
 void TMainForm::restoreApplication() {
-    if (isMinimized())
-        setWindowState(windowState() & ~Qt::WindowMinimized);
+    if (!appMinimized_)
+        return;
+    appMinimized_ = false;
+    changingState_ = true;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    changingState_ = false;
+    AppRestore();
 }
 
 }  // namespace kelvo

@@ -22,6 +22,16 @@ class InstanceLock {
     virtual bool alreadyExists() const = 0;
 };
 
+// A position on the screen in pixels, origin at the top left of the desktop.
+struct ScreenPoint {
+    int32_t x = 0;
+    int32_t y = 0;
+    bool operator==(const ScreenPoint&) const = default;
+};
+
+// A top-level window as the system knows it (the window id on X11).
+using NativeWindow = uintptr_t;
+
 // The resources function: free system resources in percent for argument 0 or 1.
 using FreeResourcesFn = std::function<uint16_t(int32_t)>;
 
@@ -51,6 +61,17 @@ class Platform {
     virtual std::string userConfigDir() = 0;
     // Files: the settings file is read and replaced through it.
     virtual FileSystem& fileSystem() = 0;
+
+    // The mouse pointer's position.
+    virtual ScreenPoint GetCursorPos() = 0;
+    // True while a Shift key is held down.
+    virtual bool isShiftDown() = 0;
+    // True when the desktop has a notification area (tray) that can hold the program's icon.
+    virtual bool hasSystemTray() = 0;
+    // Asks the window manager to leave `window` out of the task bar (and its switchers), or to
+    // put it back. Works on shown and hidden windows; does nothing where the desktop has no such
+    // hint.
+    virtual void setSkipTaskBar(NativeWindow window, bool skip) = 0;
 
     // Calls `handler` on the GUI thread when the system asks the program to end (SIGTERM, SIGINT
     // on Linux). Call once, after the application object exists.

@@ -22,6 +22,10 @@ class FakePlatform : public Platform {
     std::string configDir = "/home/user/.config";
     std::function<void()> terminationHandler;
     MemoryFileSystem files;
+    ScreenPoint cursor;
+    bool shiftDown = false;
+    bool systemTray = true;
+    std::map<NativeWindow, bool> skipTaskBar;  // the last hint asked for each window
 
     int memoryStatusCalls = 0;
 
@@ -67,6 +71,10 @@ class FakePlatform : public Platform {
     void onTerminationRequest(std::function<void()> handler) override {
         terminationHandler = std::move(handler);
     }
+    ScreenPoint GetCursorPos() override { return cursor; }
+    bool isShiftDown() override { return shiftDown; }
+    bool hasSystemTray() override { return systemTray; }
+    void setSkipTaskBar(NativeWindow window, bool skip) override { skipTaskBar[window] = skip; }
 
     std::unique_ptr<MemoryBlock> allocateBlock(uint64_t size) override;
     std::unique_ptr<MemoryProbe> openMemoryProbe() override;

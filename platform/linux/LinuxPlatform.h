@@ -29,6 +29,10 @@ class LinuxPlatform : public Platform {
                                              const std::string&) override {
         return std::nullopt;
     }
+    ScreenPoint GetCursorPos() override;
+    bool isShiftDown() override;
+    bool hasSystemTray() override;
+    void setSkipTaskBar(NativeWindow window, bool skip) override;
 
   private:
     ProcFile meminfo_;

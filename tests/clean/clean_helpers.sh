@@ -9,11 +9,11 @@ mkdir -p "$XDG_CONFIG_HOME/kelvo"
 
 put_settings() {
   printf '%b' "$1" >"$XDG_CONFIG_HOME/kelvo/kelvo.ini"
-  printf '%b' "$1" >"$E2E_TMP/bin/kelvo.ini"
+  printf '%b' "$1" >"$KELVO_DIR/kelvo.ini"
 }
 
 saved_settings() {
-  grep -l '^Small=' "$XDG_CONFIG_HOME/kelvo/kelvo.ini" "$E2E_TMP/bin/kelvo.ini" 2>/dev/null |
+  grep -l '^Small=' "$XDG_CONFIG_HOME/kelvo/kelvo.ini" "$KELVO_DIR/kelvo.ini" 2>/dev/null |
     head -n1 | xargs -r cat
 }
 

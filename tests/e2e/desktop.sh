@@ -39,16 +39,20 @@ start_desktop() {
   E2E_PIDS+=($!)
   wait_until 20 test -s "$fdfile" || fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$fdfile")"
-  openbox >/dev/null 2>&1 &
+  openbox >"$E2E_TMP/openbox.log" 2>&1 &
   E2E_PIDS+=($!)
-  wait_until 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
-    fail "openbox did not start"
+  # The theme's name is among the last things openbox sets as it starts.
+  wait_until 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id" &&
+    xprop -root _OB_THEME | grep -q "="' ||
+    { cat "$E2E_TMP/openbox.log"; fail "openbox did not start on $DISPLAY"; }
 }
 
 # A copy of the program in its own folder, so its settings file lands there.
+# Not in a "bin" folder: that is an installed program's, which keeps its settings per user.
+KELVO_DIR="$E2E_TMP/prog"
 install_kelvo() {
-  KELVO="$E2E_TMP/bin/kelvo"
-  mkdir -p "$E2E_TMP/bin"
+  KELVO="$KELVO_DIR/kelvo"
+  mkdir -p "$KELVO_DIR"
   cp "$1" "$KELVO"
 }
 
@@ -59,4 +63,122 @@ visible_window() {
 
 has_visible_window() {
   [ -n "$(visible_window "$1")" ]
+}
+
+# A tray (notification area) at the top left of the screen. The program's icon is the one window
+# of the given process that the tray has taken in.
+start_tray() {
+  trayer --edge top --align left --widthtype request --height 24 --SetDockType true \
+    --SetPartialStrut false --expand true --transparent false >"$E2E_TMP/trayer.log" 2>&1 &
+  E2E_PIDS+=($!)
+  TRAYER_PID=$!
+  wait_until 20 sh -c "xdotool search --onlyvisible --pid $TRAYER_PID | grep -q ." ||
+    { cat "$E2E_TMP/trayer.log"; fail "trayer did not start"; }
+}
+
+# Starts the installed program with the given settings-file text; KELVO_PID is its process and
+# MAIN its main window once the window manager has taken the window (normal or minimised).
+start_kelvo() {
+  printf '%b' "$1" >"$KELVO_DIR/kelvo.ini"
+  "$KELVO" >>"$E2E_TMP/kelvo.log" 2>&1 &
+  KELVO_PID=$!
+  E2E_PIDS+=($KELVO_PID)
+  wait_until 20 managed_main_window $KELVO_PID || { cat "$E2E_TMP/kelvo.log"; fail "no main window"; }
+  MAIN=$(main_window $KELVO_PID)
+}
+
+# The 200 x 80 window of the process, shown or not.
+main_window() {
+  local w
+  for w in $(xdotool search --pid "$1" 2>/dev/null); do
+    xwininfo -id "$w" 2>/dev/null | grep -q 'Width: 200$' &&
+      xwininfo -id "$w" | grep -q 'Height: 80$' && echo "$w" && return 0
+  done
+  return 1
+}
+
+managed_main_window() {
+  local w
+  w=$(main_window "$1") && xprop -id "$w" WM_STATE | grep -q 'window state'
+}
+
+is_viewable() {
+  xwininfo -id "$1" 2>/dev/null | grep -q IsViewable
+}
+
+is_unviewable() {
+  ! is_viewable "$1"
+}
+
+is_iconic() {
+  xprop -id "$1" WM_STATE | grep -q 'window state: Iconic'
+}
+
+# has_state <window> <state>: _NET_WM_STATE of the window holds _NET_WM_STATE_<state>.
+has_state() {
+  xprop -id "$1" _NET_WM_STATE | grep -q "_NET_WM_STATE_$2\b"
+}
+
+# Absolute top-left corner "x y" of a window.
+position_of() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}'
+}
+
+# The window of the process that the tray has taken in.
+tray_icon() {
+  local panel w
+  panel=$(xdotool search --all --pid "$TRAYER_PID" --name '^panel$' 2>/dev/null | head -n1)
+  [ -n "$panel" ] || return 1
+  for w in $(xdotool search --pid "$1" 2>/dev/null); do
+    xwininfo -tree -id "$panel" | grep -q "$(printf '0x%x' "$w") " && echo "$w" && return 0
+  done
+  return 1
+}
+
+# A shown window of the process with the given client size, such as a menu or a dialog.
+window_sized() {
+  local w
+  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    xwininfo -id "$w" | grep -q "Width: $2\$" && xwininfo -id "$w" | grep -q "Height: $3\$" &&
+      echo "$w" && return 0
+  done
+  return 1
+}
+
+# A shown pop-up menu of the process: an override-redirect window other than the tray icon.
+popup_menu() {
+  local w icon
+  icon=$(tray_icon "$1")
+  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    [ "$w" = "$icon" ] && continue
+    xwininfo -id "$w" | grep -q 'Override Redirect State: yes' && echo "$w" && return 0
+  done
+  return 1
+}
+
+no_popup_menu() {
+  ! popup_menu "$1" >/dev/null
+}
+
+# ini_value <key>: the value the program wrote into its settings file.
+ini_value() {
+  sed -n "s/^$1=//p" "$KELVO_DIR/kelvo.ini" | tr -d '\r'
+}
+
+# Ends the program as the system does (a close request: settings saved) and waits for it.
+stop_kelvo() {
+  kill -TERM "$KELVO_PID"
+  wait_until 10 sh -c "! kill -0 $KELVO_PID 2>/dev/null" || fail "the program did not end"
+  wait "$KELVO_PID" || fail "the program ended with $?"
+}
+
+# pointer_to <x> <y>: moves the pointer and waits until it is there (mousemove --sync would
+# wait for a movement that never comes when the pointer is there already).
+pointer_to() {
+  xdotool mousemove "$1" "$2"
+  wait_until 5 pointer_is "$1" "$2" || fail "the pointer did not reach $1 $2"
+}
+
+pointer_is() {
+  xdotool getmouselocation | grep -q "^x:$1 y:$2 "
 }

@@ -158,14 +158,19 @@ TEST_F(MainFormSettings, CleanSizeHasNo32BitLimit) {
 
 TEST_F(MainFormSettings, StayOnTopAndTaskBarButtonFollowTheFile) {
     putIni("[DEFAULT]\nStayOnTop=1\nTaskBarHide=1\n");
-    start();
+    start().FormCreate();
     EXPECT_TRUE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(form->windowType(), Qt::Tool);
     EXPECT_TRUE(form->windowFlags().testFlag(Qt::FramelessWindowHint));
+    form->show();  // the window is created and takes the task-bar hint as it is shown
+    const NativeWindow id = form->winId();
+    EXPECT_TRUE(platform.skipTaskBar[id]);
     reload("[DEFAULT]\nStayOnTop=0\nTaskBarHide=0\n");
     EXPECT_FALSE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(form->windowType(), Qt::Window);
     EXPECT_TRUE(form->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_FALSE(platform.skipTaskBar[id]);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->winId(), id);
 }
 
 TEST_F(MainFormSettings, EveryKeyMakesTheRoundTrip) {
@@ -199,7 +204,7 @@ TEST_F(MainFormSettings, TheSmallKeyDecidesAtTheFirstTick) {
     start();
     form->timMainTimer();
     EXPECT_TRUE(form->SmallMode);
-    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(form->isMinimized());
 }
 
 TEST_F(MainFormSettings, ASaveThatCannotBeWrittenChangesNothingAndTheProgramGoesOn) {

@@ -1,0 +1,224 @@
+// The main window on the desktop: the tray icon and its menu, small mode, dragging by the
+// window's free areas, hiding under the pointer, staying on top and the task-bar button.
+//
+// The application's minimise, restore and deactivate events are the main window's own here:
+// a window-state change to or from minimised, and the application turning inactive.
+#include <QApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QSystemTrayIcon>
+#include <QWindow>
+
+#include "app/DesktopRules.h"
+#include "app/MainForm.h"
+#include "app/SettingFrm.h"
+
+namespace kelvo {
+
+void TMainForm::FormCreate() {
+    trayIcon_ = new QSystemTrayIcon(windowIcon(), this);
+    trayIcon_->setToolTip(QStringLiteral("Kelvo"));
+    connect(trayIcon_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                switch (reason) {
+                    case QSystemTrayIcon::DoubleClick:
+                        pmRestoreClick();
+                        break;
+                    case QSystemTrayIcon::Context:
+                        // After the press handler has returned, so the menu gets the release.
+                        QMetaObject::invokeMethod(this, &TMainForm::trayPopup,
+                                                  Qt::QueuedConnection);
+                        break;
+                    default:
+                        platform_.GlobalMemoryStatus(MemStat);
+                        refreshTrayTip();
+                        break;
+                }
+            });
+    trayIcon_->show();
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive)
+                    AppDeactivate();
+            });
+    installEventFilter(this);
+    winId();  // the native window exists from here on, so its mouse events can be watched
+    windowHandle()->installEventFilter(this);
+    startCpuStatistics();
+}
+
+void TMainForm::FormDestroy() {
+    stopCpuStatistics();
+    delete trayIcon_;
+    trayIcon_ = nullptr;
+}
+
+void TMainForm::FormActivate() {
+    ApplyTaskBarHide();
+}
+
+// The form's own events stand for the application's; the native window's mouse events for the
+// hit test, which on this desktop has no message of its own.
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == this) {
+        switch (event->type()) {
+            case QEvent::WindowActivate:
+                FormActivate();
+                break;
+            case QEvent::Show:
+                // Before the window is mapped: the window manager reads the hint as it maps it.
+                ApplyTaskBarHide();
+                break;
+            case QEvent::WindowStateChange: {
+                if (changingState_)
+                    break;
+                const bool was =
+                    static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized;
+                if (isMinimized() && !was) {
+                    appMinimized_ = true;
+                    AppMinimize();
+                } else if (!isMinimized() && was && appMinimized_) {
+                    appMinimized_ = false;
+                    AppRestore();
+                }
+                break;
+            }
+            case QEvent::WinIdChange:
+                if (QWindow* window = windowHandle())
+                    window->installEventFilter(this);
+                break;
+            default:
+                break;
+        }
+        return false;
+    }
+    if (watched != windowHandle())
+        return false;
+    switch (event->type()) {
+        case QEvent::Enter:
+        case QEvent::MouseMove:
+            WMNCHitTest();
+            break;
+        case QEvent::MouseButtonPress:
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && WMNCHitTest() &&
+                isVisible()) {
+                windowHandle()->startSystemMove();
+                return true;
+            }
+            break;
+        default:
+            break;
+    }
+    return false;
+}
+
+bool TMainForm::WMNCHitTest() {
+    CursorPos = platform_.GetCursorPos();
+    const bool drag = isDragArea(CursorPos, x(), y());
+    if (isVisible() && hidesUnderPointer(SettingFrm().dontCatch(), SmallMode,
+                                         platform_.GetCursorPos(), box(), platform_.isShiftDown()))
+        hide();
+    return drag;
+}
+
+WindowBox TMainForm::box() const {
+    return {x(), y(), width(), height()};
+}
+
+// Before the readout, every tick: a window hidden under the pointer comes back once the pointer
+// has left its rectangle; a minimised window whose tray went away gets its task-bar button back.
+void TMainForm::desktopTick() {
+    if (SmallMode) {
+        if (taskBarSkipped_ && !platform_.hasSystemTray())
+            setTaskBarSkipped(false);
+        return;
+    }
+    if (!isHidden() || !SettingFrm().dontCatch())
+        return;
+    if (reshowsAfterPointer(SettingFrm().dontCatch(), SmallMode, platform_.GetCursorPos(), box()))
+        show();
+    ApplyTaskBarHide();
+}
+
+void TMainForm::refreshTrayTip() {
+    if (!trayIcon_)
+        return;
+    if (std::optional<QString> tip = trayTipUpdate(MemStat.dwAvailPhys, LastTipFreeMB))
+        trayIcon_->setToolTip(*tip);
+}
+
+// The menu runs a loop of its own; ModalOpen keeps automatic cleaning away meanwhile.
+void TMainForm::trayPopup() {
+    CursorPos = platform_.GetCursorPos();
+    ModalOpen = true;
+    PopupMenu()->exec(QPoint(CursorPos.x, CursorPos.y));
+    ModalOpen = false;
+}
+
+void TMainForm::startDesktop(bool small) {
+    if (small) {
+        minimizeApplication();
+        SmallMode = true;
+    } else {
+        SmallMode = false;
+        show();
+    }
+    ApplyTaskBarHide();
+}
+
+// Small mode is the minimised window: its task-bar button stays unless the option hides it, and
+// the tray icon or the button brings it back.
+void TMainForm::sbtnMinimizeClick() {
+    SmallMode = true;
+    minimizeApplication();
+}
+
+void TMainForm::minimizeApplication() {
+    if (appMinimized_)
+        return;
+    appMinimized_ = true;
+    changingState_ = true;
+    showMinimized();
+    changingState_ = false;
+    AppMinimize();
+}
+
+void TMainForm::AppMinimize() {
+    SmallMode = true;
+    ApplyTaskBarHide();
+}
+
+void TMainForm::pmRestoreClick() {
+    restoreApplication();
+}
+
+void TMainForm::AppRestore() {
+    show();
+    raise();
+    activateWindow();
+    SmallMode = false;
+    ApplyTaskBarHide();
+}
+
+void TMainForm::AppDeactivate() {
+    if (SmallMode || !SettingFrm().stayOnTop())
+        return;
+    if (isVisible())
+        raise();
+    ApplyTaskBarHide();
+}
+
+// Only ever hides the button: unchecking the option shows it again at the next load.
+void TMainForm::ApplyTaskBarHide() {
+    if (skipsTaskBar(SettingFrm().hideTaskBarButton(), platform_.hasSystemTray()))
+        setTaskBarSkipped(true);
+}
+
+// A window not created yet takes the hint when it is shown.
+void TMainForm::setTaskBarSkipped(bool skip) {
+    taskBarSkipped_ = skip;
+    if (const WId id = internalWinId())
+        platform_.setSkipTaskBar(id, skip);
+}
+
+}  // namespace kelvo

@@ -1,0 +1,106 @@
+// Window-manager hints the toolkit has no call for, set through the toolkit's own X connection.
+#include <xcb/xcb.h>
+
+#include <QGuiApplication>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/linux/LinuxPlatform.h"
+
+namespace kelvo {
+namespace {
+
+template <typename T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+xcb_connection_t* x11Connection() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    Reply<xcb_intern_atom_reply_t> r(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(strlen(name)), name),
+                              nullptr),
+        &std::free);
+    return r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+// A window the manager has taken over (normal or iconic) carries WM_STATE; a withdrawn one
+// does not, or has it at 0.
+bool isManaged(xcb_connection_t* c, xcb_window_t w) {
+    const xcb_atom_t wmState = atom(c, "WM_STATE");
+    Reply<xcb_get_property_reply_t> r(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, w, wmState, wmState, 0, 1), nullptr),
+        &std::free);
+    if (!r || r->format != 32 || xcb_get_property_value_length(r.get()) < 4)
+        return false;
+    return *static_cast<const uint32_t*>(xcb_get_property_value(r.get())) != 0;
+}
+
+xcb_window_t rootOf(xcb_connection_t* c, xcb_window_t w) {
+    Reply<xcb_get_geometry_reply_t> r(xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr),
+                                      &std::free);
+    return r ? r->root : xcb_window_t{XCB_WINDOW_NONE};
+}
+
+// The managed window's state belongs to the window manager: ask it by a message to the root.
+void requestState(xcb_connection_t* c, xcb_window_t w, xcb_atom_t netWmState, xcb_atom_t state,
+                  bool on) {
+    const xcb_window_t root = rootOf(c, w);
+    if (root == XCB_WINDOW_NONE)
+        return;
+    xcb_client_message_event_t ev{};
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = w;
+    ev.type = netWmState;
+    ev.data.data32[0] = on ? 1 : 0;  // _NET_WM_STATE_ADD or _REMOVE
+    ev.data.data32[1] = state;
+    ev.data.data32[3] = 1;  // from a normal application
+    xcb_send_event(c, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&ev));
+}
+
+// A withdrawn window's state is read by the manager when it is mapped: edit the property,
+// keeping the states the toolkit put there.
+void editStateProperty(xcb_connection_t* c, xcb_window_t w, xcb_atom_t netWmState, xcb_atom_t state,
+                       bool on) {
+    Reply<xcb_get_property_reply_t> r(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, w, netWmState, XCB_ATOM_ATOM, 0, 64),
+                               nullptr),
+        &std::free);
+    std::vector<xcb_atom_t> states;
+    if (r && r->format == 32) {
+        const auto* data = static_cast<const xcb_atom_t*>(xcb_get_property_value(r.get()));
+        states.assign(data, data + xcb_get_property_value_length(r.get()) / 4);
+    }
+    std::erase(states, state);
+    if (on)
+        states.push_back(state);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, netWmState, XCB_ATOM_ATOM, 32,
+                        static_cast<uint32_t>(states.size()), states.data());
+}
+
+}  // namespace
+
+void LinuxPlatform::setSkipTaskBar(NativeWindow window, bool skip) {
+    xcb_connection_t* c = x11Connection();
+    if (!c || window == 0)
+        return;
+    const auto w = static_cast<xcb_window_t>(window);
+    const xcb_atom_t netWmState = atom(c, "_NET_WM_STATE");
+    const xcb_atom_t skipTaskBar = atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
+    if (netWmState == XCB_ATOM_NONE || skipTaskBar == XCB_ATOM_NONE)
+        return;
+    if (isManaged(c, w))
+        requestState(c, w, netWmState, skipTaskBar, skip);
+    else
+        editStateProperty(c, w, netWmState, skipTaskBar, skip);
+    xcb_flush(c);
+}
+
+}  // namespace kelvo

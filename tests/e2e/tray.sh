@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The program in a tray on a real X display: the icon, small mode and its way back, the tray
+# menu and its items, and the window-manager states of the stay-on-top and task-bar options.
+source "$(dirname "$0")/desktop.sh"
+start_desktop
+start_tray
+install_kelvo "$1"
+
+start_kelvo '[SYSTEM]\nXPos=300\nYPos=300\nSmall=1\n[DEFAULT]\nStayOnTop=1\nTaskBarHide=1\n'
+wait_until 20 tray_icon $KELVO_PID || fail "no icon in the tray"
+icon=$(tray_icon $KELVO_PID)
+read -r ix iy < <(position_of "$icon")
+ix=$((ix + 8)) iy=$((iy + 8))
+echo "ok: the icon is in the tray"
+
+# Right clicks in quick succession at one spot would make a double click of the right button;
+# alternating between two spots of the icon keeps each a single click.
+right_click_spot=0
+tray_menu() {
+  right_click_spot=$((1 - right_click_spot))
+  mx=$((ix + 6 * right_click_spot)) my=$((iy + 6 * right_click_spot))
+  pointer_to $mx $my
+  xdotool click 3
+  wait_until 10 popup_menu $KELVO_PID || fail "no menu on a right click"
+}
+
+wait_until 10 is_iconic "$MAIN" || fail "Small=1 did not start minimised"
+is_unviewable "$MAIN" || fail "the small-mode window is on the screen"
+wait_until 10 has_state "$MAIN" SKIP_TASKBAR || fail "no skip-taskbar state: $(xprop -id "$MAIN" _NET_WM_STATE)"
+has_state "$MAIN" ABOVE || fail "no above state: $(xprop -id "$MAIN" _NET_WM_STATE)"
+echo "ok: small mode at start, stay-on-top and no task-bar button"
+
+pointer_to $ix $iy; xdotool click --repeat 2 --delay 100 1
+wait_until 10 is_viewable "$MAIN" || fail "a double click on the icon did not restore the window"
+[ "$(position_of "$MAIN")" = "300 300" ] || fail "restored at $(position_of "$MAIN")"
+has_state "$MAIN" ABOVE || fail "restored window lost the above state"
+has_state "$MAIN" SKIP_TASKBAR || fail "restored window lost the skip-taskbar state"
+echo "ok: a double click on the icon restores the window"
+
+# The menu opens with its corner at the pointer; Escape closes it.
+tray_menu
+menu=$(popup_menu $KELVO_PID)
+[ "$(position_of "$menu")" = "$mx $my" ] || fail "menu at $(position_of "$menu"), pointer at $mx $my"
+xdotool key Escape
+wait_until 10 no_popup_menu $KELVO_PID || fail "Escape did not close the menu"
+echo "ok: the tray menu opens at the pointer"
+
+# The settings item opens the dialog, which stays on top.
+tray_menu
+xdotool key Down Down Return
+wait_until 10 window_sized $KELVO_PID 523 276 || fail "the settings item opened no dialog"
+dialog=$(window_sized $KELVO_PID 523 276)
+wait_until 10 has_state "$dialog" ABOVE || fail "the dialog is not on top"
+xdotool windowactivate "$dialog" key Escape
+wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
+echo "ok: the settings item opens the dialog on top"
+
+# The minimise button, then the restore item.
+read -r wx wy < <(position_of "$MAIN")
+pointer_to $((wx + 174)) $((wy + 8))
+xdotool click 1
+wait_until 10 is_iconic "$MAIN" || fail "the minimise button did not minimise"
+tray_menu
+xdotool key Down Return
+wait_until 10 is_viewable "$MAIN" || fail "the restore item did not restore the window"
+echo "ok: minimise button and restore item"
+
+# The exit item closes the program, saving the settings.
+tray_menu
+xdotool key Up Return
+wait_until 10 sh -c "! kill -0 $KELVO_PID 2>/dev/null" || fail "the exit item did not end the program"
+wait $KELVO_PID || fail "exit code $?"
+[ "$(ini_value Small)" = 0 ] || fail "Small=$(ini_value Small) saved after the restore"
+echo "ok: the exit item ends the program"
+
+# Options off: neither state; minimised, the window keeps its task-bar button.
+start_kelvo '[SYSTEM]\nXPos=300\nYPos=300\n[DEFAULT]\nStayOnTop=0\nTaskBarHide=0\n'
+wait_until 10 is_viewable "$MAIN" || fail "the window did not show"
+! has_state "$MAIN" ABOVE || fail "above state without the option"
+pointer_to 474 308; xdotool click 1
+wait_until 10 is_iconic "$MAIN" || fail "the minimise button did not minimise"
+! has_state "$MAIN" SKIP_TASKBAR || fail "skip-taskbar state without the option"
+pointer_to $ix $iy; xdotool click --repeat 2 --delay 100 1
+wait_until 10 is_viewable "$MAIN" || fail "a double click on the icon did not restore the window"
+echo "ok: without the options the window is neither above nor off the task bar"
+
+# Both options checked in the dialog apply to the shown window when it closes with OK.
+pointer_to 310 308; xdotool click 1
+wait_until 10 window_sized $KELVO_PID 523 276 || fail "the settings button opened no dialog"
+dialog=$(window_sized $KELVO_PID 523 276)
+read -r dx dy < <(position_of "$dialog")
+pointer_to $((dx + 302)) $((dy + 77)); xdotool click 1   # ckbStayOnTop
+pointer_to $((dx + 302)) $((dy + 173)); xdotool click 1  # ckbTaskBarHide
+pointer_to $((dx + 213)) $((dy + 252)); xdotool click 1  # OK
+wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
+wait_until 10 has_state "$MAIN" ABOVE || fail "no above state after OK"
+wait_until 10 has_state "$MAIN" SKIP_TASKBAR || fail "no skip-taskbar state after OK"
+is_viewable "$MAIN" || fail "the window went away as the options changed"
+[ "$(ini_value StayOnTop) $(ini_value TaskBarHide)" = "1 1" ] || fail "the options were not saved"
+pointer_to 474 308; xdotool click 1
+wait_until 10 is_iconic "$MAIN" || fail "the minimise button did not minimise"
+stop_kelvo
+[ "$(ini_value Small)" = 1 ] || fail "small mode not saved"
+echo "ok: the options set in the dialog put the window above and off the task bar"
+echo "1 passed, 0 failed"

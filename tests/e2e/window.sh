@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The window on a desktop without a tray: minimising keeps a task-bar button whatever the
+# option says; dragging by the free areas; hiding under the pointer, and Shift.
+source "$(dirname "$0")/desktop.sh"
+start_desktop
+install_kelvo "$1"
+
+# No tray: small mode is a minimised window that keeps its task-bar button, and activating it
+# (as a task bar does) brings it back.
+start_kelvo '[SYSTEM]\nXPos=300\nYPos=300\nSmall=1\n[DEFAULT]\nTaskBarHide=1\n'
+wait_until 10 is_iconic "$MAIN" || fail "Small=1 did not start minimised"
+! has_state "$MAIN" SKIP_TASKBAR || fail "no tray, yet the task-bar button is gone"
+xdotool windowactivate "$MAIN"
+wait_until 10 is_viewable "$MAIN" || fail "activating the minimised window did not restore it"
+! has_state "$MAIN" SKIP_TASKBAR || fail "no tray, yet the task-bar button went at the restore"
+stop_kelvo
+[ "$(ini_value Small)" = 0 ] || fail "small mode saved after the restore"
+echo "ok: without a tray the minimised window keeps its task-bar button"
+
+# A press on the top strip's buttons is a click; below the strip it drags the window.
+start_kelvo '[SYSTEM]\nXPos=300\nYPos=300\n'
+wait_until 10 is_viewable "$MAIN" || fail "the window did not show"
+pointer_to 400 340
+xdotool mousedown 1
+# The window manager takes the move over after the program asks; nudge the pointer until the
+# window follows.
+nudge=0
+follows() {
+  nudge=$((nudge + 5))
+  xdotool mousemove $((400 + nudge)) $((340 + nudge))
+  [ "$(position_of "$MAIN")" != "300 300" ]
+}
+wait_until 10 follows || { xdotool mouseup 1; fail "the window did not follow the pointer"; }
+pointer_to 500 440
+xdotool mouseup 1
+wait_until 10 sh -c "xwininfo -id $MAIN | grep -q 'Absolute upper-left X:  400'" ||
+  fail "dragged to $(position_of "$MAIN"), not 400 400"
+[ "$(position_of "$MAIN")" = "400 400" ] || fail "dragged to $(position_of "$MAIN")"
+stop_kelvo
+[ "$(ini_value XPos) $(ini_value YPos)" = "400 400" ] ||
+  fail "saved $(ini_value XPos) $(ini_value YPos) after the drag"
+echo "ok: dragging below the top strip moves the window and the position is saved"
+
+# Hiding under the pointer: the window goes when the pointer comes and is back once it leaves.
+pointer_to 100 100
+start_kelvo '[SYSTEM]\nXPos=300\nYPos=300\n[DEFAULT]\nDontCatch=1\n'
+wait_until 10 is_viewable "$MAIN" || fail "the window did not show"
+pointer_to 350 340
+wait_until 10 is_unviewable "$MAIN" || fail "the window did not get out of the pointer's way"
+pointer_to 501 340
+wait_until 10 is_viewable "$MAIN" || fail "the window did not come back"
+echo "ok: the window hides under the pointer and comes back when it leaves"
+
+# With Shift held the pointer reaches the window and its buttons work.
+xdotool keydown shift
+pointer_to 310 308
+xdotool click 1
+wait_until 10 window_sized $KELVO_PID 523 276 || { xdotool keyup shift; fail "no dialog"; }
+xdotool keyup shift
+is_viewable "$MAIN" || fail "the window hid while Shift was held"
+dialog=$(window_sized $KELVO_PID 523 276)
+xdotool windowactivate "$dialog" key Escape
+wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
+stop_kelvo
+echo "ok: with Shift held the window stays and its buttons work"
+echo "1 passed, 0 failed"
