@@ -5,16 +5,12 @@ import os
 import struct
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from scramble import scramble  # noqa: E402
+
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fuzz", "corpus")
 
 
-def scramble(data, seed):
-    out = bytearray(data)
-    state = seed & 0xFFFFFFFF
-    for i in range(len(out)):
-        state = (state * 1103515245 + 12345) & 0xFFFFFFFF
-        out[i] ^= ((state >> 16) & 0x7FFF) >> 8
-    return bytes(out)
 
 
 def bmp(w, h, bpp, pixels, palette=(), compression=0, masks=None, core=False, top_down=False):

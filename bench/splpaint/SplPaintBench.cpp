@@ -9,6 +9,7 @@
 
 #include "bench/support/Ratios.h"
 #include "components/SplPaint.h"
+#include "tests/support/NoiseBitmap.h"
 
 // One frame of each transition family and the two colour passes on a 640 x 480 24-bit
 // picture, each against copying that picture's bytes.
@@ -21,13 +22,7 @@ using kelvo::raster::PixelFormat;
 constexpr int kWidth = 640, kHeight = 480;
 
 Bitmap noise(int w, int h, unsigned seed) {
-    std::mt19937 rng(seed);
-    Bitmap b;
-    b.reset(w, h, PixelFormat::Pf24);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < 3 * w; ++x)
-            b.row(y)[x] = uint8_t(rng());
-    return b;
+    return kelvo::testsupport::noiseBitmap24(w, h, seed);
 }
 
 // A painter with a noise background and two 128 x 128 sprites.

@@ -5,19 +5,16 @@ and the scene text file scrambled with the text key."""
 import math
 import os
 import struct
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from scramble import scramble  # noqa: E402
 
 HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "assets")
 PICTURE_KEY = 1234
 TEXT_KEY = 4321
 
 
-def scramble(data, seed):
-    out = bytearray(data)
-    state = seed & 0xFFFFFFFF
-    for i in range(len(out)):
-        state = (state * 1103515245 + 12345) & 0xFFFFFFFF
-        out[i] ^= ((state >> 16) & 0x7FFF) >> 8
-    return bytes(out)
 
 
 def write_bmp8(path, w, h, rows, palette, key=None):

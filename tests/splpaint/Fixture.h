@@ -9,6 +9,7 @@
 #include "components/SplPaint.h"
 #include "raster/Bmp.h"
 #include "tests/raster/RandomBitmap.h"
+#include "tests/support/NoiseBitmap.h"
 
 namespace kelvo::testing {
 
@@ -58,13 +59,7 @@ inline uint32_t patternAt(int set, int k, int x, int y) {
 }
 
 inline Bitmap noise(int w, int h, unsigned seed) {
-    std::mt19937 rng(seed);
-    Bitmap b;
-    b.reset(w, h, PixelFormat::Pf24);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < 3 * w; ++x)
-            b.row(y)[x] = uint8_t(rng());
-    return b;
+    return kelvo::testsupport::noiseBitmap24(w, h, seed);
 }
 
 inline Bitmap solid(int w, int h, raster::Color c, PixelFormat f = PixelFormat::Pf24) {
