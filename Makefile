@@ -13,7 +13,7 @@ deps:
 	@./scripts/install-deps.sh
 
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVO_REQUIRE_ALL=ON
 
 configure: deps $(BUILD)/build.ninja
 
@@ -30,7 +30,7 @@ test-main: configure
 	./scripts/test.sh $(BUILD)
 
 $(ASAN_BUILD)/build.ninja:
-	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DKELVO_SANITIZE=ON -DKELVO_BENCH=OFF
+	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DKELVO_SANITIZE=ON -DKELVO_BENCH=OFF -DKELVO_REQUIRE_ALL=ON
 
 test-asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)

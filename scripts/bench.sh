@@ -4,7 +4,7 @@ set -euo pipefail
 build=${1:-build}
 shopt -s nullglob
 for b in "$build"/bench/*/bench_*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue  # not the build's *_autogen folders
   echo "== $(basename "$b")"
   "$b" --benchmark_counters_tabular=true || echo "(a target of $(basename "$b") was missed on this run)"
 done

@@ -1,28 +1,69 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Kelvo needs to build, run and test. Quiet and quick when all is present.
+# Installs the Debian packages Kelvo needs to build, run and test, then checks that every program
+# the build, the tests and the scripts call is there. Quiet and quick when all is present.
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libxcb1-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev clang-format
-  xvfb openbox xdotool x11-utils x11-apps trayer imagemagick
-  fonts-ipafont-gothic
-  qt6-tools-dev desktop-file-utils appstream dpkg-dev
+# Each package with the programs of it that something here calls (checked after the install).
+# A package without programs is a library, a header set or data the build or a test needs.
+declare -A provides=(
+  [build-essential]="g++ make"
+  [cmake]="cmake ctest cpack"
+  [ninja-build]="ninja"
+  [pkg-config]="pkg-config"
+  [qt6-base-dev]=""
+  [qt6-base-dev-tools]=""
+  [qt6-qpa-plugins]=""
+  [qt6-tools-dev]=""         # Qt Designer's development files, for the Designer plugin
+  [libqt6opengl6-dev]=""     # Qt Designer's own dependency, Qt6OpenGLWidgets
+  [libgl-dev]=""
+  [libxcb1-dev]=""
+  [libgtest-dev]=""
+  [libgmock-dev]=""
+  [libbenchmark-dev]=""
+  [clang]="clang clang++"    # the fuzz build
+  [libclang-rt-14-dev]=""    # libFuzzer and the sanitizers' runtime for clang
+  [clang-format]="clang-format"
+  [xvfb]="Xvfb"
+  [openbox]="openbox"
+  [xdotool]="xdotool"
+  [x11-utils]="xwininfo xprop"
+  [x11-apps]=""
+  [trayer]="trayer"
+  [imagemagick]="import convert"
+  [fonts-ipafont-gothic]=""
+  [desktop-file-utils]="desktop-file-validate"
+  [appstream]="appstreamcli"
+  [dpkg-dev]="dpkg-shlibdeps"
+  [dpkg]="dpkg-deb"
+  [file]="file"              # CPack's Debian generator reads the binaries' types with it
+  [mount]="mount"
+  [coreutils]="timeout"
 )
 
 missing=()
-for p in "${packages[@]}"; do
+for p in "${!provides[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# A program that is still missing would make a test fail far from its cause: name it here.
+absent=()
+for p in "${!provides[@]}"; do
+  for prog in ${provides[$p]}; do
+    command -v "$prog" >/dev/null 2>&1 || absent+=("$prog (Debian package $p)")
+  done
+done
+if [ ${#absent[@]} -gt 0 ]; then
+  printf 'Missing after the install: %s\n' "${absent[@]}" >&2
+  exit 1
+fi
