@@ -16,7 +16,8 @@ namespace {
 // pixels starting at any phase: row y, phase x starts at rows[y & 7].data() + (x & 7) * bpp.
 struct PatternRows {
     std::vector<uint8_t> rows[8];
-    uint32_t values[64];
+    // Read by packed formats even when the operation ignores the pattern; zero keeps that defined.
+    uint32_t values[64] = {};
 };
 
 void buildPattern(PatternRows& pr, const Bitmap& dst, const Brush* brush, int count) {
