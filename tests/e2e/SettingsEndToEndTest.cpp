@@ -55,6 +55,9 @@ class Desktop : public testing::Test {
         env = QProcessEnvironment::systemEnvironment();
         env.insert("DISPLAY", display);
         env.insert("QT_QPA_PLATFORM", "xcb");
+        // A new system sets no locale; in the POSIX one Qt can't write the Japanese titles into the
+        // old-style window name that xdotool matches.
+        env.insert("LC_ALL", "C.UTF-8");
         // A private lock folder: other instances on this machine must not count as a first one.
         QDir(dir.path()).mkdir("run");
         QFile::setPermissions(dir.filePath("run"),
