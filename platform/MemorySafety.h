@@ -60,13 +60,20 @@ CgroupMounts parseMountinfo(std::string_view text);
 // program's own first. Empty when the path lies outside the mounted part of the hierarchy.
 std::vector<std::string> cgroupFolders(const CgroupMount& mount, const std::string& path);
 
-// One group's limit and usage as read; either may be missing.
+// The page cache a group's usage includes and the kernel drops before it would kill: the
+// inactive_file and active_file lines of memory.stat (cgroup v1's total_ lines, which count the
+// groups below too, where it has them). Empty when the text has neither.
+std::optional<uint64_t> parseCgroupReclaimable(std::string_view memoryStat);
+
+// One group's limit, usage and reclaimable page cache as read; any may be missing.
 struct CgroupLevel {
     std::optional<uint64_t> limit;
     std::optional<uint64_t> usage;
+    std::optional<uint64_t> reclaimable;
 };
-// The smallest headroom (limit less usage, at least 0) of the levels that have a limit; empty
-// when none has. Limits from 2^62 on mean "none" (cgroup v1 shows no limit as such a figure).
+// The smallest headroom of the levels that have a limit: limit less usage, where the usage's
+// page cache counts as room (a clean that evicts it is the point), at least 0. Empty when no
+// level has a limit. Limits from 2^62 on mean "none" (cgroup v1 shows no limit as such a figure).
 std::optional<uint64_t> cgroupHeadroom(const std::vector<CgroupLevel>& levels);
 
 }  // namespace kelvo

@@ -1,17 +1,52 @@
-// A whole clean on this machine against its floor: the clean's mandatory sleeps plus the fastest
-// commit of the same bytes (one fill of a fresh mapping with huge pages where offered).
+// A clean's own cost, beyond the sleeps it must take, against the fastest commit of the same
+// bytes: one fill of a fresh mapping with huge pages where offered. Each figure is the median of
+// seven runs after one unmeasured run, so that one slow commit (the kernel compacting memory for
+// huge pages) does not decide it.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
 #include "app/CleanEngine.h"
+#include "bench/clean/SleepTimingPlatform.h"
 #include "bench/support/Ratios.h"
-#include "platform/Platform.h"
 
 namespace {
 
 constexpr int64_t MiB = 1048576;
+constexpr int kRuns = 7;
 
-void BM_Clean(benchmark::State& state) {
-    auto platform = kelvo::createSystemPlatform();
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Seconds of one run of `work`, less what `sleptSeconds` grew by meanwhile.
+template <typename Work>
+double secondsBeyondSleeps(kelvo::bench::SleepTimingPlatform& platform, Work work) {
+    const double sleptBefore = platform.sleptSeconds;
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return wall - (platform.sleptSeconds - sleptBefore);
+}
+
+template <typename Work>
+void medianOfRuns(benchmark::State& state, kelvo::bench::SleepTimingPlatform& platform,
+                  Work work) {
+    for (auto _ : state) {
+        secondsBeyondSleeps(platform, work);
+        std::vector<double> runs;
+        for (int i = 0; i < kRuns; ++i)
+            runs.push_back(secondsBeyondSleeps(platform, work));
+        state.SetIterationTime(median(runs));
+    }
+}
+
+void BM_CleanBeyondSleeps(benchmark::State& state) {
+    kelvo::bench::SleepTimingPlatform platform(kelvo::createSystemPlatform());
     const int64_t size = state.range(0) * MiB;
     kelvo::CleanHooks hooks;
     hooks.showProgress = [](int) {};
@@ -20,49 +55,35 @@ void BM_Clean(benchmark::State& state) {
     hooks.stopRequested = [] { return false; };
     bool refused = false;
     hooks.outOfMemory = [&refused] { refused = true; };
-    for (auto _ : state)
-        benchmark::DoNotOptimize(kelvo::runClean(*platform, size, hooks));
+    medianOfRuns(state, platform, [&] {
+        benchmark::DoNotOptimize(kelvo::runClean(platform, size, hooks).outcome);
+    });
     if (refused)
         state.SkipWithError("this machine cannot spare the clean");
 }
 
-// The floor: 100 sleeps of 10 ms (and, with `finalSleep`, the clean's closing 100 ms), and one
-// fill of a fresh block of the same size.
-void floor(benchmark::State& state, bool finalSleep) {
-    auto platform = kelvo::createSystemPlatform();
+void BM_FreshHugePageFill(benchmark::State& state) {
+    kelvo::bench::SleepTimingPlatform platform(kelvo::createSystemPlatform());
     const uint64_t size = static_cast<uint64_t>(state.range(0) * MiB);
-    for (auto _ : state) {
-        for (int i = 0; i < 100; ++i)
-            platform->Sleep(10);
-        if (finalSleep)
-            platform->Sleep(100);
-        std::unique_ptr<kelvo::MemoryBlock> block = platform->allocateBlock(size);
+    medianOfRuns(state, platform, [&] {
+        std::unique_ptr<kelvo::MemoryBlock> block = platform.allocateBlock(size);
         block->zero(0, size);
-    }
+    });
 }
 
-void BM_FloorAllSleeps(benchmark::State& state) {
-    floor(state, true);
-}
-void BM_Floor100Sleeps(benchmark::State& state) {
-    floor(state, false);
-}
-
-#define CLEAN_BENCH(fn) \
-    BENCHMARK(fn)->Arg(256)->Arg(1024)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond)
-CLEAN_BENCH(BM_Clean);
-CLEAN_BENCH(BM_FloorAllSleeps);
-CLEAN_BENCH(BM_Floor100Sleeps);
+#define CLEAN_BENCH(fn)                                                                   \
+    BENCHMARK(fn)->Arg(256)->Arg(1024)->Iterations(1)->UseManualTime()->Unit(            \
+        benchmark::kMillisecond)
+CLEAN_BENCH(BM_CleanBeyondSleeps);
+CLEAN_BENCH(BM_FreshHugePageFill);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* clean256 = "BM_Clean/256/iterations:3/real_time";
-    const char* clean1024 = "BM_Clean/1024/iterations:3/real_time";
     return kelvo::bench::runWithRatios(
         argc, argv,
-        {{clean256, "BM_FloorAllSleeps/256/iterations:3/real_time", 1.05},
-         {clean1024, "BM_FloorAllSleeps/1024/iterations:3/real_time", 1.05},
-         {clean256, "BM_Floor100Sleeps/256/iterations:3/real_time", 1.05},
-         {clean1024, "BM_Floor100Sleeps/1024/iterations:3/real_time", 1.05}});
+        {{"BM_CleanBeyondSleeps/256/iterations:1/manual_time",
+          "BM_FreshHugePageFill/256/iterations:1/manual_time", 1.05},
+         {"BM_CleanBeyondSleeps/1024/iterations:1/manual_time",
+          "BM_FreshHugePageFill/1024/iterations:1/manual_time", 1.05}});
 }

@@ -13,10 +13,11 @@ std::string readSmallFile(const char* path) {
     return text.str();
 }
 
-// One control group's limit and usage files, kept open.
+// One control group's limit, usage and memory.stat files, kept open.
 struct CgroupFiles {
     std::unique_ptr<ProcFile> limit;
     std::unique_ptr<ProcFile> usage;
+    std::unique_ptr<ProcFile> stat;
 };
 
 class LinuxMemoryProbe : public MemoryProbe {
@@ -41,8 +42,9 @@ class LinuxMemoryProbe : public MemoryProbe {
             std::vector<CgroupLevel> levels;
             levels.reserve(groups_.size());
             for (CgroupFiles& g : groups_)
-                levels.push_back(
-                    {parseCgroupBytes(g.limit->read()), parseCgroupBytes(g.usage->read())});
+                levels.push_back({parseCgroupBytes(g.limit->read()),
+                                  parseCgroupBytes(g.usage->read()),
+                                  parseCgroupReclaimable(g.stat->read())});
             s.cgroupHeadroom = cgroupHeadroom(levels);
         }
         s.takenNs = platform_.monotonicNs();
@@ -53,7 +55,8 @@ class LinuxMemoryProbe : public MemoryProbe {
     void openLevels(const std::vector<std::string>& folders, const char* limit, const char* usage) {
         for (const std::string& folder : folders) {
             CgroupFiles files{std::make_unique<ProcFile>((folder + limit).c_str()),
-                              std::make_unique<ProcFile>((folder + usage).c_str())};
+                              std::make_unique<ProcFile>((folder + usage).c_str()),
+                              std::make_unique<ProcFile>((folder + "/memory.stat").c_str())};
             // The root group has no limit file; a level without one limits nothing.
             if (files.limit->isOpen())
                 groups_.push_back(std::move(files));

@@ -160,12 +160,44 @@ TEST(SafetyFiles, MountPointsWithEscapesAndBrokenLines) {
 }
 
 TEST(SafetyFiles, HeadroomIsTheLeastOfTheLimitedLevels) {
+    using L = CgroupLevel;
     EXPECT_FALSE(cgroupHeadroom({}));
-    EXPECT_FALSE(cgroupHeadroom({{9223372036854771712u, 5 * MiB}, {UINT64_MAX, 0}}));
-    EXPECT_EQ(cgroupHeadroom({{256 * MiB, 56 * MiB}, {std::nullopt, 0}, {GiB, 900 * MiB}}),
+    EXPECT_FALSE(cgroupHeadroom({L{9223372036854771712u, 5 * MiB, {}}, L{UINT64_MAX, 0, {}}}));
+    EXPECT_EQ(cgroupHeadroom({L{256 * MiB, 56 * MiB, {}}, L{std::nullopt, 0, {}},
+                              L{GiB, 900 * MiB, {}}}),
               124 * MiB);
-    EXPECT_EQ(cgroupHeadroom({{256 * MiB, 300 * MiB}}), 0u) << "over the limit: no room";
-    EXPECT_EQ(cgroupHeadroom({{256 * MiB, std::nullopt}}), 0u) << "usage unknown: no room known";
+    EXPECT_EQ(cgroupHeadroom({L{256 * MiB, 300 * MiB, {}}}), 0u) << "over the limit: no room";
+    EXPECT_EQ(cgroupHeadroom({L{256 * MiB, std::nullopt, {}}}), 0u)
+        << "usage unknown: no room known";
+}
+
+TEST(SafetyFiles, PageCacheInTheGroupCountsAsRoom) {
+    using L = CgroupLevel;
+    // A 256 MiB group holding 240 MiB, 200 of them page cache the kernel drops before killing.
+    EXPECT_EQ(cgroupHeadroom({L{256 * MiB, 240 * MiB, 200 * MiB}}), 216 * MiB);
+    // Never more room than the limit, whatever the figures claim.
+    EXPECT_EQ(cgroupHeadroom({L{256 * MiB, 100 * MiB, 300 * MiB}}), 256 * MiB);
+    // The tightest level still decides.
+    EXPECT_EQ(cgroupHeadroom({L{GiB, 1000 * MiB, 0}, L{256 * MiB, 240 * MiB, 200 * MiB}}),
+              24 * MiB);
+}
+
+TEST(SafetyFiles, ReclaimablePageCacheOfBothHierarchies) {
+    // This machine's cgroup v1 group: the hierarchical totals equal its own figures.
+    EXPECT_EQ(parseCgroupReclaimable(data("cgroup-v1-memory-stat.txt")),
+              208318464u + 137555968u);
+    EXPECT_EQ(parseCgroupReclaimable(data("cgroup-v2-memory-stat.txt")), 200 * MiB);
+    // v1's own figures leave out the groups below; its total_ lines count them.
+    EXPECT_EQ(parseCgroupReclaimable(
+                  "inactive_file 100\nactive_file 50\ntotal_inactive_file 1000\n"
+                  "total_active_file 500\n"),
+              1500u);
+    EXPECT_EQ(parseCgroupReclaimable("inactive_file 100\n"), 100u);
+    EXPECT_FALSE(parseCgroupReclaimable("anon 5\nfile 7\n"));
+    EXPECT_FALSE(parseCgroupReclaimable(""));
+    EXPECT_FALSE(parseCgroupReclaimable("inactive_file 12x\n"));
+    // A last line the reader's buffer cut off may have lost digits: it is not taken.
+    EXPECT_EQ(parseCgroupReclaimable("active_file 7\ninactive_file 1234"), 7u);
 }
 
 }  // namespace
