@@ -87,6 +87,24 @@ int runCleanCommand(Platform& platform, const std::function<void(const QByteArra
     bool stop = false;
     platform.onTerminationRequest([&stop] { stop = true; });
     CpuWatch cpu(platform);
+    const auto processMessages = [&cpu] {
+        // The signals arrive through the event loop.
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents();
+        cpu.tick();
+    };
+    // The window has measured the processor long before a clean; here the pause needs one
+    // two-second sample first, or it could never act on a clean that lasts about a second.
+    if (pauseAtFullCpu) {
+        for (int i = 0; i < 20 && !stop; ++i) {
+            platform.Sleep(100);
+            processMessages();
+        }
+        if (stop) {
+            out("掃除を中断しました\n");
+            return kCleanExitInterrupted;
+        }
+    }
     int shown = 0;
     bool pausedShown = false;
     CleanHooks hooks;
@@ -101,12 +119,7 @@ int runCleanCommand(Platform& platform, const std::function<void(const QByteArra
         shown = number;
         pausedShown = paused;
     };
-    hooks.processMessages = [&cpu] {
-        // The signals arrive through the event loop.
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents();
-        cpu.tick();
-    };
+    hooks.processMessages = processMessages;
     hooks.pauseWanted = [&] { return pauseAtFullCpu && cpu.fullyBusy(); };
     hooks.stopRequested = [&stop] { return stop; };
     hooks.outOfMemory = [] {};

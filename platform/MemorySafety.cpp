@@ -185,8 +185,23 @@ std::optional<uint64_t> parseCgroupReclaimable(std::string_view text) {
     return hierarchical ? hierarchical : sum(local);
 }
 
+namespace {
+constexpr uint64_t kNoLimit = uint64_t{1} << 62;
+}  // namespace
+
+std::optional<uint64_t> cgroupSwapRoom(const std::vector<CgroupLevel>& levels) {
+    std::optional<uint64_t> least;
+    for (const CgroupLevel& level : levels) {
+        if (!level.swapLimit || *level.swapLimit >= kNoLimit)
+            continue;
+        const uint64_t usage = level.swapUsage.value_or(*level.swapLimit);
+        const uint64_t room = *level.swapLimit > usage ? *level.swapLimit - usage : 0;
+        least = least ? std::min(*least, room) : room;
+    }
+    return least;
+}
+
 std::optional<uint64_t> cgroupHeadroom(const std::vector<CgroupLevel>& levels) {
-    constexpr uint64_t kNoLimit = uint64_t{1} << 62;
     std::optional<uint64_t> least;
     for (const CgroupLevel& level : levels) {
         if (!level.limit || *level.limit >= kNoLimit)

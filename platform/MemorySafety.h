@@ -19,6 +19,9 @@ struct MemorySafetySample {
     // Bytes the program's memory control group, and each group above it, can still charge
     // before its limit; empty when no group limits the program.
     std::optional<uint64_t> cgroupHeadroom;
+    // Bytes of swap those groups may still fill, the least over the groups that limit it; empty
+    // when none does (then the machine's free swap is theirs too).
+    std::optional<uint64_t> cgroupSwapRoom;
     // When the sample was taken, on the monotonic clock, in nanoseconds.
     int64_t takenNs = 0;
 };
@@ -65,15 +68,22 @@ std::vector<std::string> cgroupFolders(const CgroupMount& mount, const std::stri
 // groups below too, where it has them). Empty when the text has neither.
 std::optional<uint64_t> parseCgroupReclaimable(std::string_view memoryStat);
 
-// One group's limit, usage and reclaimable page cache as read; any may be missing.
+// One group's figures as read; any may be missing. The swap limit and usage are cgroup v2's
+// memory.swap.max and .current, or cgroup v1's memory.memsw ones (memory and swap together,
+// whose room is what swap can still take on top of memory).
 struct CgroupLevel {
     std::optional<uint64_t> limit;
     std::optional<uint64_t> usage;
     std::optional<uint64_t> reclaimable;
+    std::optional<uint64_t> swapLimit = {};
+    std::optional<uint64_t> swapUsage = {};
 };
 // The smallest headroom of the levels that have a limit: limit less usage, where the usage's
 // page cache counts as room (a clean that evicts it is the point), at least 0. Empty when no
 // level has a limit. Limits from 2^62 on mean "none" (cgroup v1 shows no limit as such a figure).
 std::optional<uint64_t> cgroupHeadroom(const std::vector<CgroupLevel>& levels);
+// The smallest swap room (swap limit less swap usage, at least 0) of the levels that limit swap;
+// empty when none does.
+std::optional<uint64_t> cgroupSwapRoom(const std::vector<CgroupLevel>& levels);
 
 }  // namespace kelvo

@@ -18,7 +18,20 @@ struct CgroupFiles {
     std::unique_ptr<ProcFile> limit;
     std::unique_ptr<ProcFile> usage;
     std::unique_ptr<ProcFile> stat;
+    std::unique_ptr<ProcFile> swapLimit;
+    std::unique_ptr<ProcFile> swapUsage;
 };
+
+struct GroupFileNames {
+    const char* limit;
+    const char* usage;
+    const char* swapLimit;
+    const char* swapUsage;
+};
+constexpr GroupFileNames kV1{"/memory.limit_in_bytes", "/memory.usage_in_bytes",
+                             "/memory.memsw.limit_in_bytes", "/memory.memsw.usage_in_bytes"};
+constexpr GroupFileNames kV2{"/memory.max", "/memory.current", "/memory.swap.max",
+                             "/memory.swap.current"};
 
 class LinuxMemoryProbe : public MemoryProbe {
   public:
@@ -28,10 +41,9 @@ class LinuxMemoryProbe : public MemoryProbe {
         const OwnCgroups own = parseProcSelfCgroup(readSmallFile("/proc/self/cgroup"));
         const CgroupMounts mounts = parseMountinfo(readSmallFile("/proc/self/mountinfo"));
         if (own.v1Memory && mounts.v1Memory)
-            openLevels(cgroupFolders(*mounts.v1Memory, *own.v1Memory), "/memory.limit_in_bytes",
-                       "/memory.usage_in_bytes");
+            openLevels(cgroupFolders(*mounts.v1Memory, *own.v1Memory), kV1);
         if (own.v2 && mounts.v2)
-            openLevels(cgroupFolders(*mounts.v2, *own.v2), "/memory.max", "/memory.current");
+            openLevels(cgroupFolders(*mounts.v2, *own.v2), kV2);
     }
 
     MemorySafetySample sample() override {
@@ -44,19 +56,26 @@ class LinuxMemoryProbe : public MemoryProbe {
             for (CgroupFiles& g : groups_)
                 levels.push_back({parseCgroupBytes(g.limit->read()),
                                   parseCgroupBytes(g.usage->read()),
-                                  parseCgroupReclaimable(g.stat->read())});
+                                  parseCgroupReclaimable(g.stat->read()),
+                                  parseCgroupBytes(g.swapLimit->read()),
+                                  parseCgroupBytes(g.swapUsage->read())});
             s.cgroupHeadroom = cgroupHeadroom(levels);
+            s.cgroupSwapRoom = cgroupSwapRoom(levels);
         }
         s.takenNs = platform_.monotonicNs();
         return s;
     }
 
   private:
-    void openLevels(const std::vector<std::string>& folders, const char* limit, const char* usage) {
+    void openLevels(const std::vector<std::string>& folders, const GroupFileNames& names) {
         for (const std::string& folder : folders) {
-            CgroupFiles files{std::make_unique<ProcFile>((folder + limit).c_str()),
-                              std::make_unique<ProcFile>((folder + usage).c_str()),
-                              std::make_unique<ProcFile>((folder + "/memory.stat").c_str())};
+            auto open = [&folder](const char* name) {
+                return std::make_unique<ProcFile>((folder + name).c_str());
+            };
+            // Without swap accounting the swap files are missing: the group limits no swap.
+            CgroupFiles files{open(names.limit),     open(names.usage),
+                              open("/memory.stat"),  open(names.swapLimit),
+                              open(names.swapUsage)};
             // The root group has no limit file; a level without one limits nothing.
             if (files.limit->isOpen())
                 groups_.push_back(std::move(files));

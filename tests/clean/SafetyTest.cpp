@@ -49,6 +49,17 @@ TEST(Holdable, TheControlGroupLimitsItLessItsMargin) {
     EXPECT_EQ(safety::holdableBytes(s), 0u);
 }
 
+TEST(Holdable, AGroupWithSwapMayPushItsOwnPagesOutToHalfOfIt) {
+    MemorySafetySample s = machine(24 * GiB, 20 * GiB, 512 * MiB, 512 * MiB);
+    s.cgroupHeadroom = 240 * MiB;
+    EXPECT_EQ(safety::holdableBytes(s), 240 * MiB + 256 * MiB - 64 * MiB);
+    // The group's own swap limit, where it has one, and the machine's free swap both bound it.
+    s.cgroupSwapRoom = 100 * MiB;
+    EXPECT_EQ(safety::holdableBytes(s), 240 * MiB + 50 * MiB - 64 * MiB);
+    s.cgroupSwapRoom = 4 * GiB;
+    EXPECT_EQ(safety::holdableBytes(s), 240 * MiB + 256 * MiB - 64 * MiB);
+}
+
 TEST(Holdable, WithoutMemAvailableNothingIsRisked) {
     MemorySafetySample s;
     s.meminfo = parseMeminfo(data("meminfo-no-available.txt"));
@@ -88,6 +99,17 @@ TEST(StopBeforePass, WhenTheControlGroupHasUnder64MiBLeft) {
     EXPECT_FALSE(safety::mustStopBeforePass(now, now));
     now.cgroupHeadroom = 64 * MiB - 1;
     EXPECT_TRUE(safety::mustStopBeforePass(now, now));
+}
+
+TEST(StopBeforePass, AGroupAtItsLimitGoesOnWhileItsSwapHasRoom) {
+    MemorySafetySample now = machine(24 * GiB, 20 * GiB, GiB, 900 * MiB);
+    now.cgroupHeadroom = 10 * MiB;
+    EXPECT_FALSE(safety::mustStopBeforePass(now, now)) << "its idle pages go to swap";
+    now.cgroupSwapRoom = 63 * MiB;
+    EXPECT_TRUE(safety::mustStopBeforePass(now, now)) << "the group's swap is full";
+    now.cgroupSwapRoom.reset();
+    now.meminfo.swapFree = 50 * MiB;
+    EXPECT_TRUE(safety::mustStopBeforePass(now, now)) << "the machine's swap is full";
 }
 
 TEST(StopBeforePass, WhenTheSystemStalledOnMemoryForOverFivePercentOfThePass) {
@@ -169,6 +191,16 @@ TEST(SafetyFiles, HeadroomIsTheLeastOfTheLimitedLevels) {
     EXPECT_EQ(cgroupHeadroom({L{256 * MiB, 300 * MiB, {}}}), 0u) << "over the limit: no room";
     EXPECT_EQ(cgroupHeadroom({L{256 * MiB, std::nullopt, {}}}), 0u)
         << "usage unknown: no room known";
+}
+
+TEST(SafetyFiles, SwapRoomIsTheLeastOfTheLevelsThatLimitSwap) {
+    using L = CgroupLevel;
+    EXPECT_FALSE(cgroupSwapRoom({L{GiB, 0, {}, UINT64_MAX, 0}, L{GiB, 0, {}}}));
+    EXPECT_EQ(cgroupSwapRoom({L{GiB, 0, {}, 512 * MiB, 100 * MiB},
+                              L{GiB, 0, {}, 9223372036854771712u, 0},
+                              L{GiB, 0, {}, 256 * MiB, 250 * MiB}}),
+              6 * MiB);
+    EXPECT_EQ(cgroupSwapRoom({L{GiB, 0, {}, 256 * MiB, std::nullopt}}), 0u);
 }
 
 TEST(SafetyFiles, PageCacheInTheGroupCountsAsRoom) {
