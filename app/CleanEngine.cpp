@@ -43,7 +43,7 @@ uint64_t totalOf(const CleanPlan& plan) {
 class HeldMemory {
   public:
     HeldMemory(Platform& platform, MemoryProbe& probe, const MemorySafetySample& first)
-        : platform_(platform), probe_(probe), previous_(first) {}
+        : platform_(platform), probe_(probe), windowStart_(first) {}
 
     // False when a block could not be had; then nothing is held.
     bool take(const CleanPlan& plan) {
@@ -64,11 +64,12 @@ class HeldMemory {
         if (blocks_.empty())
             return true;
         const MemorySafetySample now = probe_.sample();
-        if (safety::mustStopBeforePass(previous_, now)) {
+        if (safety::mustStopBeforePass(windowStart_, now)) {
             release();
             return true;
         }
-        previous_ = now;
+        if (safety::stallWindowOver(windowStart_, now))
+            windowStart_ = now;
         return false;
     }
 
@@ -83,7 +84,7 @@ class HeldMemory {
   private:
     Platform& platform_;
     MemoryProbe& probe_;
-    MemorySafetySample previous_;
+    MemorySafetySample windowStart_;
     std::optional<OomKillerFirstChoice> oomGuard_;
     std::vector<std::unique_ptr<MemoryBlock>> blocks_;
 };
@@ -108,6 +109,7 @@ CleanResult runClean(Platform& platform, int64_t size, const CleanHooks& hooks,
         holdable >= static_cast<uint64_t>(fitDownTo))
         size = static_cast<int64_t>(holdable);
     result.size = size;
+    result.groupLimited = first.cgroupHeadroom && *first.cgroupHeadroom < static_cast<uint64_t>(size);
     const CleanPlan plan = planClean(size, platform.IsWinNT());
     // On Linux an allocation succeeds whatever memory there is; only the writes find out.
     if (totalOf(plan) > holdable) {

@@ -35,6 +35,7 @@ struct CleanResult {
     CleanOutcome outcome = CleanOutcome::OutOfMemory;
     int64_t size = 0;       // bytes asked for, after fitting
     uint64_t holdable = 0;  // what the machine could spare before it started
+    bool groupLimited = false;  // the memory control group had less room than the clean
     Meminfo before;
     Meminfo after;
     int64_t elapsedNs = 0;  // from the first sample to the last

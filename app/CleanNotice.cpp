@@ -53,7 +53,8 @@ QString whyNothing(const CleanResult& r) {
     const uint64_t available = r.before.memAvailable.value_or(free);
     const uint64_t cache = available > free ? available - free : 0;
     const bool noSwap = r.before.swapTotal.value_or(0) == 0;
-    if (free >= static_cast<uint64_t>(std::max<int64_t>(r.size, 0)))
+    // Inside a memory group its limit, not the machine's free memory, decides.
+    if (!r.groupLimited && free >= static_cast<uint64_t>(std::max<int64_t>(r.size, 0)))
         return QStringLiteral("掃除の量より空きが多かったため、何も追い出されませんでした。");
     if (noSwap && cache < static_cast<uint64_t>(r.size) / 20)
         return QStringLiteral("スワップがなく、追い出せるキャッシュもないため、空きは増えませんでし"
@@ -64,9 +65,13 @@ QString whyNothing(const CleanResult& r) {
 }  // namespace
 
 bool freedNothing(const CleanResult& r) {
-    const double gained = static_cast<double>(freeOf(r.after)) - static_cast<double>(freeOf(r.before));
-    // Other programs move a few pages meanwhile: a gain under 5 % of the clean is none.
-    return gained < static_cast<double>(std::max<int64_t>(r.size, 0)) / 20;
+    const auto grew = [](uint64_t before, uint64_t after) {
+        return static_cast<double>(after) - static_cast<double>(before);
+    };
+    // Other programs move a few pages meanwhile: a change under 5 % of the clean is none.
+    const double noise = static_cast<double>(std::max<int64_t>(r.size, 0)) / 20;
+    return grew(freeOf(r.before), freeOf(r.after)) < noise &&
+           grew(swapUsed(r.before), swapUsed(r.after)) < noise;
 }
 
 CleanNotice describeClean(const CleanResult& r) {

@@ -18,7 +18,7 @@ struct CleanNotice {
 // what the machine could spare against what was asked.
 CleanNotice describeClean(const CleanResult& result);
 
-// True when the clean left no more memory free than it found: nothing was pushed out.
+// True when the clean left no more memory free than it found and put nothing in swap.
 bool freedNothing(const CleanResult& result);
 
 }  // namespace kelvo

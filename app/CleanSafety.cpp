@@ -44,6 +44,10 @@ uint64_t holdableBytes(const MemorySafetySample& s) {
     return holdable;
 }
 
+bool stallWindowOver(const MemorySafetySample& windowStart, const MemorySafetySample& now) {
+    return now.takenNs - windowStart.takenNs >= kStallWindowNs;
+}
+
 bool mustStopBeforePass(const MemorySafetySample& previous, const MemorySafetySample& now) {
     const Meminfo& m = now.meminfo;
     if (!m.memAvailable || !m.memTotal)
@@ -59,7 +63,10 @@ bool mustStopBeforePass(const MemorySafetySample& previous, const MemorySafetySa
     if (previous.pressureFullUs && now.pressureFullUs && now.takenNs > previous.takenNs &&
         *now.pressureFullUs > *previous.pressureFullUs) {
         const uint64_t stallUs = *now.pressureFullUs - *previous.pressureFullUs;
-        const uint64_t wallNs = static_cast<uint64_t>(now.takenNs - previous.takenNs);
+        // A window still short of its length is judged as if it had it: only a stall that
+        // already fills half of the whole window stops the clean early.
+        const uint64_t wallNs = static_cast<uint64_t>(
+            std::max<int64_t>(now.takenNs - previous.takenNs, kStallWindowNs));
         const uint64_t stallNs = stallUs > UINT64_MAX / 1000 ? UINT64_MAX : stallUs * 1000;
         if (stallNs > percentOf(wallNs, kStallPercent))
             return true;

@@ -63,6 +63,11 @@ TEST(CleanNotice, ACleanThatFreedNothingSaysSoAndWhy) {
     n = describeClean(cleaned(figures(3000, 2900, 0, 0), figures(3001, 2900, 0, 0)));
     EXPECT_TRUE(n.body.endsWith(
         QStringLiteral("掃除の量より空きが多かったため、何も追い出されませんでした。\n")));
+    // Inside a group whose limit the clean passed, the machine's free memory explains nothing.
+    CleanResult inGroup = cleaned(figures(3000, 2900, 0, 0), figures(3001, 2900, 0, 0));
+    inGroup.groupLimited = true;
+    EXPECT_TRUE(describeClean(inGroup).body.endsWith(
+        QStringLiteral("かかった時間 1.2 秒\n空きは増えませんでした。\n")));
     // With swap but nothing pushed out, no reason is made up.
     n = describeClean(cleaned(figures(300, 100, 2048, 2048), figures(300, 100, 2048, 2048)));
     EXPECT_TRUE(n.body.endsWith(QStringLiteral("かかった時間 1.2 秒\n空きは増えませんでした。\n")));
@@ -73,6 +78,9 @@ TEST(CleanNotice, AGainUnderOneTwentiethOfTheCleanIsNone) {
     EXPECT_TRUE(freedNothing(cleaned(figures(300, 100, 0, 0), figures(319, 119, 0, 0))));
     EXPECT_FALSE(freedNothing(cleaned(figures(300, 100, 0, 0), figures(320, 120, 0, 0))));
     EXPECT_TRUE(freedNothing(cleaned(figures(300, 100, 0, 0), figures(250, 50, 0, 0))));
+    // Pages pushed to swap are work done, even where other programs took the memory it freed.
+    EXPECT_FALSE(
+        freedNothing(cleaned(figures(300, 100, 512, 512), figures(300, 100, 512, 300))));
 }
 
 TEST(CleanNotice, StoppedAndRefusedCleansSayWhatHappened) {

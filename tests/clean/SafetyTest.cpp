@@ -112,20 +112,32 @@ TEST(StopBeforePass, AGroupAtItsLimitGoesOnWhileItsSwapHasRoom) {
     EXPECT_TRUE(safety::mustStopBeforePass(now, now)) << "the machine's swap is full";
 }
 
-TEST(StopBeforePass, WhenTheSystemStalledOnMemoryForOverFivePercentOfThePass) {
-    MemorySafetySample before = machine(24 * GiB, 20 * GiB);
-    before.pressureFullUs = parsePressureFullTotal(data("pressure-memory.txt"));
-    ASSERT_EQ(before.pressureFullUs, 21877012u);
-    before.takenNs = 5'000'000'000;
-    MemorySafetySample now = before;
-    now.takenNs = before.takenNs + 20'000'000;           // a 20 ms pass
-    now.pressureFullUs = *before.pressureFullUs + 1000;  // 1 ms stalled: exactly 5 %
-    EXPECT_FALSE(safety::mustStopBeforePass(before, now));
-    now.pressureFullUs = *before.pressureFullUs + 1001;
-    EXPECT_TRUE(safety::mustStopBeforePass(before, now));
+TEST(StopBeforePass, WhenTheSystemStalledOnMemoryForHalfOfAHalfSecondWindow) {
+    MemorySafetySample start = machine(24 * GiB, 20 * GiB);
+    start.pressureFullUs = parsePressureFullTotal(data("pressure-memory.txt"));
+    ASSERT_EQ(start.pressureFullUs, 21877012u);
+    start.takenNs = 5'000'000'000;
+    MemorySafetySample now = start;
+    // One 20 ms pass that stalled throughout: the clean's own pages going out, not thrashing.
+    now.takenNs = start.takenNs + 20'000'000;
+    now.pressureFullUs = *start.pressureFullUs + 20'000;
+    EXPECT_FALSE(safety::mustStopBeforePass(start, now));
+    EXPECT_FALSE(safety::stallWindowOver(start, now));
+    // A quarter of a second stalled within the window is half of it.
+    now.pressureFullUs = *start.pressureFullUs + 250'000;
+    EXPECT_FALSE(safety::mustStopBeforePass(start, now));
+    now.pressureFullUs = *start.pressureFullUs + 250'001;
+    EXPECT_TRUE(safety::mustStopBeforePass(start, now));
+    // Over a longer window, half of that window.
+    now.takenNs = start.takenNs + 800'000'000;
+    EXPECT_TRUE(safety::stallWindowOver(start, now));
+    now.pressureFullUs = *start.pressureFullUs + 400'000;
+    EXPECT_FALSE(safety::mustStopBeforePass(start, now));
+    now.pressureFullUs = *start.pressureFullUs + 400'001;
+    EXPECT_TRUE(safety::mustStopBeforePass(start, now));
     // Without the kernel's pressure figures the rule has nothing to go on.
     now.pressureFullUs = parsePressureFullTotal(data("pressure-some-only.txt"));
-    EXPECT_FALSE(safety::mustStopBeforePass(before, now));
+    EXPECT_FALSE(safety::mustStopBeforePass(start, now));
 }
 
 TEST(SafetyFiles, PressureTotals) {
