@@ -74,9 +74,9 @@ int runCleanCommand(Platform& platform, const std::function<void(const QByteArra
     const int32_t percent = readSetting(settings, keys::Memory);
     const bool pauseAtFullCpu = readSetting(settings, keys::StopCpuUsePer) != 0;
     // The minimum as the settings dialog's up-down holds it.
-    const int minimumMB = std::clamp<int32_t>(readSetting(settings, keys::AutoExeSize),
-                                              limits::kUpDownMin,
-                                              limits::upDownMaximum(memory.dwTotalPhys));
+    const int minimumMB =
+        std::clamp<int32_t>(readSetting(settings, keys::AutoExeSize), limits::kUpDownMin,
+                            limits::upDownMaximum(memory.dwTotalPhys));
     int64_t size = limits::cleanSize(percent, memory.dwTotalPhys);
     int64_t fitDownTo = 0;
     if (readSetting(settings, keys::AutoMemSize) != 0) {

@@ -91,8 +91,7 @@ class HeldMemory {
 
 }  // namespace
 
-CleanResult runClean(Platform& platform, int64_t size, const CleanHooks& hooks,
-                     int64_t fitDownTo) {
+CleanResult runClean(Platform& platform, int64_t size, const CleanHooks& hooks, int64_t fitDownTo) {
     CleanResult result;
     result.size = size;
     // A size of 0 or below asks for no memory at all, which the system does not hand out.
@@ -109,7 +108,8 @@ CleanResult runClean(Platform& platform, int64_t size, const CleanHooks& hooks,
         holdable >= static_cast<uint64_t>(fitDownTo))
         size = static_cast<int64_t>(holdable);
     result.size = size;
-    result.groupLimited = first.cgroupHeadroom && *first.cgroupHeadroom < static_cast<uint64_t>(size);
+    result.groupLimited =
+        first.cgroupHeadroom && *first.cgroupHeadroom < static_cast<uint64_t>(size);
     const CleanPlan plan = planClean(size, platform.IsWinNT());
     // On Linux an allocation succeeds whatever memory there is; only the writes find out.
     if (totalOf(plan) > holdable) {

@@ -33,8 +33,8 @@ enum class CleanOutcome {
 // memory back (for a refused clean both are the figures that refused it).
 struct CleanResult {
     CleanOutcome outcome = CleanOutcome::OutOfMemory;
-    int64_t size = 0;       // bytes asked for, after fitting
-    uint64_t holdable = 0;  // what the machine could spare before it started
+    int64_t size = 0;           // bytes asked for, after fitting
+    uint64_t holdable = 0;      // what the machine could spare before it started
     bool groupLimited = false;  // the memory control group had less room than the clean
     Meminfo before;
     Meminfo after;

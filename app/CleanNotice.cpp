@@ -57,8 +57,9 @@ QString whyNothing(const CleanResult& r) {
     if (!r.groupLimited && free >= static_cast<uint64_t>(std::max<int64_t>(r.size, 0)))
         return QStringLiteral("掃除の量より空きが多かったため、何も追い出されませんでした。");
     if (noSwap && cache < static_cast<uint64_t>(r.size) / 20)
-        return QStringLiteral("スワップがなく、追い出せるキャッシュもないため、空きは増えませんでし"
-                              "た。");
+        return QStringLiteral(
+            "スワップがなく、追い出せるキャッシュもないため、空きは増えませんでし"
+            "た。");
     return QStringLiteral("空きは増えませんでした。");
 }
 
@@ -81,8 +82,8 @@ CleanNotice describeClean(const CleanResult& r) {
         n.body = QStringLiteral("利用可能 ") + mb(r.before.memAvailable.value_or(0)) +
                  QStringLiteral("、スワップの空き ") + mb(r.before.swapFree.value_or(0)) +
                  QStringLiteral("：掃除に回せるのは ") + mb(r.holdable) +
-                 QStringLiteral(" まで（掃除の量 ") + mb(static_cast<uint64_t>(std::max<int64_t>(r.size, 0))) +
-                 QStringLiteral("）\n");
+                 QStringLiteral(" まで（掃除の量 ") +
+                 mb(static_cast<uint64_t>(std::max<int64_t>(r.size, 0))) + QStringLiteral("）\n");
         return n;
     }
     n.body = beforeAfter(QStringLiteral("利用可能"), r.before.memAvailable.value_or(0),

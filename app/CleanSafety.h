@@ -25,7 +25,8 @@ inline constexpr uint64_t kStallPercent = 50;
 inline constexpr int64_t kStallWindowNs = 500'000'000;
 
 // The largest clean that can be held now: available memory plus half the free swap, less the
-// reserve, and within the control group's headroom less its margin. 0 when the system does not
+// reserve, and within the control group's headroom (page cache counted) plus half the swap the
+// group may fill, less its margin. 0 when the system does not
 // say how much memory is available: a clean of unknown cost is not risked.
 uint64_t holdableBytes(const MemorySafetySample& sample);
 

@@ -109,8 +109,8 @@ std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
     if (result.outcome == CleanOutcome::OutOfMemory) {
         // The episode is over once the smallest clean that could run fits again.
         if (origin == CleanOrigin::Automatic)
-            noteRefusedAutoClean(result, fitDownTo > 0 ? std::min(result.size, fitDownTo)
-                                                       : result.size);
+            noteRefusedAutoClean(result,
+                                 fitDownTo > 0 ? std::min(result.size, fitDownTo) : result.size);
     } else {
         shortageProbe_.reset();
         Notify(describeClean(result));
@@ -145,7 +145,8 @@ void TMainForm::noteRefusedAutoClean(const CleanResult& result, int64_t needed) 
     shortageProbe_ = platform_.openMemoryProbe();
     CleanNotice notice = describeClean(result);
     notice.title = QStringLiteral("メモリ不足のため自動掃除をしませんでした");
-    notice.body += QStringLiteral("メモリに余裕ができるまで、自動掃除はこのお知らせを繰り返しません。\n");
+    notice.body +=
+        QStringLiteral("メモリに余裕ができるまで、自動掃除はこのお知らせを繰り返しません。\n");
     Notify(notice);
 }
 

@@ -185,14 +185,10 @@ std::optional<uint64_t> parseCgroupReclaimable(std::string_view text) {
     return hierarchical ? hierarchical : sum(local);
 }
 
-namespace {
-constexpr uint64_t kNoLimit = uint64_t{1} << 62;
-}  // namespace
-
 std::optional<uint64_t> cgroupSwapRoom(const std::vector<CgroupLevel>& levels) {
     std::optional<uint64_t> least;
     for (const CgroupLevel& level : levels) {
-        if (!level.swapLimit || *level.swapLimit >= kNoLimit)
+        if (!level.swapLimit || *level.swapLimit >= kCgroupNoLimit)
             continue;
         const uint64_t usage = level.swapUsage.value_or(*level.swapLimit);
         const uint64_t room = *level.swapLimit > usage ? *level.swapLimit - usage : 0;
@@ -204,7 +200,7 @@ std::optional<uint64_t> cgroupSwapRoom(const std::vector<CgroupLevel>& levels) {
 std::optional<uint64_t> cgroupHeadroom(const std::vector<CgroupLevel>& levels) {
     std::optional<uint64_t> least;
     for (const CgroupLevel& level : levels) {
-        if (!level.limit || *level.limit >= kNoLimit)
+        if (!level.limit || *level.limit >= kCgroupNoLimit)
             continue;
         // A limit without a readable usage leaves no known room.
         uint64_t usage = level.usage.value_or(*level.limit);

@@ -68,6 +68,9 @@ std::vector<std::string> cgroupFolders(const CgroupMount& mount, const std::stri
 // groups below too, where it has them). Empty when the text has neither.
 std::optional<uint64_t> parseCgroupReclaimable(std::string_view memoryStat);
 
+// Limits from here on mean "none" (cgroup v1 shows no limit as such a figure, v2 as "max").
+inline constexpr uint64_t kCgroupNoLimit = uint64_t{1} << 62;
+
 // One group's figures as read; any may be missing. The swap limit and usage are cgroup v2's
 // memory.swap.max and .current, or cgroup v1's memory.memsw ones (memory and swap together,
 // whose room is what swap can still take on top of memory).
@@ -80,7 +83,7 @@ struct CgroupLevel {
 };
 // The smallest headroom of the levels that have a limit: limit less usage, where the usage's
 // page cache counts as room (a clean that evicts it is the point), at least 0. Empty when no
-// level has a limit. Limits from 2^62 on mean "none" (cgroup v1 shows no limit as such a figure).
+// level has a limit.
 std::optional<uint64_t> cgroupHeadroom(const std::vector<CgroupLevel>& levels);
 // The smallest swap room (swap limit less swap usage, at least 0) of the levels that limit swap;
 // empty when none does.

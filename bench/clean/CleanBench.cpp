@@ -34,8 +34,7 @@ double secondsBeyondSleeps(kelvo::bench::SleepTimingPlatform& platform, Work wor
 }
 
 template <typename Work>
-void medianOfRuns(benchmark::State& state, kelvo::bench::SleepTimingPlatform& platform,
-                  Work work) {
+void medianOfRuns(benchmark::State& state, kelvo::bench::SleepTimingPlatform& platform, Work work) {
     for (auto _ : state) {
         secondsBeyondSleeps(platform, work);
         std::vector<double> runs;
@@ -55,9 +54,8 @@ void BM_CleanBeyondSleeps(benchmark::State& state) {
     hooks.stopRequested = [] { return false; };
     bool refused = false;
     hooks.outOfMemory = [&refused] { refused = true; };
-    medianOfRuns(state, platform, [&] {
-        benchmark::DoNotOptimize(kelvo::runClean(platform, size, hooks).outcome);
-    });
+    medianOfRuns(state, platform,
+                 [&] { benchmark::DoNotOptimize(kelvo::runClean(platform, size, hooks).outcome); });
     if (refused)
         state.SkipWithError("this machine cannot spare the clean");
 }
@@ -71,8 +69,8 @@ void BM_FreshHugePageFill(benchmark::State& state) {
     });
 }
 
-#define CLEAN_BENCH(fn)                                                                   \
-    BENCHMARK(fn)->Arg(256)->Arg(1024)->Iterations(1)->UseManualTime()->Unit(            \
+#define CLEAN_BENCH(fn)                                                       \
+    BENCHMARK(fn)->Arg(256)->Arg(1024)->Iterations(1)->UseManualTime()->Unit( \
         benchmark::kMillisecond)
 CLEAN_BENCH(BM_CleanBeyondSleeps);
 CLEAN_BENCH(BM_FreshHugePageFill);

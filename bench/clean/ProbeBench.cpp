@@ -47,11 +47,17 @@ void BM_SafetyProbeIfstream(benchmark::State& state) {
         kelvo::MemorySafetySample s;
         s.meminfo = kelvo::parseMeminfo(slurp("/proc/meminfo"));
         s.pressureFullUs = kelvo::parsePressureFullTotal(slurp("/proc/pressure/memory"));
+        // The same reads as the probe: the rest of a group only where some group has a limit.
         std::vector<kelvo::CgroupLevel> levels;
-        for (const Files& g : groups)
-            levels.push_back({kelvo::parseCgroupBytes(slurp(g.limit)),
-                              kelvo::parseCgroupBytes(slurp(g.usage)),
-                              kelvo::parseCgroupReclaimable(slurp(g.stat))});
+        bool anyLimit = false;
+        for (const Files& g : groups) {
+            levels.push_back({kelvo::parseCgroupBytes(slurp(g.limit)), {}, {}, {}, {}});
+            anyLimit = anyLimit || levels.back().limit.value_or(UINT64_MAX) < kelvo::kCgroupNoLimit;
+        }
+        for (size_t i = 0; anyLimit && i < groups.size(); ++i) {
+            levels[i].usage = kelvo::parseCgroupBytes(slurp(groups[i].usage));
+            levels[i].reclaimable = kelvo::parseCgroupReclaimable(slurp(groups[i].stat));
+        }
         s.cgroupHeadroom = kelvo::cgroupHeadroom(levels);
         benchmark::DoNotOptimize(s);
     }

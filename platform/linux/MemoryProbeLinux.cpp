@@ -50,42 +50,55 @@ class LinuxMemoryProbe : public MemoryProbe {
         MemorySafetySample s;
         s.meminfo = parseMeminfo(meminfo_.read());
         s.pressureFullUs = parsePressureFullTotal(pressure_.read());
-        if (!groups_.empty()) {
-            std::vector<CgroupLevel> levels;
-            levels.reserve(groups_.size());
-            for (CgroupFiles& g : groups_)
-                levels.push_back({parseCgroupBytes(g.limit->read()),
-                                  parseCgroupBytes(g.usage->read()),
-                                  parseCgroupReclaimable(g.stat->read()),
-                                  parseCgroupBytes(g.swapLimit->read()),
-                                  parseCgroupBytes(g.swapUsage->read())});
-            s.cgroupHeadroom = cgroupHeadroom(levels);
-            s.cgroupSwapRoom = cgroupSwapRoom(levels);
+        // Most programs sit in groups without a limit: then one read per level tells all, and
+        // the costly memory.stat (cgroup v1 walks every group below to build it) is left alone.
+        bool anyLimit = false;
+        for (size_t i = 0; i < groups_.size(); ++i) {
+            levels_[i] = {parseCgroupBytes(groups_[i].limit->read()), {}, {}, {}, {}};
+            anyLimit = anyLimit || isLimit(levels_[i].limit);
+        }
+        if (anyLimit) {
+            for (size_t i = 0; i < groups_.size(); ++i) {
+                CgroupFiles& g = groups_[i];
+                CgroupLevel& l = levels_[i];
+                if (isLimit(l.limit)) {
+                    l.usage = parseCgroupBytes(g.usage->read());
+                    l.reclaimable = parseCgroupReclaimable(g.stat->read());
+                }
+                l.swapLimit = parseCgroupBytes(g.swapLimit->read());
+                if (isLimit(l.swapLimit))
+                    l.swapUsage = parseCgroupBytes(g.swapUsage->read());
+            }
+            s.cgroupHeadroom = cgroupHeadroom(levels_);
+            s.cgroupSwapRoom = cgroupSwapRoom(levels_);
         }
         s.takenNs = platform_.monotonicNs();
         return s;
     }
 
   private:
+    static bool isLimit(const std::optional<uint64_t>& v) { return v && *v < kCgroupNoLimit; }
+
     void openLevels(const std::vector<std::string>& folders, const GroupFileNames& names) {
         for (const std::string& folder : folders) {
             auto open = [&folder](const char* name) {
                 return std::make_unique<ProcFile>((folder + name).c_str());
             };
             // Without swap accounting the swap files are missing: the group limits no swap.
-            CgroupFiles files{open(names.limit),     open(names.usage),
-                              open("/memory.stat"),  open(names.swapLimit),
-                              open(names.swapUsage)};
+            CgroupFiles files{open(names.limit), open(names.usage), open("/memory.stat"),
+                              open(names.swapLimit), open(names.swapUsage)};
             // The root group has no limit file; a level without one limits nothing.
             if (files.limit->isOpen())
                 groups_.push_back(std::move(files));
         }
+        levels_.resize(groups_.size());
     }
 
     LinuxPlatform& platform_;
     ProcFile meminfo_;
     ProcFile pressure_;
     std::vector<CgroupFiles> groups_;
+    std::vector<CgroupLevel> levels_;  // one per group, reused by every sample
 };
 
 }  // namespace

@@ -253,8 +253,9 @@ TEST_F(AutoCleanOnAMachine, AGroupFullOfPageCacheLetsTheCleanEvictIt) {
 TEST_F(AutoCleanOnAMachine, AnAutomaticallySizedCleanShrinksToWhatTheMachineCanSpare) {
     machine(3000);
     platform.cgroupLevels = {{512 * MiB, 500 * MiB, 450 * MiB}};
-    start("Memory=50\nAutoMemSize=1\nAutoExeSize=100\nAutoMemClear=1\nAutoMemUsed=1\n"
-          "AutoMemUsePer=1\n");
+    start(
+        "Memory=50\nAutoMemSize=1\nAutoExeSize=100\nAutoMemClear=1\nAutoMemUsed=1\n"
+        "AutoMemUsePer=1\n");
     form->PeakUsePer = 90;
     ticks(1);
     ASSERT_EQ(cleansRun(), 1u);

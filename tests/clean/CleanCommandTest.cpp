@@ -71,7 +71,8 @@ TEST_F(CleanCommand, MemoryRunningShortStopsItWithItsOwnCode) {
     };
     EXPECT_EQ(run("Memory=10\n"), kCleanExitSafetyStop);
     EXPECT_EQ(platform.liveBlocks, 0);
-    EXPECT_TRUE(text().contains(QStringLiteral("メモリが足りなくなったため掃除を途中で止めました")));
+    EXPECT_TRUE(
+        text().contains(QStringLiteral("メモリが足りなくなったため掃除を途中で止めました")));
 }
 
 TEST_F(CleanCommand, ATerminationSignalStopsItAndGivesTheMemoryBack) {

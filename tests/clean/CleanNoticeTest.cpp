@@ -79,8 +79,7 @@ TEST(CleanNotice, AGainUnderOneTwentiethOfTheCleanIsNone) {
     EXPECT_FALSE(freedNothing(cleaned(figures(300, 100, 0, 0), figures(320, 120, 0, 0))));
     EXPECT_TRUE(freedNothing(cleaned(figures(300, 100, 0, 0), figures(250, 50, 0, 0))));
     // Pages pushed to swap are work done, even where other programs took the memory it freed.
-    EXPECT_FALSE(
-        freedNothing(cleaned(figures(300, 100, 512, 512), figures(300, 100, 512, 300))));
+    EXPECT_FALSE(freedNothing(cleaned(figures(300, 100, 512, 512), figures(300, 100, 512, 300))));
 }
 
 TEST(CleanNotice, StoppedAndRefusedCleansSayWhatHappened) {

@@ -4,9 +4,9 @@
 #include <QMenu>
 #include <QTimer>
 
+#include <QSystemTrayIcon>
 #include "tests/clean/CleanFixture.h"
 #include "tests/settings/ModalDriver.h"
-#include <QSystemTrayIcon>
 
 namespace kelvo::test {
 namespace {
@@ -336,7 +336,8 @@ TEST_F(CleanWatch, EveryCleanThatRanTellsItsResultAndARefusedOneOnlyItsBox) {
     testing::internal::CaptureStderr();
     f.sbtnGetMemClick();
     QString told = QString::fromStdString(testing::internal::GetCapturedStderr());
-    EXPECT_TRUE(told.startsWith(QStringLiteral("kelvo: 掃除しました\n利用可能 3072.0 MB"))) << told.toStdString();
+    EXPECT_TRUE(told.startsWith(QStringLiteral("kelvo: 掃除しました\n利用可能 3072.0 MB")))
+        << told.toStdString();
 
     f.CleanSize = 4000 * MiB;
     QString text;

@@ -197,9 +197,9 @@ TEST(SafetyFiles, HeadroomIsTheLeastOfTheLimitedLevels) {
     using L = CgroupLevel;
     EXPECT_FALSE(cgroupHeadroom({}));
     EXPECT_FALSE(cgroupHeadroom({L{9223372036854771712u, 5 * MiB, {}}, L{UINT64_MAX, 0, {}}}));
-    EXPECT_EQ(cgroupHeadroom({L{256 * MiB, 56 * MiB, {}}, L{std::nullopt, 0, {}},
-                              L{GiB, 900 * MiB, {}}}),
-              124 * MiB);
+    EXPECT_EQ(
+        cgroupHeadroom({L{256 * MiB, 56 * MiB, {}}, L{std::nullopt, 0, {}}, L{GiB, 900 * MiB, {}}}),
+        124 * MiB);
     EXPECT_EQ(cgroupHeadroom({L{256 * MiB, 300 * MiB, {}}}), 0u) << "over the limit: no room";
     EXPECT_EQ(cgroupHeadroom({L{256 * MiB, std::nullopt, {}}}), 0u)
         << "usage unknown: no room known";
@@ -208,10 +208,10 @@ TEST(SafetyFiles, HeadroomIsTheLeastOfTheLimitedLevels) {
 TEST(SafetyFiles, SwapRoomIsTheLeastOfTheLevelsThatLimitSwap) {
     using L = CgroupLevel;
     EXPECT_FALSE(cgroupSwapRoom({L{GiB, 0, {}, UINT64_MAX, 0}, L{GiB, 0, {}}}));
-    EXPECT_EQ(cgroupSwapRoom({L{GiB, 0, {}, 512 * MiB, 100 * MiB},
-                              L{GiB, 0, {}, 9223372036854771712u, 0},
-                              L{GiB, 0, {}, 256 * MiB, 250 * MiB}}),
-              6 * MiB);
+    EXPECT_EQ(
+        cgroupSwapRoom({L{GiB, 0, {}, 512 * MiB, 100 * MiB}, L{GiB, 0, {}, 9223372036854771712u, 0},
+                        L{GiB, 0, {}, 256 * MiB, 250 * MiB}}),
+        6 * MiB);
     EXPECT_EQ(cgroupSwapRoom({L{GiB, 0, {}, 256 * MiB, std::nullopt}}), 0u);
 }
 
@@ -228,13 +228,11 @@ TEST(SafetyFiles, PageCacheInTheGroupCountsAsRoom) {
 
 TEST(SafetyFiles, ReclaimablePageCacheOfBothHierarchies) {
     // This machine's cgroup v1 group: the hierarchical totals equal its own figures.
-    EXPECT_EQ(parseCgroupReclaimable(data("cgroup-v1-memory-stat.txt")),
-              208318464u + 137555968u);
+    EXPECT_EQ(parseCgroupReclaimable(data("cgroup-v1-memory-stat.txt")), 208318464u + 137555968u);
     EXPECT_EQ(parseCgroupReclaimable(data("cgroup-v2-memory-stat.txt")), 200 * MiB);
     // v1's own figures leave out the groups below; its total_ lines count them.
-    EXPECT_EQ(parseCgroupReclaimable(
-                  "inactive_file 100\nactive_file 50\ntotal_inactive_file 1000\n"
-                  "total_active_file 500\n"),
+    EXPECT_EQ(parseCgroupReclaimable("inactive_file 100\nactive_file 50\ntotal_inactive_file 1000\n"
+                                     "total_active_file 500\n"),
               1500u);
     EXPECT_EQ(parseCgroupReclaimable("inactive_file 100\n"), 100u);
     EXPECT_FALSE(parseCgroupReclaimable("anon 5\nfile 7\n"));
