@@ -1,11 +1,12 @@
 // A clean's own cost, beyond the sleeps it must take, against the fastest commit of the same
 // bytes: one fill of a fresh mapping with huge pages where offered. Each figure is the median of
 // seven runs after one unmeasured run, so that one slow commit (the kernel compacting memory for
-// huge pages) does not decide it.
+// huge pages, the host of a virtual machine handing pages back) does not decide it.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <vector>
 
 #include "app/CleanEngine.h"
@@ -34,46 +35,70 @@ double secondsBeyondSleeps(kelvo::bench::SleepTimingPlatform& platform, Work wor
     return wall - (platform.sleptSeconds - sleptBefore);
 }
 
-// `idleMs` between runs, not counted: a clean's 1.1 s of sleeps give the machine time to take
-// back freed memory (a virtual machine hands freed pages to its host within seconds, and the
-// next touch pays for getting them back); the fill must meet memory in the same state.
-template <typename Work>
-void medianOfRuns(benchmark::State& state, kelvo::bench::SleepTimingPlatform& platform,
-                  uint32_t idleMs, Work work) {
-    for (auto _ : state) {
-        secondsBeyondSleeps(platform, work);
-        std::vector<double> runs;
-        for (int i = 0; i < kRuns; ++i) {
-            platform.Sleep(idleMs);
-            runs.push_back(secondsBeyondSleeps(platform, work));
-        }
-        state.SetIterationTime(median(runs));
-    }
-}
+struct Medians {
+    double clean = 0;  // seconds beyond the sleeps
+    double fill = 0;
+    bool refused = false;
+};
 
-void BM_CleanBeyondSleeps(benchmark::State& state) {
+// Cleans and fills of one size, taken in turns, each after the same idle time as a clean's
+// sleeps: in that time a virtual machine hands freed pages back to its host, and the next touch
+// pays for getting them back, so both must meet memory in the same state. One unmeasured pair
+// first.
+Medians measure(int64_t sizeMB) {
     kelvo::bench::SleepTimingPlatform platform(kelvo::createSystemPlatform());
-    const int64_t size = state.range(0) * MiB;
+    const int64_t size = sizeMB * MiB;
+    Medians m;
     kelvo::CleanHooks hooks;
     hooks.showProgress = [](int) {};
     hooks.processMessages = [] {};
     hooks.pauseWanted = [] { return false; };
     hooks.stopRequested = [] { return false; };
-    bool refused = false;
-    hooks.outOfMemory = [&refused] { refused = true; };
-    medianOfRuns(state, platform, 0,
-                 [&] { benchmark::DoNotOptimize(kelvo::runClean(platform, size, hooks).outcome); });
-    if (refused)
+    hooks.outOfMemory = [&m] { m.refused = true; };
+    const auto clean = [&] {
+        benchmark::DoNotOptimize(kelvo::runClean(platform, size, hooks).outcome);
+    };
+    const auto fill = [&] {
+        std::unique_ptr<kelvo::MemoryBlock> block =
+            platform.allocateBlock(static_cast<uint64_t>(size));
+        block->zero(0, static_cast<uint64_t>(size));
+    };
+    std::vector<double> cleans, fills;
+    for (int i = 0; i <= kRuns; ++i) {
+        platform.Sleep(kCleanSleepsMs);
+        const double c = secondsBeyondSleeps(platform, clean);
+        platform.Sleep(kCleanSleepsMs);
+        const double f = secondsBeyondSleeps(platform, fill);
+        if (i == 0)
+            continue;
+        cleans.push_back(c);
+        fills.push_back(f);
+    }
+    m.clean = median(cleans);
+    m.fill = median(fills);
+    return m;
+}
+
+const Medians& medians(int64_t sizeMB) {
+    static std::map<int64_t, Medians> taken;
+    auto it = taken.find(sizeMB);
+    if (it == taken.end())
+        it = taken.emplace(sizeMB, measure(sizeMB)).first;
+    return it->second;
+}
+
+void BM_CleanBeyondSleeps(benchmark::State& state) {
+    const Medians& m = medians(state.range(0));
+    for (auto _ : state)
+        state.SetIterationTime(m.clean);
+    if (m.refused)
         state.SkipWithError("this machine cannot spare the clean");
 }
 
 void BM_FreshHugePageFill(benchmark::State& state) {
-    kelvo::bench::SleepTimingPlatform platform(kelvo::createSystemPlatform());
-    const uint64_t size = static_cast<uint64_t>(state.range(0) * MiB);
-    medianOfRuns(state, platform, kCleanSleepsMs, [&] {
-        std::unique_ptr<kelvo::MemoryBlock> block = platform.allocateBlock(size);
-        block->zero(0, size);
-    });
+    const Medians& m = medians(state.range(0));
+    for (auto _ : state)
+        state.SetIterationTime(m.fill);
 }
 
 #define CLEAN_BENCH(fn)                                                       \
