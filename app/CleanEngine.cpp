@@ -39,36 +39,91 @@ uint64_t totalOf(const CleanPlan& plan) {
     return total;
 }
 
+// The memory of one clean while it is held, and the watch over it.
+class HeldMemory {
+  public:
+    HeldMemory(Platform& platform, MemoryProbe& probe, const MemorySafetySample& first)
+        : platform_(platform), probe_(probe), windowStart_(first) {}
+
+    // False when a block could not be had; then nothing is held.
+    bool take(const CleanPlan& plan) {
+        oomGuard_.emplace(platform_);
+        for (uint64_t blockSize : plan.blocks)
+            blocks_.push_back(platform_.allocateBlock(blockSize));
+        for (const auto& b : blocks_)
+            if (!b) {
+                release();
+                return false;
+            }
+        return true;
+    }
+
+    // Samples the figures and gives the memory back when the stop rule says so. True when the
+    // memory is no longer held.
+    bool releaseIfShort() {
+        if (blocks_.empty())
+            return true;
+        const MemorySafetySample now = probe_.sample();
+        if (safety::mustStopBeforePass(windowStart_, now)) {
+            release();
+            return true;
+        }
+        if (safety::stallWindowOver(windowStart_, now))
+            windowStart_ = now;
+        return false;
+    }
+
+    bool held() const { return !blocks_.empty(); }
+    MemoryBlock& block(int i) { return *blocks_[static_cast<size_t>(i)]; }
+
+    void release() {
+        blocks_.clear();
+        oomGuard_.reset();
+    }
+
+  private:
+    Platform& platform_;
+    MemoryProbe& probe_;
+    MemorySafetySample windowStart_;
+    std::optional<OomKillerFirstChoice> oomGuard_;
+    std::vector<std::unique_ptr<MemoryBlock>> blocks_;
+};
+
 }  // namespace
 
-CleanOutcome runClean(Platform& platform, int64_t size, const CleanHooks& hooks) {
+CleanResult runClean(Platform& platform, int64_t size, const CleanHooks& hooks, int64_t fitDownTo) {
+    CleanResult result;
+    result.size = size;
     // A size of 0 or below asks for no memory at all, which the system does not hand out.
     if (size <= 0) {
         hooks.outOfMemory();
-        return CleanOutcome::OutOfMemory;
+        return result;
     }
-    const CleanPlan plan = planClean(size, platform.IsWinNT());
     std::unique_ptr<MemoryProbe> probe = platform.openMemoryProbe();
-    MemorySafetySample previous = probe->sample();
+    const MemorySafetySample first = probe->sample();
+    result.before = result.after = first.meminfo;
+    result.holdable = safety::holdableBytes(first);
+    const uint64_t holdable = result.holdable;
+    if (fitDownTo > 0 && static_cast<uint64_t>(size) > holdable &&
+        holdable >= static_cast<uint64_t>(fitDownTo))
+        size = static_cast<int64_t>(holdable);
+    result.size = size;
+    result.groupLimited =
+        first.cgroupHeadroom && *first.cgroupHeadroom < static_cast<uint64_t>(size);
+    const CleanPlan plan = planClean(size, platform.IsWinNT());
     // On Linux an allocation succeeds whatever memory there is; only the writes find out.
-    if (totalOf(plan) > safety::holdableBytes(previous)) {
+    if (totalOf(plan) > holdable) {
         hooks.outOfMemory();
-        return CleanOutcome::OutOfMemory;
+        return result;
     }
 
-    std::optional<OomKillerFirstChoice> oomGuard(std::in_place, platform);
-    std::vector<std::unique_ptr<MemoryBlock>> blocks;
-    for (uint64_t blockSize : plan.blocks)
-        blocks.push_back(platform.allocateBlock(blockSize));
-    for (const auto& b : blocks) {
-        // Any block missing: the clean cannot be what was asked, so none is made.
-        if (!b) {
-            blocks.clear();
-            oomGuard.reset();
-            hooks.outOfMemory();
-            return CleanOutcome::OutOfMemory;
-        }
+    HeldMemory memory(platform, *probe, first);
+    if (!memory.take(plan)) {
+        hooks.outOfMemory();
+        return result;
     }
+    if (hooks.watchHeldMemory)
+        hooks.watchHeldMemory([&memory] { memory.releaseIfShort(); });
 
     StepWrites writes(plan);
     CleanOutcome outcome = CleanOutcome::Finished;
@@ -76,39 +131,44 @@ CleanOutcome runClean(Platform& platform, int64_t size, const CleanHooks& hooks)
     while (i < kCleanPasses) {
         hooks.showProgress(i + 1);
         platform.Sleep(10);
-        if (hooks.pauseWanted()) {
-            hooks.processMessages();
-            if (hooks.stopRequested()) {
-                outcome = CleanOutcome::Stopped;
-                break;
-            }
-            continue;
-        }
-        const MemorySafetySample now = probe->sample();
-        if (safety::mustStopBeforePass(previous, now)) {
+        if (memory.releaseIfShort()) {
             outcome = CleanOutcome::SafetyStop;
             break;
         }
-        previous = now;
-        const StepWrites::Writes pass = writes.forPass(i);
-        for (int w = 0; w < pass.count; ++w) {
-            const ZeroWrite& z = pass.list[static_cast<size_t>(w)];
-            blocks[static_cast<size_t>(z.block)]->zero(z.offset, z.length);
+        const bool paused = hooks.pauseWanted();
+        if (!paused) {
+            const StepWrites::Writes pass = writes.forPass(i);
+            for (int w = 0; w < pass.count; ++w) {
+                const ZeroWrite& z = pass.list[static_cast<size_t>(w)];
+                memory.block(z.block).zero(z.offset, z.length);
+            }
         }
         hooks.processMessages();
+        // The watch may have given the memory back while a nested loop ran in there.
+        if (!memory.held()) {
+            outcome = CleanOutcome::SafetyStop;
+            break;
+        }
         if (hooks.stopRequested()) {
             outcome = CleanOutcome::Stopped;
             break;
         }
-        ++i;
+        if (!paused)
+            ++i;
     }
     hooks.processMessages();
     platform.Sleep(100);
-    if (const std::optional<ZeroWrite> rest = writes.rest(i))
-        blocks[0]->zero(rest->offset, rest->length);
-    blocks.clear();
-    oomGuard.reset();
-    return outcome;
+    if (memory.held())
+        if (const std::optional<ZeroWrite> rest = writes.rest(i))
+            memory.block(0).zero(rest->offset, rest->length);
+    memory.release();
+    if (hooks.watchHeldMemory)
+        hooks.watchHeldMemory({});
+
+    result.outcome = outcome;
+    result.after = probe->sample().meminfo;
+    result.elapsedNs = platform.monotonicNs() - first.takenNs;
+    return result;
 }
 
 }  // namespace kelvo

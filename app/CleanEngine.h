@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/Meminfo.h"
+
 namespace kelvo {
 
 class Platform;
@@ -14,6 +16,10 @@ struct CleanHooks {
     std::function<bool()> pauseWanted;  // the processor is fully busy and the user asked to wait
     std::function<bool()> stopRequested;
     std::function<void()> outOfMemory;  // tells the user; returns when they have read it
+    // Called with a check once the memory is held and with an empty function once it is given
+    // back. Run the check from a timer: the clean itself cannot look while the window waits in a
+    // nested event loop (a menu, a dialog), and memory elsewhere may grow meanwhile. May be empty.
+    std::function<void(std::function<void()> check)> watchHeldMemory;
 };
 
 enum class CleanOutcome {
@@ -23,10 +29,24 @@ enum class CleanOutcome {
     OutOfMemory,  // nothing written; the user was told
 };
 
+// What one clean did, in the figures of the memory probe: before allocating and after giving the
+// memory back (for a refused clean both are the figures that refused it).
+struct CleanResult {
+    CleanOutcome outcome = CleanOutcome::OutOfMemory;
+    int64_t size = 0;           // bytes asked for, after fitting
+    uint64_t holdable = 0;      // what the machine could spare before it started
+    bool groupLimited = false;  // the memory control group had less room than the clean
+    Meminfo before;
+    Meminfo after;
+    int64_t elapsedNs = 0;  // from the first sample to the last
+};
+
 // Holds `size` bytes, zeroes them in 100 passes of 10 ms with messages processed between them,
-// then gives them back. The memory is never more than the system can spare: a larger request
-// is refused as out of memory, and the passes stop when memory runs short. While the memory is
-// held the program is the OOM killer's first choice, so that nothing else is ever lost.
-CleanOutcome runClean(Platform& platform, int64_t size, const CleanHooks& hooks);
+// then gives them back. The memory is never more than the system can spare: a larger request is
+// cut down to what it can spare where `fitDownTo` allows (never below it; 0 never cuts), else
+// refused as out of memory; the passes stop when memory runs short. While the memory is held the
+// program is the OOM killer's first choice, so that nothing else is ever lost.
+CleanResult runClean(Platform& platform, int64_t size, const CleanHooks& hooks,
+                     int64_t fitDownTo = 0);
 
 }  // namespace kelvo

@@ -18,16 +18,23 @@ inline constexpr uint64_t kCgroupMargin = 64 * kMiB;
 inline constexpr uint64_t kShortPercent = 12;
 inline constexpr uint64_t kShortFloor = 256 * kMiB;
 inline constexpr uint64_t kSwapShortPercent = 10;
-// ... or when every task of the system waited for memory in more than 5 % of the pass.
-inline constexpr uint64_t kStallPercent = 5;
+// ... or when every task of the system waited for memory for more than half of a window of at
+// least half a second: the machine is thrashing. Shorter stalls are the clean's own pages being
+// pushed out, which is its work; where the clean is the only busy task they count as "full".
+inline constexpr uint64_t kStallPercent = 50;
+inline constexpr int64_t kStallWindowNs = 500'000'000;
 
 // The largest clean that can be held now: available memory plus half the free swap, less the
-// reserve, and within the control group's headroom less its margin. 0 when the system does not
+// reserve, and within the control group's headroom (page cache counted) plus half the swap the
+// group may fill, less its margin. 0 when the system does not
 // say how much memory is available: a clean of unknown cost is not risked.
 uint64_t holdableBytes(const MemorySafetySample& sample);
 
-// True when a running clean must stop before its next pass; `previous` is the sample taken
-// before the last pass (or before allocating).
-bool mustStopBeforePass(const MemorySafetySample& previous, const MemorySafetySample& now);
+// True when a running clean must stop before its next pass; `windowStart` is the sample that
+// opened the current stall window (see `stallWindowOver`).
+bool mustStopBeforePass(const MemorySafetySample& windowStart, const MemorySafetySample& now);
+
+// True when `now` closes the stall window that `windowStart` opened: the next starts there.
+bool stallWindowOver(const MemorySafetySample& windowStart, const MemorySafetySample& now);
 
 }  // namespace kelvo::safety

@@ -19,16 +19,24 @@ CommandLineAction commandLineAction(const QStringList& arguments) {
         return CommandLineAction::Version;
     if (first == QLatin1String("--status"))
         return CommandLineAction::Status;
+    if (first == QLatin1String("--clean"))
+        return CommandLineAction::Clean;
     return CommandLineAction::Run;
 }
 
 QString helpText() {
     return QStringLiteral(
-        "Usage: kelvo [/exec | -exec | --status | --help | --version]\n"
+        "Usage: kelvo [/exec | -exec | --clean | --status | --help | --version]\n"
         "\n"
         "A small memory monitor and memory cleaner.\n"
         "\n"
         "  /exec, -exec  run one clean at start, then close (any upper or lower case)\n"
+        "  --clean       run one clean as the settings file says, show its progress and\n"
+        "                its result, and exit; needs no display and runs beside a running\n"
+        "                Kelvo. SIGINT and SIGTERM stop it and give the memory back.\n"
+        "                Exit codes: 0 cleaned, 2 refused (the machine cannot spare the\n"
+        "                memory), 3 stopped early because memory ran short, 4 stopped by\n"
+        "                SIGINT or SIGTERM\n"
         "  --status      print the figures the window shows and exit; needs no display\n"
         "  --help        print this text and exit\n"
         "  --version     print the version and exit\n"

@@ -10,7 +10,7 @@ namespace kelvo {
 bool executeOptionIn(const QStringList& arguments);
 
 // What the first parameter asks for. Anything not listed here starts the program as usual.
-enum class CommandLineAction { Run, Help, Version, Status };
+enum class CommandLineAction { Run, Help, Version, Status, Clean };
 CommandLineAction commandLineAction(const QStringList& arguments);
 
 // The text `kelvo --help` prints.

@@ -4,7 +4,9 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
+#include "app/CleanEngine.h"
 #include "app/CpuUsage.h"
 #include "platform/MemoryStatus.h"
 #include "platform/Platform.h"
@@ -23,6 +25,10 @@ namespace kelvo {
 class TNovelLabel;
 class TSettingFrm;
 struct WindowBox;
+struct CleanNotice;
+
+// Who started a clean: the user (button, tray menu, execute option) or a trigger.
+enum class CleanOrigin { User, Automatic };
 
 // The 200 × 80 main window: the readout, the two timers and every action of the program.
 class TMainForm : public QWidget {
@@ -39,6 +45,8 @@ class TMainForm : public QWidget {
     void sbtnGetMemClick();
     void btnStopClick();
     void RunClean();
+    // The clean, telling whom it tells what. Empty when it did not run (one was running already).
+    std::optional<CleanResult> RunCleanFrom(CleanOrigin origin);
     void timMainTimer();
     void timSubTimer();
     void sbtnConfigClick();
@@ -63,7 +71,11 @@ class TMainForm : public QWidget {
     void UpdateReadout();
     void UpdateResources();
     void AutoCleanStep();
-    void StartAutoClean();
+    std::optional<CleanResult> StartAutoClean();
+    // A desktop notification through the tray icon; on standard error where there is none.
+    void Notify(const CleanNotice& notice);
+    // True from an automatic clean the safety rule refused until the machine could spare it.
+    bool InMemoryShortage() const { return shortageProbe_ != nullptr; }
     int GetNtCpuUsage();
 
     // Lets the application handle pending events once; a test may put its own hook in place.
@@ -85,6 +97,9 @@ class TMainForm : public QWidget {
     int PeakUsePer = 0;
     int CpuUsePer = 0;
     int64_t CleanSize = 0;
+    // The free-memory trigger may fire. An automatic clean that failed or left free memory below
+    // the threshold disarms it until free memory has reached the threshold once.
+    bool LowMemoryArmed = true;
     long double LastTipFreeMB = 0;
     ScreenPoint CursorPos;
     FreeResourcesFn FreeResources;
@@ -128,6 +143,12 @@ class TMainForm : public QWidget {
     void setTaskBarSkipped(bool skip);
     WindowBox box() const;
 
+    // The clean's watch over its memory while the window waits in nested loops, and the
+    // low-memory episode that keeps refused automatic cleans quiet (MainFormClean.cpp).
+    void watchCleanMemory(std::function<void()> check);
+    void noteRefusedAutoClean(const CleanResult& result, int64_t needed);
+    void endShortageWhenOver();
+
     Platform& platform_;
     std::unique_ptr<Ui::TMainForm> ui_;
     std::unique_ptr<TSettingFrm> settingFrm_;
@@ -139,6 +160,10 @@ class TMainForm : public QWidget {
     bool appMinimized_ = false;
     bool changingState_ = false;  // window-state events of our own making are not the user's
     bool taskBarSkipped_ = false;
+    QTimer* timCleanWatch_ = nullptr;
+    std::function<void()> cleanWatch_;
+    std::unique_ptr<MemoryProbe> shortageProbe_;
+    uint64_t refusedSize_ = 0;
 
     // The readout's labels in writing order (free, used, total of physical, virtual, page file;
     // then the load) and the value each shows.

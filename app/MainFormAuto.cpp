@@ -14,22 +14,32 @@ void TMainForm::AutoCleanStep() {
     const int load = static_cast<int>(MemStat.dwMemoryLoad);
     if (load > PeakUsePer && !Cleaning)
         PeakUsePer = load;
+    endShortageWhenOver();
+    const double threshold = static_cast<double>(options.lowMemoryMB());
+    // Unrounded: with a threshold of 2, one byte under 2 MiB free is already too little.
+    const bool lowMemory = toMegabytes(MemStat.dwAvailPhys) < threshold;
+    if (!lowMemory)
+        LowMemoryArmed = true;
     if (load >= 100 && options.noAutoCleanAtFullLoad())
         return;
-    // Unrounded: with a threshold of 2, one byte under 2 MiB free is already too little.
-    if (options.autoOnLowMemory() &&
-        toMegabytes(MemStat.dwAvailPhys) < static_cast<double>(options.lowMemoryMB()))
-        StartAutoClean();
+    if (options.autoOnLowMemory() && lowMemory && LowMemoryArmed) {
+        // No back-to-back cleans: one that could not lift free memory over the threshold would
+        // not do better a tenth of a second later.
+        const std::optional<CleanResult> done = StartAutoClean();
+        if (done && (done->outcome != CleanOutcome::Finished ||
+                     toMegabytes(MemStat.dwAvailPhys) < threshold))
+            LowMemoryArmed = false;
+    }
     // After a clean above, MemStat and the peak are those measured after it.
     if (options.autoOnLoadDrop() &&
         static_cast<int>(MemStat.dwMemoryLoad) < PeakUsePer - options.loadDropPoints() + 1)
         StartAutoClean();
 }
 
-void TMainForm::StartAutoClean() {
+std::optional<CleanResult> TMainForm::StartAutoClean() {
     if (SettingFrm().pauseCleanAtFullCpu() && CpuUsePer >= 100)
-        return;
-    sbtnGetMemClick();
+        return std::nullopt;
+    return RunCleanFrom(CleanOrigin::Automatic);
 }
 
 }  // namespace kelvo

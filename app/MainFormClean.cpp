@@ -1,11 +1,17 @@
-// The clean: the button, the stop button and the run with its progress in the top row.
+// The clean: the button, the stop button and the run with its progress in the top row; what it
+// tells afterwards, and its watch over the memory it holds.
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTimer>
 #include <QToolButton>
+#include <cstdio>
 
 #include "app/CleanEngine.h"
+#include "app/CleanNotice.h"
 #include "app/CleanPlan.h"
+#include "app/CleanSafety.h"
 #include "app/ErrorBox.h"
 #include "app/Formats.h"
 #include "app/IniPath.h"
@@ -37,9 +43,13 @@ void TMainForm::ProcessMessages() {
 }
 
 void TMainForm::RunClean() {
+    RunCleanFrom(CleanOrigin::User);
+}
+
+std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
     // A clean further up the call stack is running; its message processing brought us here.
     if (Cleaning)
-        return;
+        return std::nullopt;
     Cleaning = true;
     Ui::TMainForm& u = *ui_;
     u.sbtnConfig->hide();
@@ -53,6 +63,7 @@ void TMainForm::RunClean() {
     u.btnStop->move(u.btnStop->x(), 0);
 
     const TSettingFrm& options = SettingFrm();
+    int64_t fitDownTo = 0;
     if (options.autoCleanSize()) {
         platform_.GlobalMemoryStatus(MemStat);
         // The stored percentage, not the track bar's: an unconfirmed dialog does not count.
@@ -60,6 +71,8 @@ void TMainForm::RunClean() {
             readSetting(readProfileFile(platform_.fileSystem(), IniPath(platform_)), keys::Memory);
         CleanSize = autoCleanSize(percent, MemStat.dwMemoryLoad, MemStat.dwTotalPhys,
                                   options.lowMemoryMB());
+        // A size of its own choosing shrinks to what the machine can spare, down to the minimum.
+        fitDownTo = int64_t{options.lowMemoryMB()} * 1048576;
     }
 
     CleanHooks hooks;
@@ -67,8 +80,18 @@ void TMainForm::RunClean() {
     hooks.processMessages = [this] { ProcessMessages(); };
     hooks.pauseWanted = [this] { return SettingFrm().pauseCleanAtFullCpu() && CpuUsePer >= 100; };
     hooks.stopRequested = [this] { return StopRequest; };
-    hooks.outOfMemory = [this] { ShowError(kOutOfMemoryMessage, this); };
-    runClean(platform_, CleanSize, hooks);
+    // A refused automatic clean tells nobody in a box: memory is short right now, and the next
+    // tick would only ask again.
+    hooks.outOfMemory = [this, origin] {
+        if (origin == CleanOrigin::User)
+            ShowError(kOutOfMemoryMessage, this);
+    };
+    hooks.watchHeldMemory = [this](std::function<void()> check) {
+        watchCleanMemory(std::move(check));
+    };
+    const CleanResult result = runClean(platform_, CleanSize, hooks, fitDownTo);
+    if (options.autoCleanSize())
+        CleanSize = result.size;
 
     platform_.GlobalMemoryStatus(MemStat);
     PeakUsePer = static_cast<int>(MemStat.dwMemoryLoad);
@@ -82,6 +105,65 @@ void TMainForm::RunClean() {
     u.sbtnGetMem->show();
     u.sbtnMinimize->show();
     u.sbtnClose->show();
+
+    if (result.outcome == CleanOutcome::OutOfMemory) {
+        // The episode is over once the smallest clean that could run fits again.
+        if (origin == CleanOrigin::Automatic)
+            noteRefusedAutoClean(result,
+                                 fitDownTo > 0 ? std::min(result.size, fitDownTo) : result.size);
+    } else {
+        shortageProbe_.reset();
+        Notify(describeClean(result));
+    }
+    return result;
+}
+
+void TMainForm::watchCleanMemory(std::function<void()> check) {
+    if (!timCleanWatch_) {
+        timCleanWatch_ = new QTimer(this);
+        timCleanWatch_->setObjectName(QStringLiteral("timCleanWatch"));
+        // A tenth of the clean's pass rate: one probe read costs about 40 µs.
+        timCleanWatch_->setInterval(50);
+        connect(timCleanWatch_, &QTimer::timeout, this, [this] {
+            if (cleanWatch_)
+                cleanWatch_();
+        });
+    }
+    cleanWatch_ = std::move(check);
+    if (cleanWatch_)
+        timCleanWatch_->start();
+    else
+        timCleanWatch_->stop();
+}
+
+// One notification per low-memory episode: the first refusal tells, later ones stay silent until
+// the machine could spare the refused size again.
+void TMainForm::noteRefusedAutoClean(const CleanResult& result, int64_t needed) {
+    refusedSize_ = static_cast<uint64_t>(std::max<int64_t>(needed, 1));
+    if (shortageProbe_)
+        return;
+    shortageProbe_ = platform_.openMemoryProbe();
+    CleanNotice notice = describeClean(result);
+    notice.title = QStringLiteral("メモリ不足のため自動掃除をしませんでした");
+    notice.body +=
+        QStringLiteral("メモリに余裕ができるまで、自動掃除はこのお知らせを繰り返しません。\n");
+    Notify(notice);
+}
+
+void TMainForm::endShortageWhenOver() {
+    if (shortageProbe_ && safety::holdableBytes(shortageProbe_->sample()) >= refusedSize_)
+        shortageProbe_.reset();
+}
+
+void TMainForm::Notify(const CleanNotice& notice) {
+    if (trayIcon_ && trayIcon_->isVisible() && platform_.hasSystemTray()) {
+        trayIcon_->showMessage(notice.title, notice.body.trimmed(), QSystemTrayIcon::Information,
+                               10000);
+        return;
+    }
+    std::fprintf(stderr, "kelvo: %s\n%s", notice.title.toUtf8().constData(),
+                 notice.body.toUtf8().constData());
+    std::fflush(stderr);
 }
 
 }  // namespace kelvo

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 
+#include "app/CleanCommand.h"
 #include "app/CommandLine.h"
 #include "app/ErrorBox.h"
 #include "app/Fonts.h"
@@ -23,32 +25,43 @@ bool haveDisplay() {
 
 }  // namespace
 
-// The terminal actions, which need no display: true when one ran.
-bool runTerminalAction(int argc, char** argv) {
+// The terminal actions, which need no display: the exit code when one ran.
+std::optional<int> runTerminalAction(int argc, char** argv) {
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     switch (kelvo::commandLineAction(args)) {
         case kelvo::CommandLineAction::Help:
             std::fputs(kelvo::helpText().toUtf8().constData(), stdout);
-            return true;
+            return 0;
         case kelvo::CommandLineAction::Version:
             std::printf("kelvo %s\n", KELVO_VERSION);
-            return true;
+            return 0;
         case kelvo::CommandLineAction::Status: {
             auto platform = kelvo::createSystemPlatform();
             std::fputs(kelvo::statusReport(*platform).toUtf8().constData(), stdout);
-            return true;
+            return 0;
+        }
+        case kelvo::CommandLineAction::Clean: {
+            QCoreApplication app(argc, argv);  // delivers SIGINT and SIGTERM; no display
+            auto platform = kelvo::createSystemPlatform();
+            return kelvo::runCleanCommand(
+                *platform,
+                [](const QByteArray& text) {
+                    std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
+                    std::fflush(stdout);
+                },
+                platform->standardOutputIsTerminal());
         }
         case kelvo::CommandLineAction::Run:
-            return false;
+            return std::nullopt;
     }
-    return false;
+    return std::nullopt;
 }
 
 int main(int argc, char** argv) {
-    if (runTerminalAction(argc, argv))
-        return 0;
+    if (const std::optional<int> code = runTerminalAction(argc, argv))
+        return *code;
     if (!haveDisplay()) {
         std::fprintf(stderr,
                      "kelvo: no display found; run it on a desktop, or under a virtual one such as "

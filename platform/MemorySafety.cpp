@@ -156,14 +156,55 @@ std::vector<std::string> cgroupFolders(const CgroupMount& mount, const std::stri
     return folders;
 }
 
-std::optional<uint64_t> cgroupHeadroom(const std::vector<CgroupLevel>& levels) {
-    constexpr uint64_t kNoLimit = uint64_t{1} << 62;
+std::optional<uint64_t> parseCgroupReclaimable(std::string_view text) {
+    std::optional<uint64_t> local[2], total[2];
+    // A line without its newline was cut off by the reader's buffer: its number may be too.
+    while (text.find('\n') != std::string_view::npos) {
+        std::string_view line = nextLine(text);
+        const std::string_view key = nextField(line);
+        const std::string_view value = nextField(line);
+        std::optional<uint64_t>* slot = key == "inactive_file"         ? &local[0]
+                                        : key == "active_file"         ? &local[1]
+                                        : key == "total_inactive_file" ? &total[0]
+                                        : key == "total_active_file"   ? &total[1]
+                                                                       : nullptr;
+        if (!slot)
+            continue;
+        size_t pos = 0;
+        const std::optional<uint64_t> v = readDecimal(value, pos);
+        if (v && pos == value.size())
+            *slot = v;
+    }
+    const auto sum = [](const std::optional<uint64_t>(&pair)[2]) -> std::optional<uint64_t> {
+        if (!pair[0] && !pair[1])
+            return std::nullopt;
+        const uint64_t a = pair[0].value_or(0), b = pair[1].value_or(0);
+        return a > UINT64_MAX - b ? UINT64_MAX : a + b;
+    };
+    const std::optional<uint64_t> hierarchical = sum(total);
+    return hierarchical ? hierarchical : sum(local);
+}
+
+std::optional<uint64_t> cgroupSwapRoom(const std::vector<CgroupLevel>& levels) {
     std::optional<uint64_t> least;
     for (const CgroupLevel& level : levels) {
-        if (!level.limit || *level.limit >= kNoLimit)
+        if (!level.swapLimit || *level.swapLimit >= kCgroupNoLimit)
+            continue;
+        const uint64_t usage = level.swapUsage.value_or(*level.swapLimit);
+        const uint64_t room = *level.swapLimit > usage ? *level.swapLimit - usage : 0;
+        least = least ? std::min(*least, room) : room;
+    }
+    return least;
+}
+
+std::optional<uint64_t> cgroupHeadroom(const std::vector<CgroupLevel>& levels) {
+    std::optional<uint64_t> least;
+    for (const CgroupLevel& level : levels) {
+        if (!level.limit || *level.limit >= kCgroupNoLimit)
             continue;
         // A limit without a readable usage leaves no known room.
-        const uint64_t usage = level.usage.value_or(*level.limit);
+        uint64_t usage = level.usage.value_or(*level.limit);
+        usage -= std::min(usage, level.reclaimable.value_or(0));
         const uint64_t room = *level.limit > usage ? *level.limit - usage : 0;
         least = least ? std::min(*least, room) : room;
     }

@@ -19,6 +19,9 @@ struct MemorySafetySample {
     // Bytes the program's memory control group, and each group above it, can still charge
     // before its limit; empty when no group limits the program.
     std::optional<uint64_t> cgroupHeadroom;
+    // Bytes of swap those groups may still fill, the least over the groups that limit it; empty
+    // when none does (then the machine's free swap is theirs too).
+    std::optional<uint64_t> cgroupSwapRoom;
     // When the sample was taken, on the monotonic clock, in nanoseconds.
     int64_t takenNs = 0;
 };
@@ -60,13 +63,30 @@ CgroupMounts parseMountinfo(std::string_view text);
 // program's own first. Empty when the path lies outside the mounted part of the hierarchy.
 std::vector<std::string> cgroupFolders(const CgroupMount& mount, const std::string& path);
 
-// One group's limit and usage as read; either may be missing.
+// The page cache a group's usage includes and the kernel drops before it would kill: the
+// inactive_file and active_file lines of memory.stat (cgroup v1's total_ lines, which count the
+// groups below too, where it has them). Empty when the text has neither.
+std::optional<uint64_t> parseCgroupReclaimable(std::string_view memoryStat);
+
+// Limits from here on mean "none" (cgroup v1 shows no limit as such a figure, v2 as "max").
+inline constexpr uint64_t kCgroupNoLimit = uint64_t{1} << 62;
+
+// One group's figures as read; any may be missing. The swap limit and usage are cgroup v2's
+// memory.swap.max and .current, or cgroup v1's memory.memsw ones (memory and swap together,
+// whose room is what swap can still take on top of memory).
 struct CgroupLevel {
     std::optional<uint64_t> limit;
     std::optional<uint64_t> usage;
+    std::optional<uint64_t> reclaimable;
+    std::optional<uint64_t> swapLimit = {};
+    std::optional<uint64_t> swapUsage = {};
 };
-// The smallest headroom (limit less usage, at least 0) of the levels that have a limit; empty
-// when none has. Limits from 2^62 on mean "none" (cgroup v1 shows no limit as such a figure).
+// The smallest headroom of the levels that have a limit: limit less usage, where the usage's
+// page cache counts as room (a clean that evicts it is the point), at least 0. Empty when no
+// level has a limit.
 std::optional<uint64_t> cgroupHeadroom(const std::vector<CgroupLevel>& levels);
+// The smallest swap room (swap limit less swap usage, at least 0) of the levels that limit swap;
+// empty when none does.
+std::optional<uint64_t> cgroupSwapRoom(const std::vector<CgroupLevel>& levels);
 
 }  // namespace kelvo

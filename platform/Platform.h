@@ -88,6 +88,9 @@ class Platform {
     // False when the system refuses the value.
     virtual bool setOomScoreAdj(int value) = 0;
 
+    // True when standard output is a terminal (a person watches), not a file or a pipe.
+    virtual bool standardOutputIsTerminal() = 0;
+
     // Suspends the GUI thread.
     virtual void Sleep(uint32_t milliseconds) = 0;
     // Nanoseconds on a clock that never goes back and counts suspend.

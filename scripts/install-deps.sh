@@ -36,8 +36,10 @@ declare -A provides=(
   [dpkg-dev]="dpkg-shlibdeps"
   [dpkg]="dpkg-deb"
   [file]="file"              # CPack's Debian generator reads the binaries' types with it
-  [mount]="mount"
-  [coreutils]="timeout"
+  [mount]="mount"            # and swapon, swapoff for the swap test (in /sbin, so not checked)
+  [util-linux]="flock unshare"  # the clean's tests: a held instance lock, a private mount namespace; also mkswap
+  [bsdutils]="script"        # kelvo --clean on a terminal
+  [coreutils]="timeout dd"
 )
 
 missing=()

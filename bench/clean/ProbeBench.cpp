@@ -28,25 +28,36 @@ BENCHMARK(BM_SafetyProbe);
 
 void BM_SafetyProbeIfstream(benchmark::State& state) {
     // The same files as the probe reads; found once, as the probe finds them once.
-    std::vector<std::pair<std::string, std::string>> groups;
+    struct Files {
+        std::string limit, usage, stat;
+    };
+    std::vector<Files> groups;
     const kelvo::OwnCgroups own = kelvo::parseProcSelfCgroup(slurp("/proc/self/cgroup"));
     const kelvo::CgroupMounts mounts = kelvo::parseMountinfo(slurp("/proc/self/mountinfo"));
     if (own.v1Memory && mounts.v1Memory)
         for (const std::string& f : kelvo::cgroupFolders(*mounts.v1Memory, *own.v1Memory))
             if (std::ifstream(f + "/memory.limit_in_bytes"))
-                groups.push_back({f + "/memory.limit_in_bytes", f + "/memory.usage_in_bytes"});
+                groups.push_back({f + "/memory.limit_in_bytes", f + "/memory.usage_in_bytes",
+                                  f + "/memory.stat"});
     if (own.v2 && mounts.v2)
         for (const std::string& f : kelvo::cgroupFolders(*mounts.v2, *own.v2))
             if (std::ifstream(f + "/memory.max"))
-                groups.push_back({f + "/memory.max", f + "/memory.current"});
+                groups.push_back({f + "/memory.max", f + "/memory.current", f + "/memory.stat"});
     for (auto _ : state) {
         kelvo::MemorySafetySample s;
         s.meminfo = kelvo::parseMeminfo(slurp("/proc/meminfo"));
         s.pressureFullUs = kelvo::parsePressureFullTotal(slurp("/proc/pressure/memory"));
+        // The same reads as the probe: the rest of a group only where some group has a limit.
         std::vector<kelvo::CgroupLevel> levels;
-        for (const auto& [limit, usage] : groups)
-            levels.push_back(
-                {kelvo::parseCgroupBytes(slurp(limit)), kelvo::parseCgroupBytes(slurp(usage))});
+        bool anyLimit = false;
+        for (const Files& g : groups) {
+            levels.push_back({kelvo::parseCgroupBytes(slurp(g.limit)), {}, {}, {}, {}});
+            anyLimit = anyLimit || levels.back().limit.value_or(UINT64_MAX) < kelvo::kCgroupNoLimit;
+        }
+        for (size_t i = 0; anyLimit && i < groups.size(); ++i) {
+            levels[i].usage = kelvo::parseCgroupBytes(slurp(groups[i].usage));
+            levels[i].reclaimable = kelvo::parseCgroupReclaimable(slurp(groups[i].stat));
+        }
         s.cgroupHeadroom = kelvo::cgroupHeadroom(levels);
         benchmark::DoNotOptimize(s);
     }

@@ -65,9 +65,12 @@ MemorySafetySample FakePlatform::safetyFromMemory() const {
     MemorySafetySample s;
     s.meminfo.memTotal = memory.dwTotalPhys;
     s.meminfo.memAvailable = memory.dwAvailPhys;
-    s.meminfo.memFree = memory.dwAvailPhys;
+    s.meminfo.memFree = freeBytes.value_or(memory.dwAvailPhys);
     s.meminfo.swapTotal = memory.dwTotalPageFile;
     s.meminfo.swapFree = memory.dwAvailPageFile;
+    s.pressureFullUs = pressureFullUs;
+    if (!cgroupLevels.empty())
+        s.cgroupHeadroom = cgroupHeadroom(cgroupLevels);
     return s;
 }
 
@@ -111,6 +114,11 @@ void FakePlatform::setMemoryMB(double totalMB, double freeMB, uint32_t load) {
     memory.dwTotalPhys = static_cast<uint64_t>(totalMB * 1048576.0);
     memory.dwAvailPhys = static_cast<uint64_t>(freeMB * 1048576.0);
     memory.dwMemoryLoad = load;
+}
+
+void FakePlatform::setSwapMB(double totalMB, double freeMB) {
+    memory.dwTotalPageFile = static_cast<uint64_t>(totalMB * 1048576.0);
+    memory.dwAvailPageFile = static_cast<uint64_t>(freeMB * 1048576.0);
 }
 
 }  // namespace kelvo

@@ -41,13 +41,21 @@ class FakePlatform : public Platform {
     int liveBlocks = 0;
     int overshootingWrites = 0;  // writes that reached past the end of their block
 
-    // The memory-safety figures; empty: taken from `memory` (no pressure, no cgroup).
+    // The memory-safety figures beside `memory`: MemFree (empty: every available byte is free,
+    // no page cache), the memory control groups around the program (empty: none limits it) and
+    // the kernel's full-stall total.
+    std::optional<uint64_t> freeBytes;
+    std::vector<CgroupLevel> cgroupLevels;
+    std::optional<uint64_t> pressureFullUs;
+    // Replaces the figures above where a test scripts the samples one by one.
     std::function<MemorySafetySample()> safety;
     int probesOpened = 0;
     int safetySamples = 0;
 
     std::optional<int> oomAdj = 0;
     std::vector<int> oomAdjWrites;
+
+    bool terminalOutput = false;
 
     // A clock that only Sleep moves.
     int64_t clockNs = 1000000000;
@@ -80,17 +88,20 @@ class FakePlatform : public Platform {
     std::unique_ptr<MemoryProbe> openMemoryProbe() override;
     std::optional<int> oomScoreAdj() override { return oomAdj; }
     bool setOomScoreAdj(int value) override;
+    bool standardOutputIsTerminal() override { return terminalOutput; }
     void Sleep(uint32_t milliseconds) override;
     int64_t monotonicNs() override { return clockNs; }
     std::optional<CpuTimes> queryCpuTimes() override { return cpuTimes; }
     std::optional<uint32_t> ReadDynDataValue(uint32_t rootKey, const std::string& subKey,
                                              const std::string& valueName) override;
 
-    // The safety figures that match `memory`.
+    // The safety figures that match `memory` and the fields above.
     MemorySafetySample safetyFromMemory() const;
 
-    // A machine with `totalMB` of physical memory of which `freeMB` is free, and no swap.
+    // A machine with `totalMB` of physical memory of which `freeMB` is available, and no swap.
     void setMemoryMB(double totalMB, double freeMB, uint32_t load);
+    // Its swap: `totalMB` of which `freeMB` is free.
+    void setSwapMB(double totalMB, double freeMB);
 };
 
 }  // namespace kelvo

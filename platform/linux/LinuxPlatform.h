@@ -22,6 +22,7 @@ class LinuxPlatform : public Platform {
     std::unique_ptr<MemoryProbe> openMemoryProbe() override;
     std::optional<int> oomScoreAdj() override;
     bool setOomScoreAdj(int value) override;
+    bool standardOutputIsTerminal() override;
     void Sleep(uint32_t milliseconds) override;
     int64_t monotonicNs() override;
     std::optional<CpuTimes> queryCpuTimes() override;

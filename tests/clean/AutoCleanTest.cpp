@@ -1,4 +1,8 @@
+#include <QApplication>
+#include <QTimer>
+
 #include "tests/clean/CleanFixture.h"
+#include "tests/settings/ModalDriver.h"
 
 namespace kelvo::test {
 namespace {
@@ -114,6 +118,182 @@ TEST_F(AutoClean, EveryMainTickEndsWithTheStep) {
     platform.setMemoryMB(4096, 50, 98);
     form->timMainTimer();
     EXPECT_EQ(cleans(), 1);
+}
+
+}  // namespace
+}  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+const QString kRefusedNotice = QStringLiteral("メモリ不足のため自動掃除をしませんでした");
+
+// Automatic cleaning on a fake machine whose memory sample and safety figures are scripted
+// together, through whole main ticks; notifications go to standard error (no tray).
+class AutoCleanOnAMachine : public CleanFixture {
+  protected:
+    AutoCleanOnAMachine() { platform.systemTray = false; }
+    void SetUp() override {
+        testing::internal::CaptureStderr();
+        // A modal box would stop the test in its own loop: close it and say so.
+        boxGuard_.setInterval(5);
+        QObject::connect(&boxGuard_, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                ADD_FAILURE() << "a modal window appeared";
+                modal->close();
+            }
+        });
+        boxGuard_.start();
+    }
+    void TearDown() override {
+        boxGuard_.stop();
+        if (!stderrTaken_)
+            testing::internal::GetCapturedStderr();
+    }
+    QString notices() {
+        stderrTaken_ = true;
+        return QString::fromStdString(testing::internal::GetCapturedStderr());
+    }
+
+    // Available physical memory, free memory (the rest of the available is page cache) and swap.
+    void machine(double availableMB, double swapTotalMB = 0, double swapFreeMB = 0,
+                 std::optional<double> freeMB = std::nullopt) {
+        const uint32_t load = static_cast<uint32_t>(100 - availableMB * 100 / 4096);
+        platform.setMemoryMB(4096, availableMB, load);
+        platform.setSwapMB(swapTotalMB, swapFreeMB);
+        platform.freeBytes = static_cast<uint64_t>(freeMB.value_or(availableMB) * MiB);
+    }
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i)
+            form->timMainTimer();
+    }
+    size_t cleansRun() const { return platform.allocatedSizes.size(); }
+
+    QTimer boxGuard_;
+    bool stderrTaken_ = false;
+};
+
+const char* kLowMemory = "Memory=10\nAutoMemClear=1\nAutoMemMin=1\nAutoExeSize=500\n";
+
+int count(const QString& text, const QString& what) {
+    return static_cast<int>(text.count(what));
+}
+
+TEST_F(AutoCleanOnAMachine, ShortWithoutSwapEveryCleanIsRefusedQuietlyOncePerEpisode) {
+    machine(300);  // under the 500 MB threshold, and nothing a clean could push anywhere
+    start(kLowMemory);
+    ticks(120);  // twelve seconds
+    EXPECT_EQ(cleansRun(), 0u);
+    EXPECT_TRUE(form->InMemoryShortage());
+    EXPECT_FALSE(form->LowMemoryArmed) << "a refused clean waits for free memory to come back";
+
+    // Memory comes back: the episode ends and the trigger is armed again.
+    machine(3000);
+    ticks(1);
+    EXPECT_FALSE(form->InMemoryShortage());
+    EXPECT_TRUE(form->LowMemoryArmed);
+    // Short again: a new episode, told once more.
+    machine(300);
+    ticks(50);
+    const QString told = notices();
+    EXPECT_EQ(count(told, kRefusedNotice), 2) << told.toStdString();
+    EXPECT_TRUE(told.contains(QStringLiteral("利用可能 300.0 MB、スワップの空き 0.0 MB")));
+    EXPECT_EQ(cleansRun(), 0u);
+    EXPECT_EQ(platform.sleeps.size(), 0u) << "the window never waited on a refused clean";
+}
+
+TEST_F(AutoCleanOnAMachine, ShortWithSwapOneCleanRunsFreesMemoryAndSaysHowMuch) {
+    machine(300, 2048, 2048, 100);
+    start(kLowMemory);
+    platform.onSleep = [this](uint32_t ms) {
+        if (ms == 100)  // the clean's closing sleep: its pages went, idle pages went to swap
+            machine(900, 2048, 1548, 700);
+    };
+    ticks(100);
+    EXPECT_EQ(cleansRun(), 1u);
+    EXPECT_EQ(platform.allocatedSizes[0], static_cast<uint64_t>(4096 * MiB / 100 * 10));
+    EXPECT_TRUE(form->LowMemoryArmed) << "it lifted free memory over the threshold";
+    const QString told = notices();
+    EXPECT_EQ(count(told, QStringLiteral("kelvo: 掃除しました")), 1) << told.toStdString();
+    EXPECT_TRUE(told.contains(QStringLiteral("利用可能 300.0 MB → 900.0 MB（+600.0）")));
+    EXPECT_TRUE(told.contains(QStringLiteral("未使用 100.0 MB → 700.0 MB（+600.0）")));
+    EXPECT_TRUE(told.contains(QStringLiteral("スワップ使用 0.0 MB → 500.0 MB（+500.0）")));
+    EXPECT_TRUE(told.contains(QStringLiteral("かかった時間 1.1 秒")));
+    EXPECT_EQ(count(told, kRefusedNotice), 0);
+}
+
+TEST_F(AutoCleanOnAMachine, ACleanThatLeftFreeMemoryLowWaitsUntilItWasAboveOnce) {
+    machine(300, 2048, 2048);
+    start(kLowMemory);
+    platform.onSleep = [this](uint32_t ms) {
+        if (ms == 100)
+            machine(450, 2048, 1900);  // better, still under the threshold
+    };
+    ticks(50);
+    EXPECT_EQ(cleansRun(), 1u) << "no back-to-back cleans";
+    EXPECT_FALSE(form->LowMemoryArmed);
+    machine(600, 2048, 1900);  // above the threshold once
+    ticks(1);
+    machine(450, 2048, 1900);
+    ticks(1);
+    EXPECT_EQ(cleansRun(), 2u);
+}
+
+TEST_F(AutoCleanOnAMachine, AGroupFullOfPageCacheLetsTheCleanEvictIt) {
+    machine(3000);
+    // A 512 MiB group holding 500 MiB, 450 of them page cache: 398 MiB of room after the margin.
+    platform.cgroupLevels = {{512 * MiB, 500 * MiB, 450 * MiB}};
+    start("Memory=5\nAutoMemClear=1\nAutoMemUsed=1\nAutoMemUsePer=1\n");
+    form->PeakUsePer = 90;
+    ticks(1);
+    EXPECT_EQ(cleansRun(), 1u);
+    EXPECT_EQ(count(notices(), kRefusedNotice), 0);
+}
+
+TEST_F(AutoCleanOnAMachine, AnAutomaticallySizedCleanShrinksToWhatTheMachineCanSpare) {
+    machine(3000);
+    platform.cgroupLevels = {{512 * MiB, 500 * MiB, 450 * MiB}};
+    start(
+        "Memory=50\nAutoMemSize=1\nAutoExeSize=100\nAutoMemClear=1\nAutoMemUsed=1\n"
+        "AutoMemUsePer=1\n");
+    form->PeakUsePer = 90;
+    ticks(1);
+    ASSERT_EQ(cleansRun(), 1u);
+    EXPECT_EQ(platform.allocatedSizes[0], 398 * MiB);
+    EXPECT_EQ(form->CleanSize, 398 * static_cast<int64_t>(MiB));
+
+    // Less room than the 100 MB minimum: refused, quietly.
+    platform.cgroupLevels = {{512 * MiB, 500 * MiB, 100 * MiB}};
+    form->PeakUsePer = 90;
+    ticks(1);
+    EXPECT_EQ(cleansRun(), 1u);
+    EXPECT_TRUE(form->InMemoryShortage());
+    // The episode ends once the minimum fits again, not the whole share.
+    platform.cgroupLevels = {{512 * MiB, 500 * MiB, 160 * MiB}};
+    ticks(1);
+    EXPECT_FALSE(form->InMemoryShortage());
+}
+
+TEST_F(AutoCleanOnAMachine, TheLoadDropTriggerIsQuietWhenRefusedToo) {
+    machine(300);
+    start("Memory=10\nAutoMemClear=1\nAutoMemUsed=1\nAutoMemUsePer=1\n");
+    for (int i = 0; i < 30; ++i) {
+        form->PeakUsePer = 95;  // the load keeps dropping below a new peak
+        ticks(1);
+    }
+    EXPECT_EQ(cleansRun(), 0u);
+    EXPECT_EQ(count(notices(), kRefusedNotice), 1);
+}
+
+TEST_F(AutoCleanOnAMachine, ACleanTheUserStartsKeepsItsMessageBox) {
+    machine(300);
+    start(kLowMemory);
+    boxGuard_.stop();
+    QString text;
+    acceptNextMessage(&text);
+    form->sbtnGetMemClick();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("メモリ不足です。")));
+    EXPECT_FALSE(form->InMemoryShortage()) << "the user's refusal is no automatic episode";
 }
 
 }  // namespace

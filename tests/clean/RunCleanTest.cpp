@@ -1,6 +1,10 @@
 #include <QAction>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QMenu>
+#include <QTimer>
 
+#include <QSystemTrayIcon>
 #include "tests/clean/CleanFixture.h"
 #include "tests/settings/ModalDriver.h"
 
@@ -243,10 +247,117 @@ TEST_F(RunClean, WhenMemoryRunsShortMidwayTheCleanStopsAsIfStopped) {
     };
     f.sbtnGetMemClick();
     EXPECT_EQ(caption(), progress(51));
-    EXPECT_EQ(platform.writes.size(), 50u + (f.CleanSize % 100 ? 1 : 0));
+    EXPECT_EQ(platform.writes.size(), 50u) << "nothing more once the rule said stop";
     EXPECT_EQ(platform.liveBlocks, 0);
     EXPECT_EQ(platform.oomAdj, 0);
     EXPECT_TRUE(topButtonsShown());
+}
+
+// The memory is watched for as long as it is held, not only between passes.
+class CleanWatch : public CleanFixture {
+  protected:
+    // Memory elsewhere grows past what the machine can give: no swap, 100 MiB available.
+    void memoryRunsShort() {
+        platform.safety = [this] {
+            MemorySafetySample s = platform.safetyFromMemory();
+            s.meminfo.memAvailable = 100 * MiB;
+            return s;
+        };
+    }
+};
+
+TEST_F(CleanWatch, APausedCleanStillLetsTheMemoryGoWhenItRunsShort) {
+    TMainForm& f = start("Memory=10\nStopCpuUsePer=1\n");
+    f.CpuUsePer = 100;  // paused from the first pass on
+    int pausedPasses = 0;
+    onMessages = [&] {
+        if (++pausedPasses == 30)
+            memoryRunsShort();
+    };
+    f.sbtnGetMemClick();
+    EXPECT_EQ(pausedPasses, 31) << "30 paused passes, then the next one gave the memory back";
+    EXPECT_TRUE(platform.writes.empty());
+    EXPECT_EQ(platform.liveBlocks, 0);
+    EXPECT_EQ(platform.oomAdj, 0);
+    EXPECT_EQ(caption(), progress(1));
+    EXPECT_TRUE(topButtonsShown());
+}
+
+// Runs a real nested event loop, as a menu or a dialog opened during the clean would, until
+// `done` or two seconds have passed.
+void nestedLoopUntil(const std::function<bool()>& done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 2000) {
+        QEventLoop loop;
+        QTimer::singleShot(10, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+}
+
+TEST_F(CleanWatch, DuringANestedLoopTheWatchGivesTheMemoryBackWhenItRunsShort) {
+    TMainForm& f = start();
+    int liveInsideTheLoop = -1;
+    onMessages = [&] {
+        if (messages != 10)
+            return;
+        memoryRunsShort();
+        nestedLoopUntil([this] { return platform.liveBlocks == 0; });
+        liveInsideTheLoop = platform.liveBlocks;
+        EXPECT_EQ(platform.oomAdj, 0) << "no longer the OOM killer's first choice";
+    };
+    f.sbtnGetMemClick();
+    EXPECT_EQ(liveInsideTheLoop, 0);
+    EXPECT_EQ(caption(), progress(10)) << "the clean ended after the loop returned";
+    EXPECT_EQ(platform.writes.size(), 10u);
+    QTimer* watch = f.findChild<QTimer*>(QStringLiteral("timCleanWatch"));
+    ASSERT_NE(watch, nullptr);
+    EXPECT_FALSE(watch->isActive()) << "no watch once nothing is held";
+}
+
+TEST_F(CleanWatch, ANestedLoopWithMemoryToSpareKeepsTheClean) {
+    TMainForm& f = start();
+    onMessages = [&] {
+        if (messages == 10) {
+            int samples = platform.safetySamples;
+            nestedLoopUntil([&] { return platform.safetySamples >= samples + 3; });
+            EXPECT_GE(platform.safetySamples, samples + 3) << "watched while in the loop";
+            EXPECT_EQ(platform.liveBlocks, 1);
+        }
+    };
+    f.sbtnGetMemClick();
+    EXPECT_EQ(caption(), progress(100));
+    EXPECT_EQ(platform.writes.size(), 100u + (f.CleanSize % 100 ? 1 : 0));
+}
+
+TEST_F(CleanWatch, EveryCleanThatRanTellsItsResultAndARefusedOneOnlyItsBox) {
+    platform.systemTray = false;
+    TMainForm& f = start();
+    testing::internal::CaptureStderr();
+    f.sbtnGetMemClick();
+    QString told = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_TRUE(told.startsWith(QStringLiteral("kelvo: 掃除しました\n利用可能 3072.0 MB")))
+        << told.toStdString();
+
+    f.CleanSize = 4000 * MiB;
+    QString text;
+    acceptNextMessage(&text);
+    testing::internal::CaptureStderr();
+    f.sbtnGetMemClick();
+    told = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(text, kOutOfMemory);
+    EXPECT_FALSE(told.contains(QStringLiteral("kelvo:"))) << told.toStdString();
+}
+
+TEST_F(CleanWatch, WithATrayTheResultGoesToTheTrayNotToStandardError) {
+    TMainForm& f = start();
+    f.FormCreate();
+    ASSERT_NE(f.TrayIcon(), nullptr);
+    ASSERT_TRUE(f.TrayIcon()->isVisible());
+    testing::internal::CaptureStderr();
+    f.sbtnGetMemClick();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    f.FormDestroy();
 }
 
 }  // namespace

@@ -49,6 +49,17 @@ TEST(Holdable, TheControlGroupLimitsItLessItsMargin) {
     EXPECT_EQ(safety::holdableBytes(s), 0u);
 }
 
+TEST(Holdable, AGroupWithSwapMayPushItsOwnPagesOutToHalfOfIt) {
+    MemorySafetySample s = machine(24 * GiB, 20 * GiB, 512 * MiB, 512 * MiB);
+    s.cgroupHeadroom = 240 * MiB;
+    EXPECT_EQ(safety::holdableBytes(s), 240 * MiB + 256 * MiB - 64 * MiB);
+    // The group's own swap limit, where it has one, and the machine's free swap both bound it.
+    s.cgroupSwapRoom = 100 * MiB;
+    EXPECT_EQ(safety::holdableBytes(s), 240 * MiB + 50 * MiB - 64 * MiB);
+    s.cgroupSwapRoom = 4 * GiB;
+    EXPECT_EQ(safety::holdableBytes(s), 240 * MiB + 256 * MiB - 64 * MiB);
+}
+
 TEST(Holdable, WithoutMemAvailableNothingIsRisked) {
     MemorySafetySample s;
     s.meminfo = parseMeminfo(data("meminfo-no-available.txt"));
@@ -90,20 +101,43 @@ TEST(StopBeforePass, WhenTheControlGroupHasUnder64MiBLeft) {
     EXPECT_TRUE(safety::mustStopBeforePass(now, now));
 }
 
-TEST(StopBeforePass, WhenTheSystemStalledOnMemoryForOverFivePercentOfThePass) {
-    MemorySafetySample before = machine(24 * GiB, 20 * GiB);
-    before.pressureFullUs = parsePressureFullTotal(data("pressure-memory.txt"));
-    ASSERT_EQ(before.pressureFullUs, 21877012u);
-    before.takenNs = 5'000'000'000;
-    MemorySafetySample now = before;
-    now.takenNs = before.takenNs + 20'000'000;           // a 20 ms pass
-    now.pressureFullUs = *before.pressureFullUs + 1000;  // 1 ms stalled: exactly 5 %
-    EXPECT_FALSE(safety::mustStopBeforePass(before, now));
-    now.pressureFullUs = *before.pressureFullUs + 1001;
-    EXPECT_TRUE(safety::mustStopBeforePass(before, now));
+TEST(StopBeforePass, AGroupAtItsLimitGoesOnWhileItsSwapHasRoom) {
+    MemorySafetySample now = machine(24 * GiB, 20 * GiB, GiB, 900 * MiB);
+    now.cgroupHeadroom = 10 * MiB;
+    EXPECT_FALSE(safety::mustStopBeforePass(now, now)) << "its idle pages go to swap";
+    now.cgroupSwapRoom = 63 * MiB;
+    EXPECT_TRUE(safety::mustStopBeforePass(now, now)) << "the group's swap is full";
+    now.cgroupSwapRoom.reset();
+    now.meminfo.swapFree = 50 * MiB;
+    EXPECT_TRUE(safety::mustStopBeforePass(now, now)) << "the machine's swap is full";
+}
+
+TEST(StopBeforePass, WhenTheSystemStalledOnMemoryForHalfOfAHalfSecondWindow) {
+    MemorySafetySample start = machine(24 * GiB, 20 * GiB);
+    start.pressureFullUs = parsePressureFullTotal(data("pressure-memory.txt"));
+    ASSERT_EQ(start.pressureFullUs, 21877012u);
+    start.takenNs = 5'000'000'000;
+    MemorySafetySample now = start;
+    // One 20 ms pass that stalled throughout: the clean's own pages going out, not thrashing.
+    now.takenNs = start.takenNs + 20'000'000;
+    now.pressureFullUs = *start.pressureFullUs + 20'000;
+    EXPECT_FALSE(safety::mustStopBeforePass(start, now));
+    EXPECT_FALSE(safety::stallWindowOver(start, now));
+    // A quarter of a second stalled within the window is half of it.
+    now.pressureFullUs = *start.pressureFullUs + 250'000;
+    EXPECT_FALSE(safety::mustStopBeforePass(start, now));
+    now.pressureFullUs = *start.pressureFullUs + 250'001;
+    EXPECT_TRUE(safety::mustStopBeforePass(start, now));
+    // Over a longer window, half of that window.
+    now.takenNs = start.takenNs + 800'000'000;
+    EXPECT_TRUE(safety::stallWindowOver(start, now));
+    now.pressureFullUs = *start.pressureFullUs + 400'000;
+    EXPECT_FALSE(safety::mustStopBeforePass(start, now));
+    now.pressureFullUs = *start.pressureFullUs + 400'001;
+    EXPECT_TRUE(safety::mustStopBeforePass(start, now));
     // Without the kernel's pressure figures the rule has nothing to go on.
     now.pressureFullUs = parsePressureFullTotal(data("pressure-some-only.txt"));
-    EXPECT_FALSE(safety::mustStopBeforePass(before, now));
+    EXPECT_FALSE(safety::mustStopBeforePass(start, now));
 }
 
 TEST(SafetyFiles, PressureTotals) {
@@ -160,12 +194,52 @@ TEST(SafetyFiles, MountPointsWithEscapesAndBrokenLines) {
 }
 
 TEST(SafetyFiles, HeadroomIsTheLeastOfTheLimitedLevels) {
+    using L = CgroupLevel;
     EXPECT_FALSE(cgroupHeadroom({}));
-    EXPECT_FALSE(cgroupHeadroom({{9223372036854771712u, 5 * MiB}, {UINT64_MAX, 0}}));
-    EXPECT_EQ(cgroupHeadroom({{256 * MiB, 56 * MiB}, {std::nullopt, 0}, {GiB, 900 * MiB}}),
-              124 * MiB);
-    EXPECT_EQ(cgroupHeadroom({{256 * MiB, 300 * MiB}}), 0u) << "over the limit: no room";
-    EXPECT_EQ(cgroupHeadroom({{256 * MiB, std::nullopt}}), 0u) << "usage unknown: no room known";
+    EXPECT_FALSE(cgroupHeadroom({L{9223372036854771712u, 5 * MiB, {}}, L{UINT64_MAX, 0, {}}}));
+    EXPECT_EQ(
+        cgroupHeadroom({L{256 * MiB, 56 * MiB, {}}, L{std::nullopt, 0, {}}, L{GiB, 900 * MiB, {}}}),
+        124 * MiB);
+    EXPECT_EQ(cgroupHeadroom({L{256 * MiB, 300 * MiB, {}}}), 0u) << "over the limit: no room";
+    EXPECT_EQ(cgroupHeadroom({L{256 * MiB, std::nullopt, {}}}), 0u)
+        << "usage unknown: no room known";
+}
+
+TEST(SafetyFiles, SwapRoomIsTheLeastOfTheLevelsThatLimitSwap) {
+    using L = CgroupLevel;
+    EXPECT_FALSE(cgroupSwapRoom({L{GiB, 0, {}, UINT64_MAX, 0}, L{GiB, 0, {}}}));
+    EXPECT_EQ(
+        cgroupSwapRoom({L{GiB, 0, {}, 512 * MiB, 100 * MiB}, L{GiB, 0, {}, 9223372036854771712u, 0},
+                        L{GiB, 0, {}, 256 * MiB, 250 * MiB}}),
+        6 * MiB);
+    EXPECT_EQ(cgroupSwapRoom({L{GiB, 0, {}, 256 * MiB, std::nullopt}}), 0u);
+}
+
+TEST(SafetyFiles, PageCacheInTheGroupCountsAsRoom) {
+    using L = CgroupLevel;
+    // A 256 MiB group holding 240 MiB, 200 of them page cache the kernel drops before killing.
+    EXPECT_EQ(cgroupHeadroom({L{256 * MiB, 240 * MiB, 200 * MiB}}), 216 * MiB);
+    // Never more room than the limit, whatever the figures claim.
+    EXPECT_EQ(cgroupHeadroom({L{256 * MiB, 100 * MiB, 300 * MiB}}), 256 * MiB);
+    // The tightest level still decides.
+    EXPECT_EQ(cgroupHeadroom({L{GiB, 1000 * MiB, 0}, L{256 * MiB, 240 * MiB, 200 * MiB}}),
+              24 * MiB);
+}
+
+TEST(SafetyFiles, ReclaimablePageCacheOfBothHierarchies) {
+    // This machine's cgroup v1 group: the hierarchical totals equal its own figures.
+    EXPECT_EQ(parseCgroupReclaimable(data("cgroup-v1-memory-stat.txt")), 208318464u + 137555968u);
+    EXPECT_EQ(parseCgroupReclaimable(data("cgroup-v2-memory-stat.txt")), 200 * MiB);
+    // v1's own figures leave out the groups below; its total_ lines count them.
+    EXPECT_EQ(parseCgroupReclaimable("inactive_file 100\nactive_file 50\ntotal_inactive_file 1000\n"
+                                     "total_active_file 500\n"),
+              1500u);
+    EXPECT_EQ(parseCgroupReclaimable("inactive_file 100\n"), 100u);
+    EXPECT_FALSE(parseCgroupReclaimable("anon 5\nfile 7\n"));
+    EXPECT_FALSE(parseCgroupReclaimable(""));
+    EXPECT_FALSE(parseCgroupReclaimable("inactive_file 12x\n"));
+    // A last line the reader's buffer cut off may have lost digits: it is not taken.
+    EXPECT_EQ(parseCgroupReclaimable("active_file 7\ninactive_file 1234"), 7u);
 }
 
 }  // namespace

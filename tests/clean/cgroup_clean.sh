@@ -1,44 +1,13 @@
 #!/usr/bin/env bash
 # A clean inside a memory-limited control group never wakes the OOM killer: a request the group
 # cannot hold is refused with the out-of-memory message, and one it can hold runs to its end.
-# Both runs end with code 0 and the group's OOM-kill count stays where it was.
+# Both runs end with code 0 and the group's OOM-kill count stays where it was. A group full of
+# page cache counts the cache as room: `kelvo --clean` evicts it instead of refusing.
 source "$(dirname "$0")/../e2e/desktop.sh"
 source "$(dirname "$0")/clean_helpers.sh"
 [ "$(id -u)" -eq 0 ] || skip "making a control group needs root"
 
-GROUPS_MADE=()
-trap 'cleanup; for g in "${GROUPS_MADE[@]}"; do rmdir "$g" 2>/dev/null; done' EXIT
-
-# make_group <limit bytes>: a new group below our own, in cgroup v1's memory hierarchy or in
-# cgroup v2; sets GROUP and OOM_FILE.
-make_group() {
-  local mount own parent
-  mount=$(awk '$0 ~ / - cgroup / && $NF ~ /(^|,)memory(,|$)/ { print $5; exit }' /proc/self/mountinfo)
-  own=$(awk -F: '$2 ~ /(^|,)memory(,|$)/ { print $3; exit }' /proc/self/cgroup)
-  if [ -n "$mount" ] && [ -n "$own" ]; then
-    GROUP="$mount${own%/}/kelvo-clean-$$-$2"
-    mkdir "$GROUP" 2>/dev/null || return 1
-    GROUPS_MADE+=("$GROUP")
-    echo "$1" >"$GROUP/memory.limit_in_bytes" || return 1
-    OOM_FILE="$GROUP/memory.oom_control"
-    return 0
-  fi
-  mount=$(awk '$0 ~ / - cgroup2 / { print $5; exit }' /proc/self/mountinfo)
-  own=$(awk -F: '$1 == "0" { print $3; exit }' /proc/self/cgroup)
-  [ -n "$mount" ] || return 1
-  parent="$mount${own%/}"
-  grep -qw memory "$parent/cgroup.controllers" 2>/dev/null || return 1
-  grep -qw memory "$parent/cgroup.subtree_control" || echo +memory >"$parent/cgroup.subtree_control" 2>/dev/null || return 1
-  GROUP="$parent/kelvo-clean-$$-$2"
-  mkdir "$GROUP" 2>/dev/null || return 1
-  GROUPS_MADE+=("$GROUP")
-  echo "$1" >"$GROUP/memory.max" || return 1
-  OOM_FILE="$GROUP/memory.events"
-}
-
-oom_kills() {
-  awk '$1 == "oom_kill" { print $2 }' "$OOM_FILE"
-}
+trap 'remove_groups; cleanup' EXIT
 
 peak_usage() {
   cat "$GROUP/memory.max_usage_in_bytes" 2>/dev/null || cat "$GROUP/memory.peak" 2>/dev/null || echo 0
@@ -80,4 +49,22 @@ rc=$(cat "$E2E_TMP/rc")
 [ "$(oom_kills)" = "$before" ] || fail "the OOM killer struck: $(cat "$OOM_FILE")"
 [ "$(peak_usage)" -ge $((size * 9 / 10)) ] || fail "the group peaked at $(peak_usage) bytes only"
 echo "ok: Memory=1 ($((size / MiB)) MiB) in $(((size + 256 * MiB) / MiB)) MiB: cleaned, code 0, no OOM kill"
+
+# 256 MiB holding 200 MiB of page cache: an automatically sized clean fits the room the cache
+# leaves once evicted, and the cache goes.
+make_group $((256 * MiB)) cache || fail "third group"
+in_group head -c $((200 * MiB)) /dev/zero >"$E2E_TMP/cached"
+sync
+cache_before=$(group_cache)
+[ "$cache_before" -ge $((150 * MiB)) ] || skip "the group holds only $cache_before bytes of page cache"
+before=$(oom_kills)
+put_settings "[DEFAULT]\nMemory=1\nAutoMemSize=1\nAutoExeSize=64\n"
+in_group env -u DISPLAY "$KELVO" --clean >"$E2E_TMP/cache.log" 2>&1
+rc=$?
+[ "$rc" -eq 0 ] || { cat "$E2E_TMP/cache.log"; fail "--clean in a group full of page cache: exit code $rc"; }
+[ "$(oom_kills)" = "$before" ] || fail "the OOM killer struck: $(cat "$OOM_FILE")"
+cache_after=$(group_cache)
+[ "$cache_after" -le $((cache_before - 64 * MiB)) ] ||
+  fail "page cache $cache_before -> $cache_after bytes: nothing evicted"
+echo "ok: 200 MiB of cache in 256 MiB: cleaned, cache $((cache_before / MiB)) -> $((cache_after / MiB)) MiB, no OOM kill"
 echo "1 passed, 0 failed"

@@ -92,3 +92,61 @@ answer_message() {
   xdotool windowactivate --sync "$box" 2>/dev/null || true
   xdotool key --clearmodifiers Return
 }
+
+# make_group <limit bytes> <name>: a new memory control group below our own, in cgroup v1's
+# memory hierarchy or in cgroup v2; sets GROUP and OOM_FILE. Call remove_groups on exit.
+GROUPS_MADE=()
+make_group() {
+  local mount own parent
+  mount=$(awk '$0 ~ / - cgroup / && $NF ~ /(^|,)memory(,|$)/ { print $5; exit }' /proc/self/mountinfo)
+  own=$(awk -F: '$2 ~ /(^|,)memory(,|$)/ { print $3; exit }' /proc/self/cgroup)
+  if [ -n "$mount" ] && [ -n "$own" ]; then
+    GROUP="$mount${own%/}/kelvo-clean-$$-$2"
+    mkdir "$GROUP" 2>/dev/null || return 1
+    GROUPS_MADE+=("$GROUP")
+    echo "$1" >"$GROUP/memory.limit_in_bytes" || return 1
+    OOM_FILE="$GROUP/memory.oom_control"
+    return 0
+  fi
+  mount=$(awk '$0 ~ / - cgroup2 / { print $5; exit }' /proc/self/mountinfo)
+  own=$(awk -F: '$1 == "0" { print $3; exit }' /proc/self/cgroup)
+  [ -n "$mount" ] || return 1
+  parent="$mount${own%/}"
+  grep -qw memory "$parent/cgroup.controllers" 2>/dev/null || return 1
+  grep -qw memory "$parent/cgroup.subtree_control" || echo +memory >"$parent/cgroup.subtree_control" 2>/dev/null || return 1
+  GROUP="$parent/kelvo-clean-$$-$2"
+  mkdir "$GROUP" 2>/dev/null || return 1
+  GROUPS_MADE+=("$GROUP")
+  echo "$1" >"$GROUP/memory.max" || return 1
+  OOM_FILE="$GROUP/memory.events"
+}
+
+remove_groups() {
+  local g pid
+  for g in "${GROUPS_MADE[@]}"; do
+    for pid in $(cat "$g/cgroup.procs" 2>/dev/null); do kill -KILL "$pid" 2>/dev/null; done
+    for _ in 1 2 3 4 5 6 7 8 9 10; do rmdir "$g" 2>/dev/null && break; sleep 0.2; done
+  done
+}
+
+oom_kills() {
+  awk '$1 == "oom_kill" { print $2 }' "$OOM_FILE"
+}
+
+# in_group <command…>: runs the command inside GROUP.
+in_group() {
+  sh -c 'echo $$ >"$1/cgroup.procs" && shift && exec "$@"' _ "$GROUP" "$@"
+}
+
+# The page cache the group holds, in bytes.
+group_cache() {
+  awk '$1 == "total_inactive_file" || $1 == "total_active_file" { t += $2; seen = 1 }
+       $1 == "inactive_file" || $1 == "active_file" { l += $2 }
+       END { print (seen ? t : l) }' "$GROUP/memory.stat"
+}
+
+# The reported figure of a result line ("<label> A MB → B MB（…）"): before or after, in MiB.
+reported_mb() {
+  grep "^$1 " "$2" | head -n1 | sed -E "s/^$1 ([0-9.]+) MB → ([0-9.]+) MB.*/\\1 \\2/" |
+    awk -v which="$3" '{ print (which == "before" ? $1 : $2) }'
+}
