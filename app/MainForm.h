@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/CpuUsage.h"
+#include "app/TrayClicks.h"
 #include "platform/MemoryStatus.h"
 #include "platform/Platform.h"
 
@@ -139,6 +140,7 @@ class TMainForm : public QWidget {
     bool appMinimized_ = false;
     bool changingState_ = false;  // window-state events of our own making are not the user's
     bool taskBarSkipped_ = false;
+    TrayClickPairing trayClicks_;
 
     // The readout's labels in writing order (free, used, total of physical, virtual, page file;
     // then the load) and the value each shows.

@@ -118,8 +118,12 @@ void TMainForm::SaveSettings(bool positionOnly) {
     const TSettingFrm& f = SettingFrm();
     const SaveResult result =
         saveProfileFile(platform_.fileSystem(), IniPath(platform_), [&](Profile& ini) {
-            writeSetting(ini, keys::XPos, x());
-            writeSetting(ini, keys::YPos, y());
+            // Where the compositor places the window, its position reads as 0, 0: keep the
+            // saved one for the next X11 session.
+            if (platform_.hasGlobalCoordinates()) {
+                writeSetting(ini, keys::XPos, x());
+                writeSetting(ini, keys::YPos, y());
+            }
             writeSetting(ini, keys::Small, SmallMode ? 1 : 0);
             if (positionOnly)
                 return;
