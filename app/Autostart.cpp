@@ -83,7 +83,8 @@ std::optional<QString> desktopExecArgument(const std::string& path) {
     bool quote = false;
     QString escaped;
     for (const QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+        // A percent sign would have to be written %%, which some desktops look up as such.
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == QLatin1Char('%'))
             return std::nullopt;
         quote = quote || isReserved(c);
         // Quoting puts a backslash before these; the file's string escaping then doubles
@@ -92,8 +93,6 @@ std::optional<QString> desktopExecArgument(const std::string& path) {
             escaped += QStringLiteral("\\\\");
         else if (c == QLatin1Char('\\'))
             escaped += QStringLiteral("\\\\\\");
-        else if (c == QLatin1Char('%'))
-            escaped += QLatin1Char('%');  // %% is a literal percent sign, not a field code
         escaped += c;
     }
     return quote ? QLatin1Char('"') + escaped + QLatin1Char('"') : escaped;

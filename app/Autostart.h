@@ -15,7 +15,7 @@ class Platform;
 std::string autostartEntryPath(Platform& platform);
 
 // The executable as one argument of an entry's Exec key, quoted and escaped where needed; empty
-// for a path no entry can hold (control characters, not UTF-8).
+// for a path no entry can hold safely (control characters, a percent sign, not UTF-8).
 std::optional<QString> desktopExecArgument(const std::string& path);
 
 // The whole entry that starts `exec` (a value made by desktopExecArgument).
