@@ -70,16 +70,20 @@ void TMainForm::LoadSettings() {
     Ui::TSettingFrm& s = SettingFrm().ui();
     const QSize screen = screenSize();
 
-    const int32_t x = read(keys::XPos);
-    if (x != this->x())
-        move(x, y());
-    if (limits::windowCoordinate(x, screen.width()) != x)
-        move(0, y());
-    const int32_t y = read(keys::YPos);
-    if (y != this->y())
-        move(this->x(), y);
-    if (limits::windowCoordinate(y, screen.height()) != y)
-        move(this->x(), 0);
+    // Where the compositor places the window, a position of ours would only shift the frame
+    // in which the pointer's positions are read.
+    if (platform_.hasGlobalCoordinates()) {
+        const int32_t x = read(keys::XPos);
+        if (x != this->x())
+            move(x, y());
+        if (limits::windowCoordinate(x, screen.width()) != x)
+            move(0, y());
+        const int32_t y = read(keys::YPos);
+        if (y != this->y())
+            move(this->x(), y);
+        if (limits::windowCoordinate(y, screen.height()) != y)
+            move(this->x(), 0);
+    }
 
     const bool onTop = read(keys::StayOnTop) != 0;
     applyStayOnTop(onTop);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The program in a Wayland session (headless mutter, as a GNOME session runs it): with Xwayland
 # it runs on X11 and behaves as there; without an X server it runs natively, says once what
-# cannot work, keeps the saved position, and still has its tray icon on a D-Bus tray.
+# cannot work, keeps the saved position, and still has its tray icon on a D-Bus tray (a
+# stand-in watcher on a private session bus).
 [ -n "${KELVO_PRIVATE_BUS:-}" ] || exec env KELVO_PRIVATE_BUS=1 dbus-run-session -- "$0" "$@"
 source "$(dirname "$0")/desktop.sh"
 install_kelvo "$1"
@@ -56,6 +57,14 @@ run_kelvo() {
   E2E_PIDS+=($KELVO_PID)
 }
 
+# A D-Bus tray for every run: its registration tells that the program is up, signal handler
+# included, even where it has no X11 window to wait for.
+/usr/bin/python3 "$(dirname "$0")/sni_watcher.py" "$E2E_TMP/items" >"$E2E_TMP/watcher.log" 2>&1 &
+E2E_PIDS+=($!)
+wait_until 10 grep -q ready "$E2E_TMP/watcher.log" || { cat "$E2E_TMP/watcher.log"; fail "the watcher did not start"; }
+items() { [ -f "$E2E_TMP/items" ] && wc -l <"$E2E_TMP/items" || echo 0; }
+registered_after() { [ "$(items)" -gt "$1" ]; }
+
 notices() { grep -c 'running as a native Wayland client' "$E2E_TMP/kelvo.log"; }
 said_degraded() { [ "$(notices)" = 1 ]; }
 
@@ -74,7 +83,9 @@ stop_kelvo
 echo "ok: with Xwayland the window opens 200 x 80 at 300 250, on top, and says nothing"
 
 # A user's own choice of the toolkit's platform wins over the X server.
+before=$(items)
 run_kelvo '[SYSTEM]\nXPos=300\nYPos=250\n' DISPLAY="$X_DISPLAY" XAUTHORITY="$X_AUTHORITY" QT_QPA_PLATFORM=wayland
+wait_until 20 registered_after "$before" || { cat "$E2E_TMP/kelvo.log"; fail "the program did not come up"; }
 wait_until 20 said_degraded || { cat "$E2E_TMP/kelvo.log"; fail "QT_QPA_PLATFORM=wayland did not run natively"; }
 grep -q 'QT_QPA_PLATFORM or -platform asks for it' "$E2E_TMP/kelvo.log" || fail "the notice gives no reason"
 ! main_window $KELVO_PID >/dev/null || fail "an X11 window although Wayland was asked for"
@@ -84,20 +95,18 @@ unset DISPLAY XAUTHORITY
 
 # --- without an X server, a D-Bus tray on the session bus ---
 start_compositor --no-x11
-/usr/bin/python3 "$(dirname "$0")/sni_watcher.py" "$E2E_TMP/items" >"$E2E_TMP/watcher.log" 2>&1 &
-E2E_PIDS+=($!)
-wait_until 10 grep -q ready "$E2E_TMP/watcher.log" || { cat "$E2E_TMP/watcher.log"; fail "the watcher did not start"; }
 # A DISPLAY left over from an earlier session names a server that is gone.
 stale=99
 while [ -e "/tmp/.X11-unix/X$stale" ] || [ -e "/tmp/.X$stale-lock" ]; do stale=$((stale + 1)); done
+before=$(items)
 run_kelvo '[SYSTEM]\nXPos=300\nYPos=250\n[DEFAULT]\nStayOnTop=1\nDontCatch=1\nTaskBarHide=1\n' DISPLAY=":$stale"
+wait_until 20 registered_after "$before" || { cat "$E2E_TMP/kelvo.log"; fail "no tray icon on Wayland"; }
 wait_until 20 said_degraded || { cat "$E2E_TMP/kelvo.log"; fail "no notice of what cannot work"; }
 grep -q 'no X server answers' "$E2E_TMP/kelvo.log" || fail "the notice gives no reason"
 for what in 'position' '常に前面に表示' 'タスクバーを表示しない' 'マウスが重なった時に隠す'; do
   grep -q "$what" "$E2E_TMP/kelvo.log" || fail "the notice does not name $what"
 done
-wait_until 10 test -s "$E2E_TMP/items" || { cat "$E2E_TMP/kelvo.log"; fail "no tray icon on Wayland"; }
-read -r item_name item_path <"$E2E_TMP/items"
+read -r item_name item_path < <(tail -n1 "$E2E_TMP/items")
 tip() {
   gdbus call --session --dest "$item_name" --object-path "$item_path" \
     --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem ToolTip

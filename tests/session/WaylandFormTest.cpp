@@ -59,9 +59,16 @@ TEST_F(WaylandForm, AClosePositionReadAsZeroDoesNotReplaceTheSavedOne) {
     EXPECT_EQ(saved("YPos"), "200");
     EXPECT_EQ(saved("Small"), "0");  // the rest is saved as ever
 
+    // Loading the settings again (as the dialog's close does) leaves the window where it is.
+    form->LoadSettings();
+    EXPECT_EQ(form->pos(), QPoint(0, 0));
+
     platform.globalCoordinates = true;
+    form->LoadSettings();
+    EXPECT_EQ(form->pos(), QPoint(300, 200));
+    form->move(10, 20);
     form->SaveSettings(true);
-    EXPECT_EQ(saved("XPos"), "0");
+    EXPECT_EQ(saved("XPos"), "10");
 }
 
 TEST_F(WaylandForm, TwoQuickActivationsOfTheIconRestoreOneDoesNot) {
