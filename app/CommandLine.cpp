@@ -26,7 +26,8 @@ CommandLineAction commandLineAction(const QStringList& arguments) {
 
 QString helpText() {
     return QStringLiteral(
-        "Usage: kelvo [/exec | -exec | --clean | --status | --help | --version]\n"
+        "Usage: kelvo [/exec | -exec | --clean | --status | --autostart [on|off] | --help |\n"
+        "             --version]\n"
         "\n"
         "A small memory monitor and memory cleaner.\n"
         "\n"
@@ -38,14 +39,23 @@ QString helpText() {
         "                memory), 3 stopped early because memory ran short, 4 stopped by\n"
         "                SIGINT or SIGTERM\n"
         "  --status      print the figures the window shows and exit; needs no display\n"
+        "  --autostart on   start Kelvo at log-in: writes\n"
+        "                   $XDG_CONFIG_HOME/autostart/kelvo.desktop\n"
+        "  --autostart off  no longer start at log-in: removes that file\n"
+        "  --autostart      tell whether Kelvo starts at log-in; none of the three needs a\n"
+        "                   display, and nothing starts at log-in unless you ask\n"
         "  --help        print this text and exit\n"
         "  --version     print the version and exit\n"
         "\n"
-        "Only the first parameter is looked at; any other parameter, and an unknown\n"
-        "option, is ignored and the program starts as usual.\n"
+        "Only the first parameter is looked at (with the value after --autostart); any\n"
+        "other parameter, and an unknown option, is ignored and the program starts as usual.\n"
         "\n"
         "Settings: kelvo.ini beside the program where its folder is writable, otherwise\n"
-        "$XDG_CONFIG_HOME/kelvo/kelvo.ini (~/.config/kelvo/kelvo.ini).\n");
+        "$XDG_CONFIG_HOME/kelvo/kelvo.ini (~/.config/kelvo/kelvo.ini).\n"
+        "\n"
+        "Display: an X server where one answers (Xwayland in a Wayland session), otherwise\n"
+        "native Wayland, where the saved position, stay on top, the task-bar option and\n"
+        "hiding under the pointer cannot work. QT_QPA_PLATFORM or -platform overrides this.\n");
 }
 
 }  // namespace kelvo

@@ -8,6 +8,7 @@
 
 #include "app/CleanEngine.h"
 #include "app/CpuUsage.h"
+#include "app/TrayClicks.h"
 #include "platform/MemoryStatus.h"
 #include "platform/Platform.h"
 
@@ -164,6 +165,7 @@ class TMainForm : public QWidget {
     std::function<void()> cleanWatch_;
     std::unique_ptr<MemoryProbe> shortageProbe_;
     uint64_t refusedSize_ = 0;
+    TrayClickPairing trayClicks_;
 
     // The readout's labels in writing order (free, used, total of physical, virtual, page file;
     // then the load) and the value each shows.

@@ -22,7 +22,15 @@ void TMainForm::FormCreate() {
             [this](QSystemTrayIcon::ActivationReason reason) {
                 switch (reason) {
                     case QSystemTrayIcon::DoubleClick:
+                        trayClicks_.reset();
                         pmRestoreClick();
+                        break;
+                    case QSystemTrayIcon::Trigger:
+                        if (trayClicks_.secondOfPair(platform_.monotonicNs(),
+                                                     QApplication::doubleClickInterval()))
+                            pmRestoreClick();
+                        platform_.GlobalMemoryStatus(MemStat);
+                        refreshTrayTip();
                         break;
                     case QSystemTrayIcon::Context:
                         // After the press handler has returned, so the menu gets the release.
@@ -115,8 +123,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 bool TMainForm::WMNCHitTest() {
     CursorPos = platform_.GetCursorPos();
     const bool drag = isDragArea(CursorPos, x(), y());
-    if (isVisible() && hidesUnderPointer(SettingFrm().dontCatch(), SmallMode,
-                                         platform_.GetCursorPos(), box(), platform_.isShiftDown()))
+    // Without global coordinates the pointer is only seen over the window, so a window hidden
+    // under it would never learn that the pointer has left.
+    if (isVisible() && platform_.hasGlobalCoordinates() &&
+        hidesUnderPointer(SettingFrm().dontCatch(), SmallMode, platform_.GetCursorPos(), box(),
+                          platform_.isShiftDown()))
         hide();
     return drag;
 }

@@ -70,16 +70,20 @@ void TMainForm::LoadSettings() {
     Ui::TSettingFrm& s = SettingFrm().ui();
     const QSize screen = screenSize();
 
-    const int32_t x = read(keys::XPos);
-    if (x != this->x())
-        move(x, y());
-    if (limits::windowCoordinate(x, screen.width()) != x)
-        move(0, y());
-    const int32_t y = read(keys::YPos);
-    if (y != this->y())
-        move(this->x(), y);
-    if (limits::windowCoordinate(y, screen.height()) != y)
-        move(this->x(), 0);
+    // Where the compositor places the window, a position of ours would only shift the frame
+    // in which the pointer's positions are read.
+    if (platform_.hasGlobalCoordinates()) {
+        const int32_t x = read(keys::XPos);
+        if (x != this->x())
+            move(x, y());
+        if (limits::windowCoordinate(x, screen.width()) != x)
+            move(0, y());
+        const int32_t y = read(keys::YPos);
+        if (y != this->y())
+            move(this->x(), y);
+        if (limits::windowCoordinate(y, screen.height()) != y)
+            move(this->x(), 0);
+    }
 
     const bool onTop = read(keys::StayOnTop) != 0;
     applyStayOnTop(onTop);
@@ -118,8 +122,12 @@ void TMainForm::SaveSettings(bool positionOnly) {
     const TSettingFrm& f = SettingFrm();
     const SaveResult result =
         saveProfileFile(platform_.fileSystem(), IniPath(platform_), [&](Profile& ini) {
-            writeSetting(ini, keys::XPos, x());
-            writeSetting(ini, keys::YPos, y());
+            // Where the compositor places the window, its position reads as 0, 0: keep the
+            // saved one for the next X11 session.
+            if (platform_.hasGlobalCoordinates()) {
+                writeSetting(ini, keys::XPos, x());
+                writeSetting(ini, keys::YPos, y());
+            }
             writeSetting(ini, keys::Small, SmallMode ? 1 : 0);
             if (positionOnly)
                 return;

@@ -1,12 +1,13 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <optional>
 
+#include "app/Autostart.h"
 #include "app/CleanCommand.h"
 #include "app/CommandLine.h"
+#include "app/DisplayChoice.h"
 #include "app/ErrorBox.h"
 #include "app/Fonts.h"
 #include "app/MainForm.h"
@@ -15,21 +16,18 @@
 
 namespace {
 
-bool haveDisplay() {
-    auto set = [](const char* name) {
-        const char* v = std::getenv(name);
-        return v && *v;
-    };
-    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+QStringList arguments(int argc, char** argv) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return args;
 }
 
 }  // namespace
 
 // The terminal actions, which need no display: the exit code when one ran.
 std::optional<int> runTerminalAction(int argc, char** argv) {
-    QStringList args;
-    for (int i = 0; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+    const QStringList args = arguments(argc, argv);
     switch (kelvo::commandLineAction(args)) {
         case kelvo::CommandLineAction::Help:
             std::fputs(kelvo::helpText().toUtf8().constData(), stdout);
@@ -60,16 +58,26 @@ std::optional<int> runTerminalAction(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
+    if (kelvo::isAutostartOption(arguments(argc, argv))) {
+        auto platform = kelvo::createSystemPlatform();
+        const kelvo::AutostartOutcome done =
+            kelvo::runAutostartCommand(arguments(argc, argv), *platform);
+        std::fputs(done.out.toUtf8().constData(), stdout);
+        std::fputs(done.err.toUtf8().constData(), stderr);
+        return done.exitCode;
+    }
     if (const std::optional<int> code = runTerminalAction(argc, argv))
         return *code;
-    if (!haveDisplay()) {
+    auto platform = kelvo::createSystemPlatform();
+    const kelvo::DisplayChoice display = kelvo::chooseDisplay(arguments(argc, argv), *platform);
+    if (display.kind == kelvo::DisplayChoice::Kind::NoDisplay) {
         std::fprintf(stderr,
                      "kelvo: no display found; run it on a desktop, or under a virtual one such as "
                      "'xvfb-run -a build/kelvo'.\n");
         return 1;
     }
+    kelvo::applyDisplayChoice(display);
     Q_INIT_RESOURCE(kelvo);
-    auto platform = kelvo::createSystemPlatform();
     auto lock = platform->createInstanceLock("KELVO_EXE");
 
     QApplication app(argc, argv);
@@ -83,6 +91,8 @@ int main(int argc, char** argv) {
                                  QStringLiteral("プログラムの二重起動はできません。"));
         return 0;
     }
+    const QString limits = kelvo::displayLimitsNotice(display, QGuiApplication::platformName());
+    std::fputs(limits.toUtf8().constData(), stderr);
 
     std::unique_ptr<kelvo::TMainForm> mainForm;
     try {

@@ -32,6 +32,14 @@ struct ScreenPoint {
 // A top-level window as the system knows it (the window id on X11).
 using NativeWindow = uintptr_t;
 
+// What the environment tells of the desktop session; each is empty where its variable is unset.
+struct DesktopSession {
+    std::string qtPlatform;      // QT_QPA_PLATFORM: the user's own choice of the toolkit's platform
+    std::string x11Display;      // DISPLAY
+    std::string waylandDisplay;  // WAYLAND_DISPLAY
+    std::string sessionType;     // XDG_SESSION_TYPE: "x11", "wayland", "tty", ...
+};
+
 // The resources function: free system resources in percent for argument 0 or 1.
 using FreeResourcesFn = std::function<uint16_t(int32_t)>;
 
@@ -68,6 +76,14 @@ class Platform {
     virtual bool isShiftDown() = 0;
     // True when the desktop has a notification area (tray) that can hold the program's icon.
     virtual bool hasSystemTray() = 0;
+    // The session the program was started in. Readable before the application object exists.
+    virtual DesktopSession desktopSession() = 0;
+    // True when the X server named `display` (as in DISPLAY) accepts a connection from us.
+    virtual bool isX11ServerReachable(const std::string& display) = 0;
+    // False where the display server keeps the windows' and the pointer's screen positions to
+    // itself (a native Wayland client): the program can neither place its window nor learn where
+    // it or the pointer is, and positions read back are relative to its own window.
+    virtual bool hasGlobalCoordinates() = 0;
     // Asks the window manager to leave `window` out of the task bar (and its switchers), or to
     // put it back. Works on shown and hidden windows; does nothing where the desktop has no such
     // hint.

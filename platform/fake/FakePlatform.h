@@ -26,6 +26,10 @@ class FakePlatform : public Platform {
     bool shiftDown = false;
     bool systemTray = true;
     std::map<NativeWindow, bool> skipTaskBar;  // the last hint asked for each window
+    DesktopSession session;
+    std::set<std::string> reachableX11Displays;
+    std::vector<std::string> x11Probes;  // every display asked about
+    bool globalCoordinates = true;
 
     int memoryStatusCalls = 0;
 
@@ -83,6 +87,12 @@ class FakePlatform : public Platform {
     bool isShiftDown() override { return shiftDown; }
     bool hasSystemTray() override { return systemTray; }
     void setSkipTaskBar(NativeWindow window, bool skip) override { skipTaskBar[window] = skip; }
+    DesktopSession desktopSession() override { return session; }
+    bool isX11ServerReachable(const std::string& display) override {
+        x11Probes.push_back(display);
+        return reachableX11Displays.count(display) > 0;
+    }
+    bool hasGlobalCoordinates() override { return globalCoordinates; }
 
     std::unique_ptr<MemoryBlock> allocateBlock(uint64_t size) override;
     std::unique_ptr<MemoryProbe> openMemoryProbe() override;

@@ -34,6 +34,9 @@ class LinuxPlatform : public Platform {
     bool isShiftDown() override;
     bool hasSystemTray() override;
     void setSkipTaskBar(NativeWindow window, bool skip) override;
+    DesktopSession desktopSession() override;
+    bool isX11ServerReachable(const std::string& display) override;
+    bool hasGlobalCoordinates() override;
 
   private:
     ProcFile meminfo_;

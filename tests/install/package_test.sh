@@ -25,6 +25,8 @@ for f in ./usr/bin/kelvo ./usr/share/applications/io.github.kelvo.Kelvo.desktop 
   echo "$files" | grep -qx "$f" || fail "package lacks $f"
 done
 echo "$files" | grep -q designer && fail "the program's package carries the Designer plugin"
+echo "$files" | grep -q autostart && fail "the package starts the program at log-in for everyone"
+dpkg-deb -f "$deb" Recommends | grep -q qt6-wayland || fail "the package does not recommend qt6-wayland"
 dpkg-deb -c "$plugin_deb" | grep -q "qt6/plugins/designer/libkelvocomponents.so" || fail "plugin package lacks the plugin"
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libqt6widgets6 libqt6gui6 libqt6core6 libc6; do

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <string>
+
+namespace kelvo {
+
+class Platform;
+
+// Start at log-in through a freedesktop autostart entry of the user's own
+// ($XDG_CONFIG_HOME/autostart/kelvo.desktop). Nothing is ever set up for a user who did not ask.
+
+std::string autostartEntryPath(Platform& platform);
+
+// The executable as one argument of an entry's Exec key, quoted and escaped where needed; empty
+// for a path no entry can hold safely (control characters, a percent sign, not UTF-8).
+std::optional<QString> desktopExecArgument(const std::string& path);
+
+// The whole entry that starts `exec` (a value made by desktopExecArgument).
+QString autostartEntry(const QString& exec);
+
+// What `kelvo --autostart [on|off]` prints and returns.
+struct AutostartOutcome {
+    int exitCode = 0;  // 0 done or reported; 1 the file could not be read, written or removed;
+                       // 2 a value other than on and off
+    QString out;       // for standard output
+    QString err;       // for standard error
+};
+
+// True when the first parameter is --autostart.
+bool isAutostartOption(const QStringList& arguments);
+
+// Runs `--autostart` with its value (the parameter after it, if any).
+AutostartOutcome runAutostartCommand(const QStringList& arguments, Platform& platform);
+
+}  // namespace kelvo

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kelvo {
+
+class Platform;
+
+// Which of the toolkit's platforms the program runs on. Every window behaviour needs X11, so an
+// X server is preferred wherever one answers, Xwayland included.
+struct DisplayChoice {
+    enum class Kind {
+        NoDisplay,  // neither an X server nor a Wayland compositor to talk to
+        AsAsked,    // QT_QPA_PLATFORM or -platform names one: the user's choice stands
+        X11,
+        Wayland,  // no X server answers; a native Wayland client with fewer window behaviours
+    };
+    Kind kind = Kind::NoDisplay;
+    // The platform to hand the toolkit; empty to leave its own choice alone.
+    QString qtPlatform;
+};
+
+// Decides from the command line (the program's arguments, with the program name first) and the
+// session; asks the X server only when the user named no platform.
+DisplayChoice chooseDisplay(const QStringList& arguments, Platform& platform);
+
+// Hands the choice to the toolkit. Call before the application object is made.
+void applyDisplayChoice(const DisplayChoice& choice);
+
+// What cannot work on the toolkit platform named `platformName` (its name once running), for
+// standard error; empty where everything works.
+QString displayLimitsNotice(const DisplayChoice& choice, const QString& platformName);
+
+}  // namespace kelvo

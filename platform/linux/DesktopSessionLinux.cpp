@@ -1,0 +1,39 @@
+// The desktop session as the environment describes it, and whether its X server answers.
+#include <xcb/xcb.h>
+
+#include <QGuiApplication>
+#include <cstdlib>
+
+#include "platform/linux/LinuxPlatform.h"
+
+namespace kelvo {
+namespace {
+
+std::string variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+}  // namespace
+
+DesktopSession LinuxPlatform::desktopSession() {
+    return {variable("QT_QPA_PLATFORM"), variable("DISPLAY"), variable("WAYLAND_DISPLAY"),
+            variable("XDG_SESSION_TYPE")};
+}
+
+// A real connection, not a look at the socket: a stale DISPLAY, a server that refuses our
+// authority, or an Xwayland started on demand all answer as they would answer the toolkit.
+bool LinuxPlatform::isX11ServerReachable(const std::string& display) {
+    if (display.empty())
+        return false;
+    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+    const bool ok = xcb_connection_has_error(c) == 0;
+    xcb_disconnect(c);
+    return ok;
+}
+
+bool LinuxPlatform::hasGlobalCoordinates() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+}  // namespace kelvo

@@ -1,0 +1,125 @@
+// Which of the toolkit's platforms the program asks for, from every input the choice reads: the
+// command line, the four variables of the session and the X server's answer.
+#include <gtest/gtest.h>
+
+#include "app/DisplayChoice.h"
+#include "platform/fake/FakePlatform.h"
+
+namespace kelvo {
+namespace {
+
+using Kind = DisplayChoice::Kind;
+
+struct Case {
+    const char* name;
+    QStringList arguments;
+    DesktopSession session;
+    bool serverAnswers;
+    Kind kind;
+    const char* qtPlatform;
+};
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class Choice : public testing::TestWithParam<Case> {};
+
+TEST_P(Choice, FollowsTheSessionAndTheUser) {
+    const Case& c = GetParam();
+    FakePlatform platform;
+    platform.session = c.session;
+    if (c.serverAnswers)
+        platform.reachableX11Displays.insert(c.session.x11Display);
+    const DisplayChoice choice = chooseDisplay(c.arguments, platform);
+    EXPECT_EQ(choice.kind, c.kind);
+    EXPECT_EQ(choice.qtPlatform, QString::fromLatin1(c.qtPlatform));
+    // The user's own choice is never second-guessed by a connection to the X server.
+    if (c.kind == Kind::AsAsked) {
+        EXPECT_TRUE(platform.x11Probes.empty());
+    }
+}
+
+const QStringList kPlain{"kelvo"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Sessions, Choice,
+    testing::Values(
+        Case{"X11Session", kPlain, {"", ":0", "", "x11"}, true, Kind::X11, "xcb"},
+        Case{"WaylandWithXwayland",
+             kPlain,
+             {"", ":0", "wayland-0", "wayland"},
+             true,
+             Kind::X11,
+             "xcb"},
+        Case{"WaylandWithAStaleDisplay",
+             kPlain,
+             {"", ":7", "wayland-0", "wayland"},
+             false,
+             Kind::Wayland,
+             "wayland"},
+        Case{"WaylandWithoutXwayland",
+             kPlain,
+             {"", "", "wayland-0", ""},
+             false,
+             Kind::Wayland,
+             "wayland"},
+        Case{"WaylandSessionOnItsDefaultSocket",
+             kPlain,
+             {"", "", "", "wayland"},
+             false,
+             Kind::Wayland,
+             "wayland"},
+        Case{"NoDisplayAtAll", kPlain, {"", "", "", "tty"}, false, Kind::NoDisplay, ""},
+        Case{"OnlyAStaleDisplay", kPlain, {"", ":7", "", "x11"}, false, Kind::NoDisplay, ""},
+        Case{"VariableWins",
+             kPlain,
+             {"wayland", ":0", "wayland-0", "wayland"},
+             true,
+             Kind::AsAsked,
+             ""},
+        Case{"VariableWithoutAnyDisplay",
+             kPlain,
+             {"offscreen", "", "", ""},
+             false,
+             Kind::AsAsked,
+             ""},
+        Case{"OptionWins",
+             {"kelvo", "-platform", "wayland"},
+             {"", ":0", "wayland-0", ""},
+             true,
+             Kind::AsAsked,
+             ""},
+        Case{"OptionWithTwoDashesAfterOthers",
+             {"kelvo", "/exec", "--platform", "wayland"},
+             {"", ":0", "", ""},
+             true,
+             Kind::AsAsked,
+             ""},
+        // The toolkit reads a value after the option; alone at the end it names nothing.
+        Case{"OptionWithoutAValue",
+             {"kelvo", "-platform"},
+             {"", ":0", "", ""},
+             true,
+             Kind::X11,
+             "xcb"}));
+
+TEST(DisplayLimitsNotice, SaidOnlyForNativeWaylandAndNamesWhatCannotWork) {
+    const DisplayChoice chosen{Kind::Wayland, QStringLiteral("wayland")};
+    const DisplayChoice asked{Kind::AsAsked, {}};
+    EXPECT_TRUE(displayLimitsNotice(asked, QStringLiteral("xcb")).isEmpty());
+    EXPECT_TRUE(displayLimitsNotice(asked, QStringLiteral("offscreen")).isEmpty());
+
+    for (const QString& name : {QStringLiteral("wayland"), QStringLiteral("wayland-egl")}) {
+        const QString notice = displayLimitsNotice(chosen, name);
+        for (const char* what : {"position", "常に前面に表示", "タスクバーを表示しない",
+                                 "マウスが重なった時に隠す", "tray"})
+            EXPECT_TRUE(notice.contains(QString::fromUtf8(what))) << what;
+        EXPECT_TRUE(notice.contains(QStringLiteral("no X server answers")));
+    }
+    EXPECT_TRUE(displayLimitsNotice(asked, QStringLiteral("wayland"))
+                    .contains(QStringLiteral("QT_QPA_PLATFORM or -platform")));
+}
+
+}  // namespace
+}  // namespace kelvo
