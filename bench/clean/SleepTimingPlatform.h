@@ -37,6 +37,11 @@ class SleepTimingPlatform : public Platform {
     ScreenPoint GetCursorPos() override { return s_->GetCursorPos(); }
     bool isShiftDown() override { return s_->isShiftDown(); }
     bool hasSystemTray() override { return s_->hasSystemTray(); }
+    DesktopSession desktopSession() override { return s_->desktopSession(); }
+    bool isX11ServerReachable(const std::string& display) override {
+        return s_->isX11ServerReachable(display);
+    }
+    bool hasGlobalCoordinates() override { return s_->hasGlobalCoordinates(); }
     void setSkipTaskBar(NativeWindow window, bool skip) override {
         s_->setSkipTaskBar(window, skip);
     }
