@@ -53,8 +53,14 @@ Bitmap* TImageAdv::canvasImage(int n, bool allowParent) {
         auto* form = allowParent ? qobject_cast<TSurfaceForm*>(parentWidget()) : nullptr;
         return form ? &form->surface() : nullptr;
     }
-    if (n == 0 && picture_.empty())
-        picture_ = Bitmap(width(), height(), PixelFormat::Pf24);
+    if (n == 0 && picture_.empty()) {
+        // A control larger than a bitmap can be has no picture to draw on.
+        Bitmap fresh;
+        if (!fresh.reset(width(), height(), PixelFormat::Pf24))
+            return nullptr;
+        fresh.fillValue(0xFFFFFF);
+        picture_ = std::move(fresh);
+    }
     return image(n);
 }
 
@@ -168,7 +174,8 @@ bool TImageAdv::GrpFileRead(const std::string& fileName, int key, int n) {
         const QImage img = reader.read();
         if (img.isNull())
             return false;
-        loaded = raster::qt::fromQImage(img);
+        if (!raster::qt::fromQImage(img, loaded))
+            return false;
     }
     *target = std::move(loaded);
     descrambleRows(*target, key, n == 0 ? width() : target->width(), height());

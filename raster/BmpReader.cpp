@@ -243,7 +243,8 @@ bool readBmp(std::span<const uint8_t> d, Bitmap& out, std::string& error, int64_
         return fail(error, "BMP pixel data truncated");
 
     Bitmap bmp;
-    bmp.reset(h.width, h.height, f);
+    if (const SizeResult r = bmp.reset(h.width, h.height, f); !r)
+        return fail(error, r.reason());
     bmp.setPalette(h.palette);
     if (bmp.empty()) {
         // No pixels: nothing to decode (and zero-length rows have no storage).

@@ -1,5 +1,6 @@
 #include "raster/QtImage.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "raster/Pixel.h"
@@ -29,14 +30,17 @@ QImage toQImage(const Bitmap& bmp) {
     return img;
 }
 
-Bitmap fromQImage(const QImage& src) {
+SizeResult fromQImage(const QImage& src, Bitmap& out) {
     Bitmap bmp;
-    if (src.isNull())
-        return bmp;
+    if (src.isNull()) {
+        out = std::move(bmp);
+        return SizeResult::Ok;
+    }
     const bool mono = src.format() == QImage::Format_Mono;
     if (src.format() == QImage::Format_Indexed8 || mono) {
         const PixelFormat f = mono ? PixelFormat::Pf1 : PixelFormat::Pf8;
-        bmp.reset(src.width(), src.height(), f);
+        if (const SizeResult r = bmp.reset(src.width(), src.height(), f); !r)
+            return r;
         Palette pal;
         for (QRgb c : src.colorTable())
             pal.push_back({uint8_t(qRed(c)), uint8_t(qGreen(c)), uint8_t(qBlue(c)), 0});
@@ -45,17 +49,25 @@ Bitmap fromQImage(const QImage& src) {
         for (int y = 0; y < src.height(); ++y)
             std::memcpy(bmp.row(y), src.constScanLine(y),
                         std::min(bytes, size_t(src.bytesPerLine())));
-        return bmp;
+        out = std::move(bmp);
+        return SizeResult::Ok;
     }
+    // The size is checked before Qt makes a converted copy of a picture we would refuse.
+    if (const SizeResult r = Bitmap::check(src.width(), src.height(), PixelFormat::Pf24); !r)
+        return r;
     const QImage rgb = src.convertToFormat(QImage::Format_RGB888);
-    bmp.reset(rgb.width(), rgb.height(), PixelFormat::Pf24);
+    if (rgb.isNull())
+        return SizeResult::OutOfMemory;
+    if (const SizeResult r = bmp.reset(rgb.width(), rgb.height(), PixelFormat::Pf24); !r)
+        return r;
     for (int y = 0; y < rgb.height(); ++y) {
         const uint8_t* in = rgb.constScanLine(y);
-        uint8_t* out = bmp.row(y);
-        for (int x = 0; x < rgb.width(); ++x, in += 3, out += 3)
-            out[0] = in[2], out[1] = in[1], out[2] = in[0];
+        uint8_t* o = bmp.row(y);
+        for (int x = 0; x < rgb.width(); ++x, in += 3, o += 3)
+            o[0] = in[2], o[1] = in[1], o[2] = in[0];
     }
-    return bmp;
+    out = std::move(bmp);
+    return SizeResult::Ok;
 }
 
 }  // namespace kelvo::raster::qt
