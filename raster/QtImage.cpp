@@ -1,5 +1,6 @@
 #include "raster/QtImage.h"
 
+#include <QImageReader>
 #include <algorithm>
 #include <cstring>
 
@@ -68,6 +69,52 @@ SizeResult fromQImage(const QImage& src, Bitmap& out) {
     }
     out = std::move(bmp);
     return SizeResult::Ok;
+}
+
+namespace {
+
+// Bytes Qt's decoders allocate for a picture: four per pixel in the formats they decode to.
+bool overCap(const QSize& size, int64_t maxPixelBytes) {
+    return int64_t(size.width()) * size.height() * 4 > maxPixelBytes;
+}
+
+}  // namespace
+
+bool readImageFile(const std::string& path, Bitmap& out, std::string& error,
+                   int64_t maxPixelBytes) {
+    maxPixelBytes = std::min(maxPixelBytes, kBmpMaxPixelBytes);
+    QImageReader reader(QString::fromStdString(path));
+    // The limit is in whole MiB, and 0 would mean none.
+    reader.setAllocationLimit(int(std::max<int64_t>(1, maxPixelBytes >> 20)));
+    const QSize announced = reader.size();
+    if (announced.isValid()) {
+        if (const SizeResult r =
+                Bitmap::check(announced.width(), announced.height(), PixelFormat::Pf24);
+            !r) {
+            error = r.reason();
+            return false;
+        }
+        if (overCap(announced, maxPixelBytes)) {
+            error = "picture larger than the reader allows";
+            return false;
+        }
+    }
+    const QImage img = reader.read();
+    if (img.isNull()) {
+        error = "cannot read the picture: " + reader.errorString().toStdString();
+        return false;
+    }
+    // A header may not tell the size, or tell another one than the decoder found.
+    if (overCap(img.size(), maxPixelBytes)) {
+        error = "picture larger than the reader allows";
+        return false;
+    }
+    if (const SizeResult r = fromQImage(img, out); !r) {
+        error = r.reason();
+        return false;
+    }
+    error.clear();
+    return true;
 }
 
 }  // namespace kelvo::raster::qt
