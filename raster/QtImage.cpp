@@ -84,6 +84,10 @@ bool readImageFile(const std::string& path, Bitmap& out, std::string& error,
                    int64_t maxPixelBytes) {
     maxPixelBytes = std::min(maxPixelBytes, kBmpMaxPixelBytes);
     QImageReader reader(QString::fromStdString(path));
+    // Qt leaves the pixels a run-length BMP skips undefined; ours makes them index 0 and keeps
+    // the file's format and palette.
+    if (reader.format() == "bmp")
+        return readBmpFile(path, out, error, maxPixelBytes);
     // The limit is in whole MiB, and 0 would mean none.
     reader.setAllocationLimit(int(std::max<int64_t>(1, maxPixelBytes >> 20)));
     const QSize announced = reader.size();

@@ -17,7 +17,8 @@ QImage toQImage(const Bitmap& bmp);
 // was and says why.
 SizeResult fromQImage(const QImage& img, Bitmap& out);
 
-// Reads a picture in any format Qt knows, as fromQImage converts it. A picture whose size, as
+// Reads a picture in any format Qt knows, as fromQImage converts it; BMP content, whatever the
+// file's name, goes to readBmpFile. A picture whose size, as
 // its header gives it, the bitmap cannot hold or whose decoded image would need more than
 // maxPixelBytes is refused before it is decoded; Qt itself is held to the same allocation
 // limit, and the decoded image is checked again. On failure `out` is unchanged and `error`

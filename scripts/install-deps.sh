@@ -38,6 +38,7 @@ declare -A provides=(
   [file]="file"              # CPack's Debian generator reads the binaries' types with it
   [mount]="mount"
   [coreutils]="timeout"
+  [valgrind]="valgrind"      # memcheck over the raster, component and settings tests
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,15 +19,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
+fs::path seeds() {
+    return fs::path(KELVO_SOURCE_DIR) / "fuzz" / "corpus";
+}
+
 std::vector<uint8_t> contents(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Calls `each` with the name and bytes of every file of one corpus folder.
+// Calls `each` with the name and bytes of every file of one corpus folder, under `root`.
 template <class Each>
-void forEachInput(const std::string& name, Each&& each) {
-    const fs::path dir = fs::path(KELVO_SOURCE_DIR) / "fuzz" / "corpus" / name;
+void forEachInput(const fs::path& root, const std::string& name, Each&& each) {
+    const fs::path dir = root / name;
     ASSERT_TRUE(fs::is_directory(dir)) << dir;
     int files = 0;
     for (const auto& entry : fs::directory_iterator(dir)) {
@@ -39,10 +44,14 @@ void forEachInput(const std::string& name, Each&& each) {
 
 // Every seed and every finding the fuzzers ever had, run through the same entry points as the
 // fuzz target of the same name (fuzz_<name>).
+// KELVO_FUZZ_CORPUS names another root, e.g. the inputs a long run kept (FUZZ_KEEP), to replay
+// them under valgrind.
 void replay(const std::string& name, void (*run)(const uint8_t*, size_t)) {
-    forEachInput(name, [run](const std::string&, const std::vector<uint8_t>& data) {
-        run(data.data(), data.size());
-    });
+    const char* other = std::getenv("KELVO_FUZZ_CORPUS");
+    forEachInput(other ? fs::path(other) : seeds(), name,
+                 [run](const std::string&, const std::vector<uint8_t>& data) {
+                     run(data.data(), data.size());
+                 });
 }
 
 // Seeds are there to lead the fuzzers into the decoders: all but the refused-* ones decode.
@@ -52,20 +61,23 @@ TEST(FuzzCorpus, SeedsReachTheDecoders) {
         std::string error;
         EXPECT_EQ(raster::readBmp(data, b, error), name.rfind("refused-", 0) != 0) << error;
     };
-    forEachInput("bmp", bmp);
-    forEachInput("grpfile", [&](const std::string& name, const std::vector<uint8_t>& data) {
-        bmp(name, std::span(data).subspan(9));
-    });
+    forEachInput(seeds(), "bmp", bmp);
+    forEachInput(seeds(), "grpfile",
+                 [&](const std::string& name, const std::vector<uint8_t>& data) {
+                     bmp(name, std::span(data).subspan(9));
+                 });
     QTemporaryDir dir;
-    forEachInput("qtpicture", [&](const std::string& name, const std::vector<uint8_t>& data) {
-        const std::string path = dir.filePath("p.img").toStdString();
-        std::ofstream(path, std::ios::binary | std::ios::trunc)
-            .write(reinterpret_cast<const char*>(data.data() + 8),
-                   std::streamsize(data.size() - 8));
-        raster::Bitmap b;
-        std::string error;
-        EXPECT_EQ(raster::qt::readImageFile(path, b, error), name.rfind("fault-", 0) != 0) << error;
-    });
+    forEachInput(
+        seeds(), "qtpicture", [&](const std::string& name, const std::vector<uint8_t>& data) {
+            const std::string path = dir.filePath("p.img").toStdString();
+            std::ofstream(path, std::ios::binary | std::ios::trunc)
+                .write(reinterpret_cast<const char*>(data.data() + 8),
+                       std::streamsize(data.size() - 8));
+            raster::Bitmap b;
+            std::string error;
+            EXPECT_EQ(raster::qt::readImageFile(path, b, error), name.rfind("fault-", 0) != 0)
+                << error;
+        });
 }
 
 TEST(FuzzCorpus, BmpReader) {
