@@ -3,9 +3,11 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
+# Seconds each fuzz target runs in make fuzz-long.
+FUZZ_LONG_SECONDS ?= 600
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps configure build run test test-main test-asan test-fuzz bench install package format clean
+.PHONY: all deps configure build run test test-main test-asan test-fuzz fuzz-long bench install package format clean
 
 all: build
 
@@ -43,6 +45,11 @@ $(FUZZ_BUILD)/build.ninja:
 test-fuzz: deps $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	./scripts/fuzz.sh $(FUZZ_BUILD)
+
+# Every fuzz target for FUZZ_LONG_SECONDS (make fuzz-long FUZZ_LONG_SECONDS=60 for less).
+fuzz-long: deps $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	FUZZ_SECONDS=$(FUZZ_LONG_SECONDS) ./scripts/fuzz.sh $(FUZZ_BUILD)
 
 bench: build
 	./scripts/bench.sh $(BUILD)

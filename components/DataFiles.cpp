@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "components/Scramble.h"
-#include "raster/Bmp.h"
 
 namespace kelvo {
 
@@ -16,16 +15,6 @@ void descrambleRows(raster::Bitmap& bmp, int key, int rowBytes, int rows) {
     const int n = std::clamp(rows, 0, bmp.height());
     for (int r = 0; r < n; ++r)
         descramble(bmp.row(r), bytes, uint32_t(key) + uint32_t(r));
-}
-
-bool decodeGrpData(std::span<const uint8_t> file, int key, int rowBytes, int rows,
-                   raster::Bitmap& out, std::string& error, int64_t maxPixelBytes) {
-    raster::Bitmap bmp;
-    if (!raster::readBmp(file, bmp, error, maxPixelBytes))
-        return false;
-    descrambleRows(bmp, key, rowBytes, rows);
-    out = std::move(bmp);
-    return true;
 }
 
 std::string decodeTxtData(std::span<const uint8_t> file, int key) {

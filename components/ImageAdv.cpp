@@ -1,6 +1,5 @@
 #include "components/ImageAdv.h"
 
-#include <QImageReader>
 #include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
@@ -53,8 +52,14 @@ Bitmap* TImageAdv::canvasImage(int n, bool allowParent) {
         auto* form = allowParent ? qobject_cast<TSurfaceForm*>(parentWidget()) : nullptr;
         return form ? &form->surface() : nullptr;
     }
-    if (n == 0 && picture_.empty())
-        picture_ = Bitmap(width(), height(), PixelFormat::Pf24);
+    if (n == 0 && picture_.empty()) {
+        // A control larger than a bitmap can be has no picture to draw on.
+        Bitmap fresh;
+        if (!fresh.reset(width(), height(), PixelFormat::Pf24))
+            return nullptr;
+        fresh.fillValue(0xFFFFFF);
+        picture_ = std::move(fresh);
+    }
     return image(n);
 }
 
@@ -153,23 +158,19 @@ void TImageAdv::DataRestore(int n, bool release) {
 
 bool TImageAdv::GrpFileRead(const std::string& fileName, int key, int n) {
     Bitmap* target = image(n);
-    if (!target)
+    if (!target) {
+        lastReadError_ = "image number outside 0 to 4";
         return false;
+    }
     const std::string ext = std::filesystem::path(fileName).extension().string();
     const bool bmp = QString::fromStdString(ext).compare(".bmp", Qt::CaseInsensitive) == 0;
     Bitmap loaded;
-    if (n > 0 || bmp) {
-        std::string error;
-        if (!raster::readBmpFile(fileName, loaded, error))
-            return false;
-    } else {
-        QImageReader reader(QString::fromStdString(fileName));
-        reader.setAllocationLimit(int(raster::kBmpMaxPixelBytes >> 20));
-        const QImage img = reader.read();
-        if (img.isNull())
-            return false;
-        loaded = raster::qt::fromQImage(img);
-    }
+    const bool read =
+        n > 0 || bmp
+            ? raster::readBmpFile(fileName, loaded, lastReadError_, pictureByteLimit_)
+            : raster::qt::readImageFile(fileName, loaded, lastReadError_, pictureByteLimit_);
+    if (!read)
+        return false;
     *target = std::move(loaded);
     descrambleRows(*target, key, n == 0 ? width() : target->width(), height());
     changed(n);

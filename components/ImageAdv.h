@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "raster/Bitmap.h"
+#include "raster/Bmp.h"
 #include "raster/Canvas.h"
 #include "raster/Font.h"
 
@@ -61,8 +62,12 @@ class TImageAdv : public QWidget {
     // Loads a picture into image n: image 0 takes any format Qt reads (BMP files keep their
     // format and palette), images 1 to 4 BMP files. With a key other than 0, row r's first W
     // bytes are descrambled with seed key + r (W is the control's width for image 0, the
-    // picture's own for the others). False, with image n unchanged, when the file cannot be read.
+    // picture's own for the others). False, with image n unchanged, when the file cannot be read
+    // or holds a picture over the limits; lastReadError() then says why.
     bool GrpFileRead(const std::string& fileName, int key, int n);
+    const std::string& lastReadError() const { return lastReadError_; }
+    // Decoded pixel bytes a picture file may need, at most (and by default) 256 MiB.
+    void setPictureByteLimit(int64_t bytes) { pictureByteLimit_ = bytes; }
     // Reads a whole file, descrambles it with seed key (also key 0) and keeps the text up to its
     // first zero byte in TxtData. A missing, unreadable or over-large file shows a message and
     // gives the marker "0".
@@ -149,6 +154,8 @@ class TImageAdv : public QWidget {
     raster::Bitmap picture_;
     raster::Font font_;
     MessageBox messageBox_;
+    std::string lastReadError_;
+    int64_t pictureByteLimit_ = raster::kBmpMaxPixelBytes;
 };
 
 // Bytes of one pixel row the row operations work on: width times 1, 2, 3 or 4; 0 for 1 and

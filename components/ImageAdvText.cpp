@@ -55,7 +55,8 @@ void TImageAdv::NovelDrawText(Bitmap* target, const TRect* rect, const std::stri
                               const raster::Font* font, bool shadow, Color color) {
     if (!target || !rect || !font || target->empty())
         return;
-    WorkBmp.setSize(target->width(), target->height());
+    if (!WorkBmp.setSize(target->width(), target->height()))
+        return;
     Canvas& work = WorkBmp.canvas();
     Canvas& dst = target->canvas();
     work.setFont(*font);

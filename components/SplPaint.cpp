@@ -43,6 +43,15 @@ void setLoadedRects(TpbSplite& s) {
     s.BaseRect = s.OldPosRect = s.PosRect = s.ImageRect;
 }
 
+// Image and mask take their new sizes together or, where a bitmap cannot have one, neither
+// does. Past that check only memory can run out; each then keeps the size it has, and blits
+// clip to it.
+bool resizeSprite(TpbSplite& s, int imageW, int imageH, int maskW, int maskH) {
+    return Bitmap::check(imageW, imageH, s.Image.format()) &&
+           Bitmap::check(maskW, maskH, s.Mask.format()) && s.Image.setSize(imageW, imageH) &&
+           s.Mask.setSize(maskW, maskH);
+}
+
 bool loadedSizesAgree(const TpbSplite& s) {
     return !s.Image.empty() && s.Mask.width() == s.Image.width() &&
            s.Mask.height() == s.Image.height();
@@ -79,8 +88,10 @@ bool TSplPaint::is24(const Bitmap& b) const {
 
 // A hidden control gets no resize events; the surface catches up when it is asked for.
 Bitmap& TSplPaint::surface() {
-    if (surface_.width() != width() || surface_.height() != height())
-        surface_.setSize(width(), height());
+    // A control larger than a bitmap can be gets no surface: drawing on it then does nothing.
+    if ((surface_.width() != width() || surface_.height() != height()) &&
+        !surface_.setSize(width(), height()))
+        surface_ = Bitmap();
     return surface_;
 }
 
@@ -137,7 +148,8 @@ bool TSplPaint::LoadSplite(int index, const std::string& imageFile) {
     if (s->Image.format() != PixelFormat::Pf24)
         return false;
     Bitmap& img = s->Image;
-    s->Mask.reset(img.width(), img.height(), PixelFormat::Pf24);
+    if (!s->Mask.reset(img.width(), img.height(), PixelFormat::Pf24))
+        return false;
     for (int y = 0; y < img.height(); ++y) {
         uint8_t* p = img.row(y);
         uint8_t* m = s->Mask.row(y);
@@ -212,7 +224,8 @@ void TSplPaint::DrawSplite(int index, bool alsoTemp) {
         return;
     CanvasLock lock(canvas());
     if (BkGnd.empty()) {
-        BkGnd.reset(width(), height(), PixelFormat::Pf24);
+        if (!BkGnd.reset(width(), height(), PixelFormat::Pf24))
+            return;
         raster::fillRect(BkGnd, BkGnd.bounds(), kDefaultBackground);
         OrgBkGnd = BkGnd;
     }
@@ -259,17 +272,13 @@ int TSplPaint::GetHeight(int index) const {
 }
 
 void TSplPaint::SetWidth(int index, int value) {
-    if (TpbSplite* s = slot(index)) {
-        s->Image.setSize(value, s->Image.height());
-        s->Mask.setSize(value, s->Mask.height());
-    }
+    if (TpbSplite* s = slot(index))
+        resizeSprite(*s, value, s->Image.height(), value, s->Mask.height());
 }
 
 void TSplPaint::SetHeight(int index, int value) {
-    if (TpbSplite* s = slot(index)) {
-        s->Image.setSize(s->Image.width(), value);
-        s->Mask.setSize(s->Mask.width(), value);
-    }
+    if (TpbSplite* s = slot(index))
+        resizeSprite(*s, s->Image.width(), value, s->Mask.width(), value);
 }
 
 bool TSplPaint::GetVisible(int index) const {
@@ -346,8 +355,8 @@ void TSplPaint::CopyRectToTemp(const TRect& rect) {
     if (!is24(BkGnd))
         return;
     CanvasLock lock(canvas());
-    Temp.setSize(BkGnd.width(), BkGnd.height());
-    Temp.setFormat(PixelFormat::Pf24);
+    if (!Temp.setSize(BkGnd.width(), BkGnd.height()) || !Temp.setFormat(PixelFormat::Pf24))
+        return;
     raster::stretchBlt(Temp, rect, &BkGnd, rect, rop::SRCCOPY);
 }
 

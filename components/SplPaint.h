@@ -204,8 +204,9 @@ class TSplPaint : public QWidget {
 
     // Transitions.
     bool startable() const { return FadeKind == 0; }
-    void startWholePicture(uint8_t kind, int step);
-    void spriteWorkBitmaps(int from, int to);
+    // False, with nothing started, when a work bitmap cannot take the size.
+    bool startWholePicture(uint8_t kind, int step);
+    bool spriteWorkBitmaps(int from, int to);
     bool spriteFrame();
     bool crossFrame();
     bool patternFrame();

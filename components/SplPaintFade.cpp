@@ -156,20 +156,21 @@ Brush TSplPaint::inversePattern(int k) const {
 
 // --- Starters ---
 
-void TSplPaint::spriteWorkBitmaps(int from, int to) {
+bool TSplPaint::spriteWorkBitmaps(int from, int to) {
     const TpbSplite& f = Splites[size_t(from)];
     const TpbSplite& t = Splites[size_t(to)];
-    Work1.setSize(f.Image.width(), f.Image.height());
-    Work2.setSize(f.Image.width(), f.Image.height());
-    Work3.setSize(t.Image.width(), t.Image.height());
-    Work4.setSize(t.Image.width(), t.Image.height());
+    return Work1.setSize(f.Image.width(), f.Image.height()) &&
+           Work2.setSize(f.Image.width(), f.Image.height()) &&
+           Work3.setSize(t.Image.width(), t.Image.height()) &&
+           Work4.setSize(t.Image.width(), t.Image.height());
 }
 
 void TSplPaint::FadeInSplite(int index) {
     if (!startable() || !slot(index))
         return;
+    if (!spriteWorkBitmaps(index, index))
+        return;
     FadeTarget = FadeFrom = index;
-    spriteWorkBitmaps(index, index);
     // Work2: the sprite over the background under its position.
     const TpbSplite& s = Splites[size_t(index)];
     const TRect& i = s.ImageRect;
@@ -184,15 +185,17 @@ void TSplPaint::FadeOutSplite(int index) {
     if (!startable() || !slot(index))
         return;
     FadeInSplite(index);
-    FadeKind = kSpriteOut;
+    if (FadeKind == kSpriteIn)
+        FadeKind = kSpriteOut;
 }
 
 void TSplPaint::FadeSplite(int from, int to) {
     if (!startable() || !slot(from) || !slot(to))
         return;
+    if (!spriteWorkBitmaps(from, to))
+        return;
     FadeFrom = from;
     FadeTarget = to;
-    spriteWorkBitmaps(from, to);
     // Work1 and Work2: sprite `from`, respectively `to`, over the background under `to`.
     const TpbSplite& f = Splites[size_t(from)];
     const TpbSplite& t = Splites[size_t(to)];
@@ -206,11 +209,13 @@ void TSplPaint::FadeSplite(int from, int to) {
     FadeKind = kSpriteCross;
 }
 
-void TSplPaint::startWholePicture(uint8_t kind, int step) {
-    Work3.setSize(BkGnd.width(), BkGnd.height());
-    Work4.setSize(BkGnd.width(), BkGnd.height());
+bool TSplPaint::startWholePicture(uint8_t kind, int step) {
+    if (!Work3.setSize(BkGnd.width(), BkGnd.height()) ||
+        !Work4.setSize(BkGnd.width(), BkGnd.height()))
+        return false;
     FadeStep = step;
     FadeKind = kind;
+    return true;
 }
 
 void TSplPaint::FadeFromBlack() {
@@ -219,9 +224,8 @@ void TSplPaint::FadeFromBlack() {
 }
 
 void TSplPaint::FadeToBlack() {
-    if (!startable())
+    if (!startable() || !startWholePicture(kToBlack, 0))
         return;
-    startWholePicture(kToBlack, 0);
     for (Bitmap* b : {&Work4, &Work3, &BkGnd, &Temp})
         fillScreenRect(*b, BlackBrush);
 }
@@ -232,17 +236,15 @@ void TSplPaint::FadeFromWhite() {
 }
 
 void TSplPaint::FadeToWhite() {
-    if (!startable())
+    if (!startable() || !startWholePicture(kToWhite, 0))
         return;
-    startWholePicture(kToWhite, 0);
     for (Bitmap* b : {&Work4, &Work3, &BkGnd, &Temp})
         fillScreenRect(*b, WhiteBrush);
 }
 
 void TSplPaint::FadeFromWhiteContrast() {
-    if (!startable())
+    if (!startable() || !startWholePicture(kFromWhiteContrast, rampOf(kFromWhiteContrast).start))
         return;
-    startWholePicture(kFromWhiteContrast, rampOf(kFromWhiteContrast).start);
     copyScreenRect(BkGnd, OrgBkGnd, rop::SRCCOPY);
 }
 
@@ -272,9 +274,8 @@ void TSplPaint::FadeToBlackRGB() {
 }
 
 void TSplPaint::FadeFromWhiteRGB() {
-    if (!startable())
+    if (!startable() || !startWholePicture(kFromWhiteRGB, rampOf(kFromWhiteRGB).start))
         return;
-    startWholePicture(kFromWhiteRGB, rampOf(kFromWhiteRGB).start);
     copyScreenRect(BkGnd, OrgBkGnd, rop::SRCCOPY);
 }
 

@@ -14,8 +14,14 @@ TSurfaceForm::TSurfaceForm(QWidget* parent) : QWidget(parent) {
 // A hidden window gets no resize events; the surface catches up when it is asked for.
 raster::Bitmap& TSurfaceForm::surface() {
     if (surface_.width() != width() || surface_.height() != height())
-        surface_.setSize(width(), height());
+        resizeSurface(width(), height());
     return surface_;
+}
+
+// A window larger than a bitmap can be gets no surface: drawing on it then does nothing.
+void TSurfaceForm::resizeSurface(int w, int h) {
+    if (!surface_.setSize(w, h))
+        surface_ = raster::Bitmap();
 }
 
 void TSurfaceForm::paintEvent(QPaintEvent* event) {
@@ -24,7 +30,7 @@ void TSurfaceForm::paintEvent(QPaintEvent* event) {
 }
 
 void TSurfaceForm::resizeEvent(QResizeEvent* event) {
-    surface_.setSize(event->size().width(), event->size().height());
+    resizeSurface(event->size().width(), event->size().height());
     QWidget::resizeEvent(event);
 }
 

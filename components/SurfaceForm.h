@@ -21,6 +21,8 @@ class TSurfaceForm : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void resizeSurface(int w, int h);
+
     raster::Bitmap surface_;
 };
 

@@ -59,8 +59,10 @@ MEMORYSTATUS memoryStatusFromMeminfo(const Meminfo& info) {
     ms.dwAvailPhys = std::min(info.memAvailable.value_or(info.memFree.value_or(0)), ms.dwTotalPhys);
     ms.dwTotalPageFile = info.swapTotal.value_or(0);
     ms.dwAvailPageFile = std::min(info.swapFree.value_or(0), ms.dwTotalPageFile);
-    ms.dwTotalVirtual = ms.dwTotalPhys + ms.dwTotalPageFile;
-    ms.dwAvailVirtual = ms.dwAvailPhys + ms.dwAvailPageFile;
+    // Figures near 2^64 (no kernel reports such) must not wrap the sums into small ones.
+    auto sum = [](uint64_t a, uint64_t b) { return a > UINT64_MAX - b ? UINT64_MAX : a + b; };
+    ms.dwTotalVirtual = sum(ms.dwTotalPhys, ms.dwTotalPageFile);
+    ms.dwAvailVirtual = sum(ms.dwAvailPhys, ms.dwAvailPageFile);
     if (ms.dwTotalPhys > 0) {
         uint64_t used = ms.dwTotalPhys - ms.dwAvailPhys;
         // Rounded to the nearest percent; computed so that large totals cannot overflow.

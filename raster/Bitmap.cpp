@@ -2,23 +2,35 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "raster/Canvas.h"
 #include "raster/Pixel.h"
 
 namespace kelvo::raster {
-namespace {
 
-int clampSide(int v) {
-    return std::clamp(v, 0, Bitmap::kMaxSide);
+static_assert(Bitmap::kMaxSide == 32768 && Bitmap::kMaxBytes == int64_t(1) << 30,
+              "SizeResult::reason names these limits");
+
+SizeResult Bitmap::check(int width, int height, PixelFormat format) {
+    if (width < 0 || height < 0)
+        return SizeResult::NegativeSide;
+    if (width > kMaxSide || height > kMaxSide)
+        return SizeResult::SideTooLarge;
+    if (rowStride(width, format) * height > kMaxBytes)
+        return SizeResult::TooManyBytes;
+    return SizeResult::Ok;
 }
-
-}  // namespace
 
 Bitmap::Bitmap() = default;
 
 Bitmap::Bitmap(int width, int height, PixelFormat format) {
-    allocate(width, height, format);
+    if (const SizeResult r = allocate(width, height, format); !r) {
+        if (r.code() == SizeResult::OutOfMemory)
+            throw std::bad_alloc();
+        throw std::length_error(r.reason());
+    }
     fillValue(colorToPixel(clWhite, format_, palette_));
 }
 
@@ -70,17 +82,27 @@ Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
 
 Bitmap::~Bitmap() = default;
 
-void Bitmap::allocate(int width, int height, PixelFormat format) {
-    width_ = clampSide(width);
-    height_ = clampSide(height);
+SizeResult Bitmap::allocate(int width, int height, PixelFormat format) {
+    if (const SizeResult r = check(width, height, format); !r)
+        return r;
+    const int stride = int(rowStride(width, format));
+    std::vector<uint8_t> data;
+    try {
+        data.assign(size_t(stride) * size_t(height), 0);
+    } catch (const std::bad_alloc&) {
+        return SizeResult::OutOfMemory;
+    }
+    width_ = width;
+    height_ = height;
     format_ = format;
-    stride_ = int(rowStride(width_, format_));
-    data_.assign(size_t(stride_) * size_t(height_), 0);
+    stride_ = stride;
+    data_ = std::move(data);
     palette_ = defaultPalette(format_);
+    return SizeResult::Ok;
 }
 
-void Bitmap::reset(int width, int height, PixelFormat format) {
-    allocate(width, height, format);
+SizeResult Bitmap::reset(int width, int height, PixelFormat format) {
+    return allocate(width, height, format);
 }
 
 void Bitmap::setPalette(const Palette& pal) {
@@ -92,37 +114,41 @@ void Bitmap::setPalette(const Palette& pal) {
     palette_.assign(pal.begin(), pal.begin() + long(std::min(pal.size(), cap)));
 }
 
-void Bitmap::setSize(int width, int height) {
-    width = clampSide(width);
-    height = clampSide(height);
+SizeResult Bitmap::setSize(int width, int height) {
     if (width == width_ && height == height_)
-        return;
-    Bitmap old(std::move(*this));
-    allocate(width, height, old.format_);
-    palette_ = old.palette_;
-    fillValue(colorToPixel(clWhite, format_, palette_));
-    const int w = std::min(width_, old.width_), h = std::min(height_, old.height_);
+        return SizeResult::Ok;
+    Bitmap next;
+    if (const SizeResult r = next.allocate(width, height, format_); !r)
+        return r;
+    next.palette_ = palette_;
+    next.fillValue(colorToPixel(clWhite, format_, palette_));
+    const int w = std::min(width_, width), h = std::min(height_, height);
     const size_t bytes = size_t((int64_t(w) * raster::bitsPerPixel(format_)) / 8);
     for (int y = 0; y < h && w > 0; ++y) {
-        std::memcpy(row(y), old.row(y), bytes);
+        std::memcpy(next.row(y), row(y), bytes);
         // A packed row may end inside a byte.
         for (int x = int(bytes * 8 / size_t(raster::bitsPerPixel(format_))); x < w; ++x)
-            writePixel(row(y), x, format_, readPixel(old.row(y), x, format_));
+            writePixel(next.row(y), x, format_, readPixel(row(y), x, format_));
     }
+    *this = std::move(next);
+    return SizeResult::Ok;
 }
 
-void Bitmap::setFormat(PixelFormat format) {
+SizeResult Bitmap::setFormat(PixelFormat format) {
     if (format == format_)
-        return;
-    Bitmap old(std::move(*this));
-    allocate(old.width_, old.height_, format);
-    PixelTranslator tr(old.format_, old.palette_, format_, palette_);
+        return SizeResult::Ok;
+    Bitmap next;
+    if (const SizeResult r = next.allocate(width_, height_, format); !r)
+        return r;
+    PixelTranslator tr(format_, palette_, next.format_, next.palette_);
     for (int y = 0; y < height_; ++y) {
-        const uint8_t* s = old.row(y);
-        uint8_t* d = row(y);
+        const uint8_t* s = row(y);
+        uint8_t* d = next.row(y);
         for (int x = 0; x < width_; ++x)
-            writePixel(d, x, format_, tr(readPixel(s, x, old.format_)));
+            writePixel(d, x, next.format_, tr(readPixel(s, x, format_)));
     }
+    *this = std::move(next);
+    return SizeResult::Ok;
 }
 
 Color Bitmap::pixel(int x, int y) const {

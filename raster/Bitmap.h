@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "raster/BitmapSize.h"
 #include "raster/Color.h"
 #include "raster/Palette.h"
 #include "raster/PixelFormat.h"
@@ -17,13 +18,21 @@ class Canvas;
 // for the indexed formats, a palette whose entries carry flags. Copying a bitmap copies its
 // size, format, palette and pixels (the whole-copy operation); each bitmap keeps a canvas of its
 // own that is never copied.
+//
+// Sizes are limited (sides 0 to kMaxSide, at most kMaxBytes of pixels). Every operation that
+// takes a size answers with a SizeResult and, when it refuses, leaves the bitmap as it was.
 class Bitmap {
   public:
-    // Largest side a bitmap may have.
     static constexpr int kMaxSide = 32768;
+    static constexpr int64_t kMaxBytes = int64_t(1) << 30;
+
+    // Whether a bitmap of this size and format is within the limits (memory is not tried).
+    static SizeResult check(int width, int height, PixelFormat format);
 
     Bitmap();
     // White pixels (the nearest palette entry to white for indexed formats), default palette.
+    // For sizes the caller knows to be within the limits: outside them it throws
+    // std::length_error (std::bad_alloc without memory). Sizes from outside go through reset.
     Bitmap(int width, int height, PixelFormat format = PixelFormat::Pf24);
     Bitmap(const Bitmap& other);
     Bitmap& operator=(const Bitmap& other);
@@ -51,13 +60,13 @@ class Bitmap {
     void setPalette(const Palette& pal);
 
     // Changes the size keeping the overlapping top-left pixels; new pixels are white.
-    void setSize(int width, int height);
+    SizeResult setSize(int width, int height);
     // Converts every pixel to the new format through its colour; a new indexed format gets the
     // default palette and each pixel its nearest entry. Same format: nothing happens.
-    void setFormat(PixelFormat format);
+    SizeResult setFormat(PixelFormat format);
     // Makes this a fresh bitmap of the given size and format with its pixels zero (black or
     // palette index 0) and the default palette; nothing is converted.
-    void reset(int width, int height, PixelFormat format);
+    SizeResult reset(int width, int height, PixelFormat format);
     // Checked pixel access in colours (out-of-range reads give black, writes do nothing).
     Color pixel(int x, int y) const;
     void setPixel(int x, int y, Color c);
@@ -74,7 +83,8 @@ class Bitmap {
     bool samePixels(const Bitmap& other) const;
 
   private:
-    void allocate(int width, int height, PixelFormat format);
+    // Takes the pixels of a fresh zeroed bitmap; the canvas stays.
+    SizeResult allocate(int width, int height, PixelFormat format);
 
     int width_ = 0, height_ = 0;
     int stride_ = 0;

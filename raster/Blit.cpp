@@ -194,7 +194,8 @@ void bitBlt(Bitmap& dst, int dx, int dy, int w, int h, const Bitmap* src, int sx
     std::optional<Bitmap> copy;
     if (useSrc && src == &dst) {
         copy.emplace();
-        copy->reset(w, h, dst.format());
+        if (!copy->reset(w, h, dst.format()))
+            return;
         copy->setPalette(dst.palette());
         for (int j = 0; j < h; ++j)
             for (int i = 0; i < w; ++i)

@@ -185,46 +185,78 @@ void convertMaskedRow(const uint8_t* in, uint8_t* out, int width, int bpp, Pixel
     }
 }
 
-void decodeRle(std::span<const uint8_t> d, size_t i, const Header& h, Bitmap& bmp) {
-    const bool four = h.compression == BI_RLE4;
-    const PixelFormat f = bmp.format();
-    int x = 0, y = 0;  // y counts rows from the bottom
-    auto put = [&](uint32_t v) {
-        if (x < h.width && y < h.height)
-            writePixel(bmp.row(h.height - 1 - y), x, f, v);
-        ++x;
+// Where an RLE stream stopped: at its end-of-bitmap code, below the last row, or where its data
+// ran out (on `row`, counted from the bottom).
+struct RleEnd {
+    enum { EndOfBitmap, PastLastRow, Truncated } how;
+    int64_t row;
+};
+
+// Walks an RLE8 or RLE4 stream and hands every pixel span that lies inside the picture to
+// `span(row, x, count, pixelAt)`, rows counted from the bottom. Codes that leave the picture
+// are clipped as a viewer does: pixels past the row end are dropped, a delta past the right
+// edge drops the rest of that row, and a delta or end of line below the last row ends the
+// picture. The position is 64-bit and held at the right edge, so no count can wrap it.
+template <class Span>
+RleEnd walkRle(std::span<const uint8_t> d, size_t i, int width, int height, bool four,
+               Span&& span) {
+    int64_t x = 0, y = 0;
+    auto emit = [&](int64_t n, auto&& pixelAt) {
+        if (x < width)
+            span(int(y), int(x), int(std::min<int64_t>(n, width - x)), pixelAt);
+        x = std::min<int64_t>(x + n, width);
     };
-    while (i + 1 < d.size() && y < h.height) {
+    while (y < height) {
+        if (d.size() - i < 2)
+            return {RleEnd::Truncated, y};
         const uint8_t n = d[i], v = d[i + 1];
         i += 2;
         if (n > 0) {
-            for (int k = 0; k < n && x < h.width; ++k)
-                put(four ? ((k & 1) ? v & 0x0F : v >> 4) : v);
+            emit(n, [v, four](int k) { return four ? ((k & 1) ? v & 0x0F : v >> 4) : v; });
             continue;
         }
         if (v == 0) {  // end of line
             x = 0;
             ++y;
-        } else if (v == 1) {  // end of bitmap
-            return;
-        } else if (v == 2) {  // delta
-            if (i + 1 >= d.size())
-                return;
-            x += d[i];
+        } else if (v == 1) {
+            return {RleEnd::EndOfBitmap, y};
+        } else if (v == 2) {  // delta: right and up by two unsigned bytes
+            if (d.size() - i < 2)
+                return {RleEnd::Truncated, y};
+            x = std::min<int64_t>(x + d[i], width);
             y += d[i + 1];
             i += 2;
         } else {  // absolute run of v pixels, padded to a 16-bit boundary
             const size_t bytes = four ? (size_t(v) + 1) / 2 : v;
-            const size_t avail = std::min(bytes, d.size() - i);
-            for (int k = 0; k < v && x < h.width; ++k) {
-                const size_t b = four ? size_t(k) / 2 : size_t(k);
-                if (b >= avail)
-                    return;
-                put(four ? ((k & 1) ? d[i + b] & 0x0F : d[i + b] >> 4) : d[i + b]);
-            }
-            i += bytes + (bytes & 1);
+            if (d.size() - i < bytes)
+                return {RleEnd::Truncated, y};
+            const uint8_t* p = d.data() + i;
+            emit(v, [p, four](int k) {
+                return four ? ((k & 1) ? p[k / 2] & 0x0F : p[k / 2] >> 4) : p[k];
+            });
+            i += std::min(bytes + (bytes & 1), d.size() - i);
         }
     }
+    return {RleEnd::PastLastRow, y};
+}
+
+// The stream is walked once without a bitmap, so that a truncated one is refused before
+// anything is allocated for it. A stream that runs out on its last row (an encoder that left
+// out the final end of line or end of bitmap) is taken as it is.
+bool rleComplete(std::span<const uint8_t> d, const Header& h) {
+    const RleEnd end = walkRle(d, h.pixelOffset, h.width, h.height, h.compression == BI_RLE4,
+                               [](int, int, int, auto&&) {});
+    return end.how != RleEnd::Truncated || end.row >= h.height - 1;
+}
+
+void decodeRle(std::span<const uint8_t> d, const Header& h, Bitmap& bmp) {
+    const PixelFormat f = bmp.format();
+    walkRle(d, h.pixelOffset, h.width, h.height, h.compression == BI_RLE4,
+            [&](int row, int x, int count, auto&& pixelAt) {
+                uint8_t* out = bmp.row(h.height - 1 - row);
+                for (int k = 0; k < count; ++k)
+                    writePixel(out, x + k, f, uint32_t(pixelAt(k)));
+            });
 }
 
 }  // namespace
@@ -241,14 +273,17 @@ bool readBmp(std::span<const uint8_t> d, Bitmap& out, std::string& error, int64_
     const bool rle = h.compression == BI_RLE8 || h.compression == BI_RLE4;
     if (!rle && h.pixelOffset + fileStride * h.height > int64_t(d.size()))
         return fail(error, "BMP pixel data truncated");
+    if (rle && !rleComplete(d, h))
+        return fail(error, "BMP RLE data ends before its last row");
 
     Bitmap bmp;
-    bmp.reset(h.width, h.height, f);
+    if (const SizeResult r = bmp.reset(h.width, h.height, f); !r)
+        return fail(error, r.reason());
     bmp.setPalette(h.palette);
     if (bmp.empty()) {
         // No pixels: nothing to decode (and zero-length rows have no storage).
     } else if (rle) {
-        decodeRle(d, h.pixelOffset, h, bmp);
+        decodeRle(d, h, bmp);
     } else {
         const Channel ch[3] = {Channel(h.masks[0]), Channel(h.masks[1]), Channel(h.masks[2])};
         const bool raw =
@@ -268,18 +303,20 @@ bool readBmp(std::span<const uint8_t> d, Bitmap& out, std::string& error, int64_
     return true;
 }
 
-bool readBmpFile(const std::string& path, Bitmap& out, std::string& error) {
+bool readBmpFile(const std::string& path, Bitmap& out, std::string& error, int64_t maxPixelBytes) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         return fail(error, "cannot open the file");
     const std::streamoff size = in.tellg();
-    if (size < 0 || size > kBmpMaxFileBytes)
+    if (size < 0)
+        return fail(error, "cannot read the file");
+    if (size > kBmpMaxFileBytes)
         return fail(error, "file too large for a BMP");
     std::vector<uint8_t> buf(size_t(size), 0);
     in.seekg(0);
     if (!in.read(reinterpret_cast<char*>(buf.data()), size))
         return fail(error, "cannot read the file");
-    return readBmp(buf, out, error);
+    return readBmp(buf, out, error, maxPixelBytes);
 }
 
 }  // namespace kelvo::raster

@@ -1,5 +1,7 @@
 #include "raster/QtImage.h"
 
+#include <QImageReader>
+#include <algorithm>
 #include <cstring>
 
 #include "raster/Pixel.h"
@@ -29,14 +31,17 @@ QImage toQImage(const Bitmap& bmp) {
     return img;
 }
 
-Bitmap fromQImage(const QImage& src) {
+SizeResult fromQImage(const QImage& src, Bitmap& out) {
     Bitmap bmp;
-    if (src.isNull())
-        return bmp;
+    if (src.isNull()) {
+        out = std::move(bmp);
+        return SizeResult::Ok;
+    }
     const bool mono = src.format() == QImage::Format_Mono;
     if (src.format() == QImage::Format_Indexed8 || mono) {
         const PixelFormat f = mono ? PixelFormat::Pf1 : PixelFormat::Pf8;
-        bmp.reset(src.width(), src.height(), f);
+        if (const SizeResult r = bmp.reset(src.width(), src.height(), f); !r)
+            return r;
         Palette pal;
         for (QRgb c : src.colorTable())
             pal.push_back({uint8_t(qRed(c)), uint8_t(qGreen(c)), uint8_t(qBlue(c)), 0});
@@ -45,17 +50,75 @@ Bitmap fromQImage(const QImage& src) {
         for (int y = 0; y < src.height(); ++y)
             std::memcpy(bmp.row(y), src.constScanLine(y),
                         std::min(bytes, size_t(src.bytesPerLine())));
-        return bmp;
+        out = std::move(bmp);
+        return SizeResult::Ok;
     }
+    // The size is checked before Qt makes a converted copy of a picture we would refuse.
+    if (const SizeResult r = Bitmap::check(src.width(), src.height(), PixelFormat::Pf24); !r)
+        return r;
     const QImage rgb = src.convertToFormat(QImage::Format_RGB888);
-    bmp.reset(rgb.width(), rgb.height(), PixelFormat::Pf24);
+    if (rgb.isNull())
+        return SizeResult::OutOfMemory;
+    if (const SizeResult r = bmp.reset(rgb.width(), rgb.height(), PixelFormat::Pf24); !r)
+        return r;
     for (int y = 0; y < rgb.height(); ++y) {
         const uint8_t* in = rgb.constScanLine(y);
-        uint8_t* out = bmp.row(y);
-        for (int x = 0; x < rgb.width(); ++x, in += 3, out += 3)
-            out[0] = in[2], out[1] = in[1], out[2] = in[0];
+        uint8_t* o = bmp.row(y);
+        for (int x = 0; x < rgb.width(); ++x, in += 3, o += 3)
+            o[0] = in[2], o[1] = in[1], o[2] = in[0];
     }
-    return bmp;
+    out = std::move(bmp);
+    return SizeResult::Ok;
+}
+
+namespace {
+
+// Bytes Qt's decoders allocate for a picture: four per pixel in the formats they decode to.
+bool overCap(const QSize& size, int64_t maxPixelBytes) {
+    return int64_t(size.width()) * size.height() * 4 > maxPixelBytes;
+}
+
+}  // namespace
+
+bool readImageFile(const std::string& path, Bitmap& out, std::string& error,
+                   int64_t maxPixelBytes) {
+    maxPixelBytes = std::min(maxPixelBytes, kBmpMaxPixelBytes);
+    QImageReader reader(QString::fromStdString(path));
+    // Qt leaves the pixels a run-length BMP skips undefined; ours makes them index 0 and keeps
+    // the file's format and palette.
+    if (reader.format() == "bmp")
+        return readBmpFile(path, out, error, maxPixelBytes);
+    // The limit is in whole MiB, and 0 would mean none.
+    reader.setAllocationLimit(int(std::max<int64_t>(1, maxPixelBytes >> 20)));
+    const QSize announced = reader.size();
+    if (announced.isValid()) {
+        if (const SizeResult r =
+                Bitmap::check(announced.width(), announced.height(), PixelFormat::Pf24);
+            !r) {
+            error = r.reason();
+            return false;
+        }
+        if (overCap(announced, maxPixelBytes)) {
+            error = "picture larger than the reader allows";
+            return false;
+        }
+    }
+    const QImage img = reader.read();
+    if (img.isNull()) {
+        error = "cannot read the picture: " + reader.errorString().toStdString();
+        return false;
+    }
+    // A header may not tell the size, or tell another one than the decoder found.
+    if (overCap(img.size(), maxPixelBytes)) {
+        error = "picture larger than the reader allows";
+        return false;
+    }
+    if (const SizeResult r = fromQImage(img, out); !r) {
+        error = r.reason();
+        return false;
+    }
+    error.clear();
+    return true;
 }
 
 }  // namespace kelvo::raster::qt

@@ -47,6 +47,7 @@ declare -A provides=(
   [util-linux]="flock unshare"  # the clean's tests: a held instance lock, a private mount namespace; also mkswap
   [bsdutils]="script"        # kelvo --clean on a terminal
   [coreutils]="timeout dd"
+  [valgrind]="valgrind"      # memcheck over the raster, component and settings tests
 )
 
 missing=()

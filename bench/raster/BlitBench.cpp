@@ -13,8 +13,7 @@ using namespace kelvo::raster;
 constexpr int kW = 640, kH = 480;
 
 Bitmap noise(PixelFormat f) {
-    Bitmap b;
-    b.reset(kW, kH, f);
+    Bitmap b(kW, kH, f);
     std::mt19937 rng(2);
     for (size_t i = 0; i < b.byteSize(); ++i)
         b.bits()[i] = uint8_t(rng());
@@ -68,8 +67,7 @@ BENCHMARK(BM_Generic24);
 
 void BM_Stretch2x24(benchmark::State& state) {
     Bitmap dst = noise(PixelFormat::Pf24);
-    Bitmap src;
-    src.reset(kW / 2, kH / 2, PixelFormat::Pf24);
+    Bitmap src(kW / 2, kH / 2, PixelFormat::Pf24);
     for (auto _ : state) {
         stretchBlt(dst, {0, 0, kW, kH}, &src, {0, 0, kW / 2, kH / 2}, rop::SRCCOPY);
         benchmark::DoNotOptimize(dst.bits());

@@ -1,9 +1,13 @@
 #include "fuzz/imageadv/FuzzInputs.h"
 
+#include <QApplication>
+#include <QTemporaryDir>
+#include <cstring>
+#include <fstream>
 #include <span>
 #include <string>
 
-#include "components/DataFiles.h"
+#include "components/ImageAdv.h"
 #include "raster/Blit.h"
 #include "raster/Bmp.h"
 
@@ -21,8 +25,13 @@ uint32_t le(const uint8_t* p, int n) {
     return v;
 }
 
+void check(bool promise) {
+    if (!promise)
+        __builtin_trap();
+}
+
 // Touches every decoded pixel so that a wrong size or palette shows up under the sanitizers.
-void consume(raster::Bitmap& bmp) {
+void consume(const raster::Bitmap& bmp) {
     if (bmp.empty())
         return;
     raster::Bitmap copy(bmp.width() > 64 ? 64 : bmp.width(), bmp.height() > 64 ? 64 : bmp.height(),
@@ -33,34 +42,102 @@ void consume(raster::Bitmap& bmp) {
         sink = sink + bmp.row(y)[bmp.stride() - 1];
 }
 
+// The application object a widget needs, on Qt's offscreen platform; made once, kept until the
+// process ends.
+struct Application {
+    Application() {
+        if (QCoreApplication::instance())
+            return;
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "kelvo-fuzz";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+};
+
+// One image control for the whole run, with its files in a folder of its own.
+struct Host {
+    Host() {
+        adv.setMessageBox([this](const std::string&, const std::string&) { ++messages; });
+        adv.setPictureByteLimit(kFuzzPixelBytes);
+    }
+    std::string write(const char* name, const uint8_t* data, size_t size) {
+        const std::string path = dir.filePath(name).toStdString();
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(data), std::streamsize(size));
+        return path;
+    }
+
+    Application app;
+    QTemporaryDir dir;
+    TImageAdv adv;
+    int messages = 0;
+};
+
+Host& host() {
+    static Host* h = new Host;  // never destroyed: the application object outlives it
+    return *h;
+}
+
+void readPicture(Host& h, const char* name, int n, const uint8_t* data, size_t size) {
+    const uint32_t key = le(data, 4);
+    h.adv.resize(int(le(data + 4, 2)), int(le(data + 6, 2)));
+    const std::string path = h.write(name, data + 8, size - 8);
+    const raster::Bitmap before = *h.adv.BmpBkGet(n);
+    if (!h.adv.GrpFileRead(path, int(key), n)) {
+        check(!h.adv.lastReadError().empty());
+        check(h.adv.BmpBkGet(n)->samePixels(before));
+        return;
+    }
+    consume(*h.adv.BmpBkGet(n));
+    h.adv.DataBackUp(n);
+    h.adv.DataRestore(n, true);
+}
+
 }  // namespace
 
 void runBmp(const uint8_t* data, size_t size) {
     raster::Bitmap bmp;
     std::string error;
-    if (raster::readBmp(std::span(data, size), bmp, error, kFuzzPixelBytes))
-        consume(bmp);
+    if (!raster::readBmp(std::span(data, size), bmp, error, kFuzzPixelBytes)) {
+        check(!error.empty());
+        return;
+    }
+    consume(bmp);
+    // The pixel-by-pixel comparison of a large picture would take longer than its decoding.
+    if (bmp.empty() || bmp.byteSize() > (size_t(1) << 20))
+        return;
+    raster::Bitmap back;
+    check(raster::readBmp(raster::writeBmp(bmp), back, error));
+    check(back.samePixels(bmp));
 }
 
 void runGrpFile(const uint8_t* data, size_t size) {
+    if (size < 9)
+        return;
+    readPicture(host(), "p.bmp", data[0] % 5, data + 1, size - 1);
+}
+
+void runQtPicture(const uint8_t* data, size_t size) {
     if (size < 8)
         return;
-    const int key = int(le(data, 4));
-    const int rowBytes = int(le(data + 4, 2));
-    const int rows = int(le(data + 6, 2));
-    raster::Bitmap bmp;
-    std::string error;
-    if (decodeGrpData(std::span(data + 8, size - 8), key, rowBytes, rows, bmp, error,
-                      kFuzzPixelBytes))
-        consume(bmp);
+    readPicture(host(), "p.img", 0, data, size);
 }
 
 void runTxtFile(const uint8_t* data, size_t size) {
     if (size < 4)
         return;
-    const std::string text = decodeTxtData(std::span(data + 4, size - 4), int(le(data, 4)));
-    volatile size_t sink = text.size();
-    (void)sink;
+    Host& h = host();
+    const std::string path = h.write("t.txt", data + 4, size - 4);
+    const std::string previous = h.adv.TxtData;
+    const int messages = h.messages;
+    const std::string text = h.adv.TxtFileRead(path, int(le(data, 4)));
+    check(h.adv.TxtDataOld == previous);
+    check(h.messages == messages);  // every such file is readable
+    check(text == h.adv.TxtData);
+    check(text.size() <= size - 4 && std::memchr(text.data(), 0, text.size()) == nullptr);
 }
 
 }  // namespace kelvo::fuzz

@@ -46,7 +46,7 @@ using DataFileTest = ImageAdvTest;
 
 raster::Bitmap zeroPicture(int w, int h) {
     Bitmap b;
-    b.reset(w, h, raster::PixelFormat::Pf8);
+    EXPECT_TRUE(b.reset(w, h, raster::PixelFormat::Pf8));
     return b;
 }
 

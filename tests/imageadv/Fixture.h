@@ -38,7 +38,7 @@ class ImageAdvTest : public ::testing::Test {
     // An 8-bit bitmap of the control's size whose palette entry i is (i, 255 - i, i / 2).
     static raster::Bitmap palettePicture(int w = 640, int h = 480) {
         raster::Bitmap b;
-        b.reset(w, h, raster::PixelFormat::Pf8);
+        EXPECT_TRUE(b.reset(w, h, raster::PixelFormat::Pf8));
         raster::Palette pal(256);
         for (int i = 0; i < 256; ++i)
             pal[size_t(i)] = {uint8_t(i), uint8_t(255 - i), uint8_t(i / 2), 0};

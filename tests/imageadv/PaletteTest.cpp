@@ -16,7 +16,7 @@ using PaletteTest = ImageAdvTest;
 
 Bitmap oneEntryPicture(PaletteEntry e, int index = 10) {
     Bitmap b;
-    b.reset(4, 2, PixelFormat::Pf8);
+    EXPECT_TRUE(b.reset(4, 2, PixelFormat::Pf8));
     raster::Palette pal(256);
     pal[size_t(index)] = e;
     b.setPalette(pal);
@@ -138,7 +138,7 @@ TEST_F(PaletteTest, MergeShowsOverlayThroughEntries128On) {
     *adv->BmpBkGet(1) = palettePicture(16, 8);
     const Bitmap background = *adv->BmpBkGet(1);
     Bitmap overlay;
-    overlay.reset(4, 3, PixelFormat::Pf8);
+    ASSERT_TRUE(overlay.reset(4, 3, PixelFormat::Pf8));
     raster::Palette opal(256);
     opal[5] = {1, 2, 3, 0};
     overlay.setPalette(opal);
@@ -159,7 +159,7 @@ TEST_F(PaletteTest, OverlayThatDoesNotFitDoesNothing) {
     *adv->BmpBkGet(1) = palettePicture(16, 8);
     const Bitmap before = *adv->BmpBkGet(1);
     Bitmap overlay;
-    overlay.reset(4, 3, PixelFormat::Pf8);
+    ASSERT_TRUE(overlay.reset(4, 3, PixelFormat::Pf8));
     *adv->BmpBkGet(2) = overlay;
     EXPECT_FALSE(adv->BmpBkMarge(1, 13, 0, 2, 0));
     EXPECT_FALSE(adv->BmpBkMarge(1, -1, 0, 2, 0));

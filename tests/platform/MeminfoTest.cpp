@@ -88,5 +88,14 @@ TEST(MemoryStatusMapping, MachinesAbove4GiBKeepTheirFullSize) {
     EXPECT_EQ(ms.dwMemoryLoad, 22u);
 }
 
+// A hostile text's figures near 2^64 once wrapped the virtual sums below what was available.
+TEST(MemoryStatusMapping, VirtualSumsHoldAtTheLargestFigure) {
+    Meminfo info;
+    info.memTotal = info.memAvailable = info.swapTotal = UINT64_MAX - 1023;
+    MEMORYSTATUS ms = memoryStatusFromMeminfo(info);
+    EXPECT_EQ(ms.dwTotalVirtual, UINT64_MAX);
+    EXPECT_EQ(ms.dwAvailVirtual, UINT64_MAX - 1023);
+}
+
 }  // namespace
 }  // namespace kelvo

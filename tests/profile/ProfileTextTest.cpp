@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "profile/Profile.h"
 #include "profile/SettingsKeys.h"
 
@@ -10,6 +12,11 @@ struct IntCase {
     const char* text;
     int32_t expected;
 };
+
+// Without it the test names would print the struct's bytes, padding included.
+void PrintTo(const IntCase& c, std::ostream* os) {
+    *os << '"' << c.text << "\" -> " << c.expected;
+}
 
 class ProfileIntRule : public testing::TestWithParam<IntCase> {};
 

@@ -36,7 +36,7 @@ TEST(Bitmap, SetSizeKeepsTopLeftAndFillsWhite) {
         std::mt19937 rng(3);
         Bitmap a = testing::randomBitmap(rng, f, 9);
         Bitmap b = a;
-        b.setSize(a.width() + 3, a.height() + 2);
+        ASSERT_TRUE(b.setSize(a.width() + 3, a.height() + 2));
         for (int y = 0; y < a.height(); ++y)
             for (int x = 0; x < a.width(); ++x)
                 ASSERT_EQ(b.pixelValue(x, y), a.pixelValue(x, y)) << testing::formatName(f);
@@ -51,10 +51,10 @@ TEST(Bitmap, SetFormatConvertsThroughColour) {
     Bitmap a(2, 1, PixelFormat::Pf24);
     a.setPixel(0, 0, rgb(250, 2, 3));
     a.setPixel(1, 0, rgb(10, 10, 10));
-    a.setFormat(PixelFormat::Pf8);
+    ASSERT_TRUE(a.setFormat(PixelFormat::Pf8));
     EXPECT_EQ(a.pixel(0, 0), rgb(255, 0, 0));  // nearest default entry
     EXPECT_EQ(a.pixel(1, 0), rgb(8, 8, 8));
-    a.setFormat(PixelFormat::Pf16);
+    ASSERT_TRUE(a.setFormat(PixelFormat::Pf16));
     EXPECT_EQ(a.pixel(0, 0), rgb(248, 0, 0));
     EXPECT_TRUE(a.palette().empty());
 }

@@ -130,7 +130,7 @@ TEST(BlitClipping, LeavesPaddingAndOutsidePixelsAlone) {
     for (PixelFormat f : kAllFormats) {
         std::mt19937 rng(77);
         Bitmap dst = randomBitmap(rng, f, 1);
-        dst.reset(7, 5, f);  // 7 pixels leave padding in every format
+        ASSERT_TRUE(dst.reset(7, 5, f));  // 7 pixels leave padding in every format
         const int usedBits = 7 * bitsPerPixel(f);
         for (int y = 0; y < dst.height(); ++y)
             for (int b = usedBits; b < dst.stride() * 8; ++b)

@@ -34,7 +34,7 @@ inline Bitmap randomBitmap(std::mt19937& rng, PixelFormat f, int maxSide,
                            const Palette* pal = nullptr) {
     std::uniform_int_distribution<int> side(1, maxSide);
     Bitmap b;
-    b.reset(side(rng), side(rng), f);
+    EXPECT_TRUE(b.reset(side(rng), side(rng), f));
     if (isIndexed(f))
         b.setPalette(pal ? *pal : randomPalette(rng, f));
     std::uniform_int_distribution<uint32_t> any;

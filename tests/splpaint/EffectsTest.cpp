@@ -56,7 +56,7 @@ class EffectsTest : public SplPaintTest {
   protected:
     void fillBytes(uint8_t v) {
         Bitmap b;
-        b.reset(20, 10, PixelFormat::Pf24);
+        ASSERT_TRUE(b.reset(20, 10, PixelFormat::Pf24));
         for (int y = 0; y < 10; ++y)
             std::fill_n(b.row(y), 60, v);
         paint.SetBkGnd(&b, true);

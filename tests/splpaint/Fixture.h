@@ -64,7 +64,7 @@ inline Bitmap noise(int w, int h, unsigned seed) {
 
 inline Bitmap solid(int w, int h, raster::Color c, PixelFormat f = PixelFormat::Pf24) {
     Bitmap b;
-    b.reset(w, h, f);
+    EXPECT_TRUE(b.reset(w, h, f));
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             b.setPixel(x, y, c);

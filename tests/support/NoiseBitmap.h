@@ -11,8 +11,7 @@ namespace kelvo::testsupport {
 // benchmarks alike.
 inline raster::Bitmap noiseBitmap24(int w, int h, unsigned seed) {
     std::mt19937 rng(seed);
-    raster::Bitmap b;
-    b.reset(w, h, raster::PixelFormat::Pf24);
+    raster::Bitmap b(w, h, raster::PixelFormat::Pf24);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < 3 * w; ++x)
             b.row(y)[x] = uint8_t(rng());

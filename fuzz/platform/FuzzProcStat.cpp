@@ -1,0 +1,6 @@
+#include "fuzz/platform/PlatformInputs.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    kelvo::fuzz::runProcStat(data, size);
+    return 0;
+}
