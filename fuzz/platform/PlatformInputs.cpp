@@ -40,6 +40,7 @@ void runCgroup(const uint8_t* data, size_t size) {
     const std::string_view t = text(data, size);
     (void)parsePressureFullTotal(t);
     const std::optional<uint64_t> bytes = parseCgroupBytes(t);
+    const std::optional<uint64_t> cache = parseCgroupReclaimable(t);
 
     const OwnCgroups own = parseProcSelfCgroup(t);
     const CgroupMounts mounts = parseMountinfo(t);
@@ -55,10 +56,13 @@ void runCgroup(const uint8_t* data, size_t size) {
                 check(f.compare(0, mount->mountPoint.size(), mount->mountPoint) == 0);
                 check(f.find("/..", mount->mountPoint.size()) == std::string::npos);
             }
-            levels.push_back({bytes, parseCgroupBytes(*path)});
+            levels.push_back({bytes, parseCgroupBytes(*path), cache, bytes, cache});
         }
-    levels.push_back({bytes, std::nullopt});
+    levels.push_back({bytes, std::nullopt, cache});
+    // Page cache counts as room, but no group ever has more room than its limit.
     if (const auto room = cgroupHeadroom(levels))
+        check(bytes && *room <= *bytes);
+    if (const auto room = cgroupSwapRoom(levels))
         check(bytes && *room <= *bytes);
 }
 
