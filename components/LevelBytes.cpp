@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "raster/InstructionSet.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define KELVO_LEVEL_X86 1
@@ -113,8 +115,11 @@ __attribute__((target("avx2"))) size_t offsetAvx2(uint8_t* data, size_t size, in
 }
 
 bool hasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+    return raster::activeInstructionSet() == raster::InstructionSet::Avx2;
+}
+
+bool hasVectors() {
+    return raster::activeInstructionSet() != raster::InstructionSet::Portable;
 }
 #endif
 
@@ -135,7 +140,8 @@ void contrastBytes(uint8_t* data, size_t size, int level, bool wide) {
     const ContrastTerms t = contrastTerms(level);
     size_t done = 0;
 #if KELVO_LEVEL_X86
-    done = wide && hasAvx2() ? contrastAvx2(data, size, t) : contrastSse2(data, size, t);
+    if (hasVectors())
+        done = wide && hasAvx2() ? contrastAvx2(data, size, t) : contrastSse2(data, size, t);
 #endif
     contrastBytesPlain(data + done, size - done, t.level);
 }
@@ -149,7 +155,8 @@ void offsetBytes(uint8_t* data, size_t size, int offset, bool wide) {
     offset = std::clamp(offset, -255, 255);
     size_t done = 0;
 #if KELVO_LEVEL_X86
-    done = wide && hasAvx2() ? offsetAvx2(data, size, offset) : offsetSse2(data, size, offset);
+    if (hasVectors())
+        done = wide && hasAvx2() ? offsetAvx2(data, size, offset) : offsetSse2(data, size, offset);
 #endif
     offsetBytesPlain(data + done, size - done, offset);
 }

@@ -1,11 +1,19 @@
 #include "components/Scramble.h"
 
+#include "raster/InstructionSet.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define KELVO_SCRAMBLE_X86 1
+#endif
+
 namespace kelvo {
 namespace {
 
+using raster::InstructionSet;
+
 constexpr uint32_t kMul = 1103515245u;
 constexpr uint32_t kAdd = 12345u;
-constexpr int kLanes = 8;
 
 struct Step {
     uint32_t mul, add;
@@ -19,6 +27,117 @@ constexpr Step stepOf(int n) {
     return s;
 }
 
+// The states of the first n bytes (each already advanced for its own byte).
+void firstStates(uint32_t seed, uint32_t* states, int n) {
+    uint32_t state = seed;
+    for (int k = 0; k < n; ++k) {
+        state = state * kMul + kAdd;
+        states[k] = state;
+    }
+}
+
+// Bytes from i on, given the state of byte i.
+void finish(uint8_t* data, size_t i, size_t size, uint32_t state) {
+    for (; i < size; ++i) {
+        data[i] ^= uint8_t((state >> 24) & 0x7F);
+        state = state * kMul + kAdd;
+    }
+}
+
+// The state chain is one long dependency; eight lanes, each jumping eight bytes at a time,
+// keep the multiplier busy instead of waiting on it.
+void descramblePortable(uint8_t* data, size_t size, uint32_t seed) {
+    constexpr int kLanes = 8;
+    constexpr Step jump = stepOf(kLanes);
+    uint32_t lane[kLanes];
+    firstStates(seed, lane, kLanes);
+    size_t i = 0;
+    for (; i + kLanes <= size; i += kLanes) {
+        for (int k = 0; k < kLanes; ++k) {
+            data[i + size_t(k)] ^= uint8_t((lane[k] >> 24) & 0x7F);
+            lane[k] = lane[k] * jump.mul + jump.add;
+        }
+    }
+    if (i < size)
+        finish(data, i, size, lane[0]);
+}
+
+#if KELVO_SCRAMBLE_X86
+// The vector paths run one state per byte of a block (16 or 32 bytes), four registers of
+// states, all jumping a block at a time. Each state's bits 24..30 are narrowed to a byte by
+// two packs, whose lane order decides which register lane serves which byte.
+
+// 32-bit products per lane, which SSE2 only has as two 64-bit halves.
+inline __m128i mulLo32(__m128i a, __m128i b, __m128i bOdd) {
+    const __m128i even = _mm_mul_epu32(a, b);
+    const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), bOdd);
+    return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                              _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+}
+
+size_t descrambleSse2(uint8_t* data, size_t size, uint32_t seed, uint32_t& next) {
+    constexpr int kBlock = 16;
+    if (size < kBlock)
+        return 0;
+    constexpr Step jump = stepOf(kBlock);
+    uint32_t first[kBlock];
+    firstStates(seed, first, kBlock);
+    // Register g, lane e serves byte 4g + e.
+    __m128i st[4];
+    for (int g = 0; g < 4; ++g)
+        st[g] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first + 4 * g));
+    const __m128i mul = _mm_set1_epi32(int(jump.mul)), mulOdd = _mm_srli_epi64(mul, 32);
+    const __m128i add = _mm_set1_epi32(int(jump.add)), low7 = _mm_set1_epi8(0x7F);
+    size_t i = 0;
+    for (; i + kBlock <= size; i += kBlock) {
+        const __m128i ab = _mm_packs_epi32(_mm_srli_epi32(st[0], 24), _mm_srli_epi32(st[1], 24));
+        const __m128i cd = _mm_packs_epi32(_mm_srli_epi32(st[2], 24), _mm_srli_epi32(st[3], 24));
+        const __m128i key = _mm_and_si128(_mm_packus_epi16(ab, cd), low7);
+        auto* p = reinterpret_cast<__m128i*>(data + i);
+        _mm_storeu_si128(p, _mm_xor_si128(_mm_loadu_si128(p), key));
+        for (auto& s : st)
+            s = _mm_add_epi32(mulLo32(s, mul, mulOdd), add);
+    }
+    next = uint32_t(_mm_cvtsi128_si32(st[0]));
+    return i;
+}
+
+__attribute__((target("avx2"))) size_t descrambleAvx2(uint8_t* data, size_t size, uint32_t seed,
+                                                      uint32_t& next) {
+    constexpr int kBlock = 32;
+    if (size < kBlock)
+        return 0;
+    constexpr Step jump = stepOf(kBlock);
+    uint32_t first[kBlock];
+    firstStates(seed, first, kBlock);
+    // The packs work within 128-bit halves: register g, lane l serves byte
+    // 16 * (l / 4) + 4 * g + l % 4.
+    __m256i st[4];
+    for (int g = 0; g < 4; ++g) {
+        alignas(32) uint32_t lanes[8];
+        for (int l = 0; l < 8; ++l)
+            lanes[l] = first[16 * (l / 4) + 4 * g + l % 4];
+        st[g] = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes));
+    }
+    const __m256i mul = _mm256_set1_epi32(int(jump.mul)), add = _mm256_set1_epi32(int(jump.add));
+    const __m256i low7 = _mm256_set1_epi8(0x7F);
+    size_t i = 0;
+    for (; i + kBlock <= size; i += kBlock) {
+        const __m256i ab =
+            _mm256_packs_epi32(_mm256_srli_epi32(st[0], 24), _mm256_srli_epi32(st[1], 24));
+        const __m256i cd =
+            _mm256_packs_epi32(_mm256_srli_epi32(st[2], 24), _mm256_srli_epi32(st[3], 24));
+        const __m256i key = _mm256_and_si256(_mm256_packus_epi16(ab, cd), low7);
+        auto* p = reinterpret_cast<__m256i*>(data + i);
+        _mm256_storeu_si256(p, _mm256_xor_si256(_mm256_loadu_si256(p), key));
+        for (auto& s : st)
+            s = _mm256_add_epi32(_mm256_mullo_epi32(s, mul), add);
+    }
+    next = uint32_t(_mm256_cvtsi256_si32(st[0]));
+    return i;
+}
+#endif
+
 }  // namespace
 
 void descrambleSimple(uint8_t* data, size_t size, uint32_t seed) {
@@ -29,25 +148,20 @@ void descrambleSimple(uint8_t* data, size_t size, uint32_t seed) {
     }
 }
 
-// The state chain is one long dependency; eight lanes, each jumping eight bytes at a time,
-// keep the multiplier busy instead of waiting on it.
 void descramble(uint8_t* data, size_t size, uint32_t seed) {
-    constexpr Step jump = stepOf(kLanes);
-    uint32_t lane[kLanes];
-    uint32_t state = seed;
-    for (int k = 0; k < kLanes; ++k) {
-        state = state * kMul + kAdd;
-        lane[k] = state;
-    }
-    size_t i = 0;
-    for (; i + kLanes <= size; i += kLanes) {
-        for (int k = 0; k < kLanes; ++k) {
-            data[i + size_t(k)] ^= uint8_t((lane[k] >> 24) & 0x7F);
-            lane[k] = lane[k] * jump.mul + jump.add;
+#if KELVO_SCRAMBLE_X86
+    const InstructionSet set = raster::activeInstructionSet();
+    if (set != InstructionSet::Portable) {
+        uint32_t next = 0;
+        const size_t done = set == InstructionSet::Avx2 ? descrambleAvx2(data, size, seed, next)
+                                                        : descrambleSse2(data, size, seed, next);
+        if (done > 0) {
+            finish(data, done, size, next);
+            return;
         }
     }
-    for (int k = 0; i < size; ++i, ++k)
-        data[i] ^= uint8_t((lane[k] >> 24) & 0x7F);
+#endif
+    descramblePortable(data, size, seed);
 }
 
 }  // namespace kelvo

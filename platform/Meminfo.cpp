@@ -32,6 +32,10 @@ Meminfo parseMeminfo(std::string_view text) {
         size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        // Every key read here starts with M or S; most of the file's lines are passed over
+        // without looking for their colon.
+        if (line.empty() || (line[0] != 'M' && line[0] != 'S'))
+            continue;
         size_t colon = line.find(':');
         if (colon == std::string_view::npos)
             continue;

@@ -50,11 +50,7 @@ PixelTranslator::PixelTranslator(PixelFormat from, const Palette& fromPal, Pixel
     }
 }
 
-uint32_t PixelTranslator::operator()(uint32_t v) const {
-    if (identity_)
-        return v;
-    if (isIndexed(from_))
-        return table_[v & 0xFF];
+uint32_t PixelTranslator::throughColor(uint32_t v) const {
     return colorToPixel(pixelToColor(v, from_, fromPal_), to_, toPal_);
 }
 

@@ -79,9 +79,19 @@ class PixelTranslator {
   public:
     PixelTranslator(PixelFormat from, const Palette& fromPal, PixelFormat to, const Palette& toPal);
     bool identity() const { return identity_; }
-    uint32_t operator()(uint32_t v) const;
+    uint32_t operator()(uint32_t v) const {
+        if (identity_)
+            return v;
+        if (isIndexed(from_))
+            return table_[v & 0xFF];
+        return throughColor(v);
+    }
+    // For an indexed source that is not copied unchanged: the value of every index.
+    const uint32_t* table() const { return isIndexed(from_) && !identity_ ? table_ : nullptr; }
 
   private:
+    uint32_t throughColor(uint32_t v) const;
+
     PixelFormat from_, to_;
     const Palette& fromPal_;
     const Palette& toPal_;

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "bench/RatioReporter.h"
+#include "bench/support/Ratios.h"
 #include "components/ColorEffects.h"
 #include "components/ImageAdv.h"
 #include "components/Scramble.h"
@@ -117,23 +117,11 @@ int main(int argc, char** argv) {
     control.resize(kW, kH);
     adv = &control;
 
-    benchmark::Initialize(&argc, argv);
-    kelvo::bench::RatioReporter reporter({
-        {"BM_RGBChg24", "BM_Memcpy", "RGBChg(24-bit)/memcpy", 3.0},
-        {"BM_ScaleBytes", "BM_Memcpy", "RGBChg pixel pass only/memcpy", 0},
-        {"BM_BmpBkCopy2", "BM_Memcpy", "BmpBkCopy2(copy)/memcpy", 1.5},
-        {"BM_Descramble", "BM_Memcpy", "descramble/memcpy", 0},
-        {"BM_BmpDecode24", "BM_QImageLoad24", "BMP decode/QImage load (24-bit)", 1.0},
-    });
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    bool ok = reporter.summarize();
-    const double ns = reporter.time("BM_Descramble");
-    if (ns > 0) {
-        const double mbps = double(kFrame) / ns * 1e3;
-        std::printf("descramble = %.0f MB/s (target >= 500)%s\n", mbps,
-                    mbps >= 500 ? "" : "  MISSED");
-        ok = ok && mbps >= 500;
-    }
-    benchmark::Shutdown();
-    return ok ? 0 : 1;
+    return kelvo::bench::runFigures(
+        argc, argv,
+        {{"RGBChg 24-bit, with its row back-up / memcpy", "BM_RGBChg24", "BM_Memcpy", 2.5},
+         {"RGBChg pixel pass alone / memcpy", "BM_ScaleBytes", "BM_Memcpy"},
+         {"BmpBkCopy2 copy / memcpy", "BM_BmpBkCopy2", "BM_Memcpy", 1.2},
+         {"descrambling", "BM_Descramble", "", 2, true, double(kFrame)},
+         {"24-bit BMP decode / QImage load", "BM_BmpDecode24", "BM_QImageLoad24", 1.0}});
 }

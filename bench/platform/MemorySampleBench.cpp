@@ -40,6 +40,7 @@ BENCHMARK(BM_IfstreamSample);
 }  // namespace
 
 int main(int argc, char** argv) {
-    return kelvo::bench::runWithRatios(argc, argv,
-                                       {{"BM_PlatformSample", "BM_IfstreamSample", 0.5}});
+    return kelvo::bench::runFigures(
+        argc, argv,
+        {{"memory sample / ifstream re-parse", "BM_PlatformSample", "BM_IfstreamSample", 0.45}});
 }

@@ -2,7 +2,7 @@
 #include <random>
 #include <vector>
 
-#include "bench/RatioReporter.h"
+#include "bench/support/Ratios.h"
 #include "raster/Blit.h"
 
 // Whole-frame blits on 640 x 480, each against memcpy of the destination's bytes.
@@ -20,18 +20,26 @@ Bitmap noise(PixelFormat f) {
     return b;
 }
 
-void BM_Memcpy(benchmark::State& state) {
-    std::vector<uint8_t> a(size_t(kW) * kH * 3, 1), b(a.size());
+void memcpyFrame(benchmark::State& state, size_t bytesPerPixel) {
+    std::vector<uint8_t> a(size_t(kW) * kH * bytesPerPixel, 1), b(a.size());
     for (auto _ : state) {
         std::memcpy(b.data(), a.data(), a.size());
         benchmark::DoNotOptimize(b.data());
         benchmark::ClobberMemory();
     }
 }
+void BM_Memcpy(benchmark::State& s) {
+    memcpyFrame(s, 3);
+}
+void BM_Memcpy32(benchmark::State& s) {
+    memcpyFrame(s, 4);
+}
 BENCHMARK(BM_Memcpy);
+BENCHMARK(BM_Memcpy32);
 
-void blit(benchmark::State& state, PixelFormat from, uint32_t rop) {
-    Bitmap dst = noise(PixelFormat::Pf24);
+void blit(benchmark::State& state, PixelFormat from, uint32_t rop,
+          PixelFormat to = PixelFormat::Pf24) {
+    Bitmap dst = noise(to);
     const Bitmap src = noise(from);
     const Brush brush = Brush::monoPattern({0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA});
     for (auto _ : state) {
@@ -55,8 +63,12 @@ void BM_DstAndPat24(benchmark::State& s) {
 void BM_Copy8to24(benchmark::State& s) {
     blit(s, PixelFormat::Pf8, rop::SRCCOPY);
 }
+// An operation of all three inputs with no formula of its own.
 void BM_Generic24(benchmark::State& s) {
     blit(s, PixelFormat::Pf24, 0x00E20746);
+}
+void BM_Generic32(benchmark::State& s) {
+    blit(s, PixelFormat::Pf32, 0x00E20746, PixelFormat::Pf32);
 }
 BENCHMARK(BM_Copy24);
 BENCHMARK(BM_And24);
@@ -64,6 +76,7 @@ BENCHMARK(BM_MergeCopy24);
 BENCHMARK(BM_DstAndPat24);
 BENCHMARK(BM_Copy8to24);
 BENCHMARK(BM_Generic24);
+BENCHMARK(BM_Generic32);
 
 void BM_Stretch2x24(benchmark::State& state) {
     Bitmap dst = noise(PixelFormat::Pf24);
@@ -78,18 +91,14 @@ BENCHMARK(BM_Stretch2x24);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    kelvo::bench::RatioReporter reporter({
-        {"BM_Copy24", "BM_Memcpy", "blit SRCCOPY 24->24/memcpy", 0},
-        {"BM_And24", "BM_Memcpy", "blit SRCAND 24->24/memcpy", 0},
-        {"BM_MergeCopy24", "BM_Memcpy", "blit MERGECOPY 24->24/memcpy", 0},
-        {"BM_DstAndPat24", "BM_Memcpy", "blit D AND pattern 24/memcpy", 0},
-        {"BM_Copy8to24", "BM_Memcpy", "blit SRCCOPY 8->24/memcpy", 0},
-        {"BM_Generic24", "BM_Memcpy", "blit generic ROP 0xE2 24->24/memcpy", 0},
-        {"BM_Stretch2x24", "BM_Memcpy", "stretch 2x 24->24/memcpy", 0},
-    });
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.summarize();
-    benchmark::Shutdown();
-    return 0;
+    return kelvo::bench::runFigures(
+        argc, argv,
+        {{"blit SRCCOPY 24 -> 24 / memcpy", "BM_Copy24", "BM_Memcpy"},
+         {"blit SRCAND 24 -> 24 / memcpy", "BM_And24", "BM_Memcpy"},
+         {"blit MERGECOPY 24 -> 24 / memcpy", "BM_MergeCopy24", "BM_Memcpy"},
+         {"blit destination AND pattern 24 / memcpy", "BM_DstAndPat24", "BM_Memcpy"},
+         {"blit generic ROP 0xE2, 24-bit / memcpy", "BM_Generic24", "BM_Memcpy", 6},
+         {"blit generic ROP 0xE2, 32-bit / memcpy", "BM_Generic32", "BM_Memcpy32", 6},
+         {"blit 8 -> 24 through the palette / memcpy", "BM_Copy8to24", "BM_Memcpy", 4},
+         {"stretch 2x 24 -> 24 / memcpy", "BM_Stretch2x24", "BM_Memcpy", 3}});
 }

@@ -107,13 +107,16 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    return kelvo::bench::runWithRatios(argc, argv,
-                                       {{"BM_PatternDissolveFromBlack", "BM_Memcpy", 5.0},
-                                        {"BM_PatternDissolveFromWhite", "BM_Memcpy", 5.0},
-                                        {"BM_BrightnessRamp", "BM_Memcpy", 5.0},
-                                        {"BM_OffsetRamp", "BM_Memcpy", 5.0},
-                                        {"BM_SlitWipe", "BM_Memcpy", 5.0},
-                                        {"BM_SpriteCrossDissolve", "BM_Memcpy", 5.0},
-                                        {"BM_ContrastScreen", "BM_Memcpy", 3.0},
-                                        {"BM_RGBScreen", "BM_Memcpy", 1.5}});
+    return kelvo::bench::runFigures(
+        argc, argv,
+        {{"pattern dissolve from black, one frame / memcpy", "BM_PatternDissolveFromBlack",
+          "BM_Memcpy", 5.0},
+         {"pattern dissolve from white, one frame / memcpy", "BM_PatternDissolveFromWhite",
+          "BM_Memcpy", 5.0},
+         {"brightness ramp, one frame / memcpy", "BM_BrightnessRamp", "BM_Memcpy", 5.0},
+         {"offset ramp, one frame / memcpy", "BM_OffsetRamp", "BM_Memcpy", 5.0},
+         {"slit wipe, one frame / memcpy", "BM_SlitWipe", "BM_Memcpy", 5.0},
+         {"sprite cross-dissolve, one frame / memcpy", "BM_SpriteCrossDissolve", "BM_Memcpy", 5.0},
+         {"ContrastScreen / memcpy", "BM_ContrastScreen", "BM_Memcpy", 3.0},
+         {"RGBScreen / memcpy", "BM_RGBScreen", "BM_Memcpy", 1.5}});
 }

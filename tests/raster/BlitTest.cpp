@@ -5,6 +5,7 @@
 
 #include "raster/Blit.h"
 #include "raster/BlitReference.h"
+#include "raster/InstructionSet.h"
 #include "raster/Pixel.h"
 #include "tests/raster/RandomBitmap.h"
 
@@ -70,7 +71,19 @@ struct Case {
     }
 };
 
-TEST(BlitFastPaths, MatchReferenceForEveryFormatPair) {
+// Every comparison with the reference runs once per instruction set this machine can take.
+class BlitFastPaths : public ::testing::TestWithParam<InstructionSet> {
+  protected:
+    void SetUp() override { forceInstructionSet(GetParam()); }
+    void TearDown() override { clearForcedInstructionSet(); }
+};
+
+INSTANTIATE_TEST_SUITE_P(EverySet, BlitFastPaths, ::testing::ValuesIn(availableInstructionSets()),
+                         [](const auto& info) {
+                             return std::string(instructionSetName(info.param));
+                         });
+
+TEST_P(BlitFastPaths, MatchReferenceForEveryFormatPair) {
     uint32_t seed = 1;
     for (PixelFormat sf : kAllFormats) {
         for (PixelFormat df : kAllFormats) {
@@ -90,7 +103,7 @@ TEST(BlitFastPaths, MatchReferenceForEveryFormatPair) {
     }
 }
 
-TEST(BlitFastPaths, StretchMatchesReferenceForEveryFormatPair) {
+TEST_P(BlitFastPaths, StretchMatchesReferenceForEveryFormatPair) {
     uint32_t seed = 5000;
     for (PixelFormat sf : kAllFormats) {
         for (PixelFormat df : kAllFormats) {
@@ -111,7 +124,7 @@ TEST(BlitFastPaths, StretchMatchesReferenceForEveryFormatPair) {
     }
 }
 
-TEST(BlitFastPaths, OverlappingBlitWithinOneBitmapMatchesReference) {
+TEST_P(BlitFastPaths, OverlappingBlitWithinOneBitmapMatchesReference) {
     for (PixelFormat f : kAllFormats) {
         for (uint32_t seed = 0; seed < 30; ++seed) {
             Case c(900 + seed, f, f);
@@ -121,6 +134,51 @@ TEST(BlitFastPaths, OverlappingBlitWithinOneBitmapMatchesReference) {
             bitBlt(fast, dx, dy, 12, 12, &fast, sx, sy, c.code, &c.brush);
             reference::bitBlt(ref, dx, dy, 12, 12, &ref, sx, sy, c.code, &c.brush);
             ASSERT_EQ(firstDifference(fast, ref), "") << formatName(f) << " seed " << seed;
+        }
+    }
+}
+
+// Larger pictures reach the whole-block copy, the eight-pixel packing and the shuffled gathers
+// of enlarging stretches, which the small random cases above rarely do.
+TEST_P(BlitFastPaths, WideRowsMatchReference) {
+    std::mt19937 rng(31);
+    const PixelFormat pairs[][2] = {{PixelFormat::Pf24, PixelFormat::Pf24},
+                                    {PixelFormat::Pf8, PixelFormat::Pf24},
+                                    {PixelFormat::Pf8, PixelFormat::Pf32},
+                                    {PixelFormat::Pf32, PixelFormat::Pf32},
+                                    {PixelFormat::Pf8, PixelFormat::Pf8}};
+    const uint32_t rops[] = {rop::SRCCOPY, rop::SRCAND, rop::MERGECOPY, 0x00E20746,
+                             0x00B80000,   0x001D0000,  rop::PATINVERT};
+    for (const auto& pair : pairs) {
+        for (int n = 0; n < 12; ++n) {
+            Bitmap src;
+            src.reset(40 + int(rng() % 60), 20 + int(rng() % 20), pair[0]);
+            if (isIndexed(pair[0]))
+                src.setPalette(testing::randomPalette(rng, pair[0]));
+            for (size_t i = 0; i < src.byteSize(); ++i)
+                src.bits()[i] = uint8_t(rng());
+            Bitmap dst;
+            dst.reset(n % 3 == 0 ? src.width() : 97, 50, pair[1]);
+            for (size_t i = 0; i < dst.byteSize(); ++i)
+                dst.bits()[i] = uint8_t(rng());
+            const uint32_t code = rops[rng() % std::size(rops)];
+            const Brush brush = pickBrush(rng);
+            Bitmap fast = dst, ref = dst;
+            bitBlt(fast, 0, 0, src.width(), src.height(), &src, 0, 0, code, &brush);
+            reference::bitBlt(ref, 0, 0, src.width(), src.height(), &src, 0, 0, code, &brush);
+            ASSERT_EQ(firstDifference(fast, ref), "") << "bitBlt rop " << std::hex << code;
+            // Enlarging by 1.5 to 4, and now and then shrinking or mirroring.
+            const int w = int(src.width() * (15 + int(rng() % 26)) / 10);
+            TRect dr{int(rng() % 9) - 4, int(rng() % 5) - 2, 0, 0};
+            dr.Right = dr.Left + (n % 5 == 4 ? -w : w);
+            dr.Bottom = dr.Top + (n % 4 == 3 ? src.height() / 2 : src.height() * 2);
+            const TRect sr = src.bounds();
+            fast = dst, ref = dst;
+            stretchBlt(fast, dr, &src, sr, code, &brush);
+            reference::stretchBlt(ref, dr, &src, sr, code, &brush);
+            ASSERT_EQ(firstDifference(fast, ref), "")
+                << "stretchBlt rop " << std::hex << code << std::dec << " to " << dr.Left << ","
+                << dr.Top << "," << dr.Right << "," << dr.Bottom;
         }
     }
 }

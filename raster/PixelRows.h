@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace kelvo::raster {
+
+// The row conversions of the blits that decide their speed. `out` receives exactly the
+// converted pixels and nothing past them.
+
+// out gets table[idx[i]] for i < count as 3-byte pixels; the values' top byte must be zero.
+// Scalar on purpose: vector gathers were measured slower than this loop here.
+void paletteRow24(const uint8_t* idx, int count, const uint32_t* table, uint8_t* out);
+// The same as 4-byte pixels.
+void paletteRow32(const uint8_t* idx, int count, const uint32_t* table, uint8_t* out);
+
+// Gathers 3-byte pixels by column, as a stretch does on every row. Made once per stretch from
+// the column map; each row is then either shuffled 16 bytes at a time (with AVX2, where every
+// 16 output bytes come from at most 16 neighbouring source bytes, as when enlarging by 1.5 or
+// more) or gathered pixel by pixel.
+class Gather24 {
+  public:
+    // map[0..count) are columns of a source row of srcWidth pixels.
+    Gather24(const int* map, int count, int srcWidth);
+    // `roomy`: one byte past the row's last pixel may be read (the pixel loop then takes 4
+    // bytes at a time).
+    void run(const uint8_t* src, uint8_t* out, bool roomy) const;
+    bool shuffles() const { return !shuffle_.empty(); }
+
+  private:
+    void runPixels(const uint8_t* src, uint8_t* out, bool roomy) const;
+
+    int count_;
+    std::vector<uint32_t> offsets_;  // byte offset of each output pixel in the source row
+    std::vector<uint8_t> shuffle_;   // per 16-byte output block: which window byte goes where
+    std::vector<int> windows_;       // per block: where its 16-byte source window starts
+};
+
+}  // namespace kelvo::raster

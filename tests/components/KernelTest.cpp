@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "components/ColorEffects.h"
+#include "components/LevelBytes.h"
+#include "components/Scramble.h"
+#include "raster/InstructionSet.h"
+
+// The byte kernels of the components on every instruction set this machine can take, each
+// against its one-byte-at-a-time reference.
+namespace kelvo {
+namespace {
+
+using raster::InstructionSet;
+
+class ByteKernels : public ::testing::TestWithParam<InstructionSet> {
+  protected:
+    void SetUp() override { raster::forceInstructionSet(GetParam()); }
+    void TearDown() override { raster::clearForcedInstructionSet(); }
+};
+
+INSTANTIATE_TEST_SUITE_P(EverySet, ByteKernels,
+                         ::testing::ValuesIn(raster::availableInstructionSets()),
+                         [](const auto& info) {
+                             return std::string(raster::instructionSetName(info.param));
+                         });
+
+std::vector<uint8_t> noise(std::mt19937& rng, size_t n) {
+    std::vector<uint8_t> v(n);
+    for (auto& b : v)
+        b = uint8_t(rng());
+    return v;
+}
+
+// Sizes around every block length, so that each lane and the hand-over to the tail is seen.
+TEST_P(ByteKernels, DescrambleMatchesTheSimpleStream) {
+    std::mt19937 rng(11);
+    std::vector<size_t> sizes = {0, 1, 15, 16, 17, 31, 32, 33, 47, 63, 64, 65, 640, 4099};
+    for (int n = 0; n < 20; ++n)
+        sizes.push_back(rng() % 300);
+    for (size_t size : sizes) {
+        for (uint32_t seed : {0u, 1u, 0xFFFFFFFFu, uint32_t(rng())}) {
+            const auto original = noise(rng, size);
+            auto fast = original, simple = original;
+            descramble(fast.data(), size, seed);
+            descrambleSimple(simple.data(), size, seed);
+            ASSERT_EQ(fast, simple) << "size " << size << " seed " << seed;
+        }
+    }
+}
+
+TEST_P(ByteKernels, BrightnessScaleMatchesPortableForEveryPercent) {
+    std::mt19937 rng(12);
+    const auto data = noise(rng, 1000 + 37);
+    for (int percent = -400; percent <= 400; ++percent) {
+        auto fast = data, slow = data;
+        scaleBytes(fast.data() + 3, fast.size() - 3, percent);
+        scaleBytesPortable(slow.data() + 3, slow.size() - 3, percent);
+        ASSERT_EQ(fast, slow) << percent;
+    }
+}
+
+TEST_P(ByteKernels, ContrastAndOffsetMatchThePlainFormulas) {
+    std::mt19937 rng(13);
+    const auto data = noise(rng, 2 * 256 + 37);
+    for (int level : {-5, 0, 1, 50, 99, 100, 101, 380, 400, 25500, 30000}) {
+        auto wide = data, narrow = data, plain = data;
+        contrastBytes(wide.data(), wide.size(), level);
+        contrastBytes(narrow.data(), narrow.size(), level, false);
+        contrastBytesPlain(plain.data(), plain.size(), level);
+        ASSERT_EQ(wide, plain) << level;
+        ASSERT_EQ(narrow, plain) << level;
+    }
+    for (int offset : {-300, -255, -20, 0, 20, 255, 300}) {
+        auto wide = data, plain = data;
+        offsetBytes(wide.data(), wide.size(), offset);
+        offsetBytesPlain(plain.data(), plain.size(), std::clamp(offset, -255, 255));
+        ASSERT_EQ(wide, plain) << offset;
+    }
+}
+
+}  // namespace
+}  // namespace kelvo
