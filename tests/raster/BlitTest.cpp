@@ -152,13 +152,13 @@ TEST_P(BlitFastPaths, WideRowsMatchReference) {
     for (const auto& pair : pairs) {
         for (int n = 0; n < 12; ++n) {
             Bitmap src;
-            src.reset(40 + int(rng() % 60), 20 + int(rng() % 20), pair[0]);
+            ASSERT_TRUE(src.reset(40 + int(rng() % 60), 20 + int(rng() % 20), pair[0]));
             if (isIndexed(pair[0]))
                 src.setPalette(testing::randomPalette(rng, pair[0]));
             for (size_t i = 0; i < src.byteSize(); ++i)
                 src.bits()[i] = uint8_t(rng());
             Bitmap dst;
-            dst.reset(n % 3 == 0 ? src.width() : 97, 50, pair[1]);
+            ASSERT_TRUE(dst.reset(n % 3 == 0 ? src.width() : 97, 50, pair[1]));
             for (size_t i = 0; i < dst.byteSize(); ++i)
                 dst.bits()[i] = uint8_t(rng());
             const uint32_t code = rops[rng() % std::size(rops)];
