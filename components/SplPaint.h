@@ -215,6 +215,7 @@ class TSplPaint : public QWidget {
     void spriteWorkBitmaps(int from, int to);
     bool spriteFrame();
     bool crossFrame();
+    void restoreWholeBackground();
     bool patternFrame();
     bool rampFrame();
     bool slitFrame(bool processMessages);
