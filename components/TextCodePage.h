@@ -12,8 +12,8 @@ struct Font;
 
 namespace kelvo {
 
-// How a component reads the 8-bit strings it is given: scene texts written for the original
-// system are Shift-JIS, newer ones UTF-8. Automatic (0) takes valid UTF-8 as UTF-8 and anything
+// How a component reads the 8-bit strings it is given: older scene texts are Shift-JIS, newer
+// ones UTF-8. Automatic (0) takes valid UTF-8 as UTF-8 and anything
 // else as code page 932; an owner may name one code page (a Windows number: 932, 1252, 65001
 // for UTF-8, ...) that the toolkit's converters know.
 class TextCodePage {
