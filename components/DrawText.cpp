@@ -1,7 +1,5 @@
 #include "components/DrawText.h"
 
-#include <QPainter>
-
 #include "raster/QtText.h"
 
 namespace kelvo {
@@ -12,15 +10,8 @@ void drawFormattedText(QPainter* painter, const QFont& font, const QString& text
         raster::qt::calcTextRect(font, text, r, flags);
         return;
     }
-    if (!painter)
-        return;
-    painter->save();
-    painter->setFont(font);
-    const QRect target = raster::qt::toQRect(r);
-    if (!(flags & DT_NOCLIP))
-        painter->setClipRect(target, Qt::IntersectClip);
-    painter->drawText(target, raster::qt::textFlags(flags), text);
-    painter->restore();
+    if (painter)
+        raster::qt::formatText(painter, font, text, raster::qt::toQRect(r), flags);
 }
 
 }  // namespace kelvo

@@ -11,8 +11,8 @@ class QPainter;
 
 namespace kelvo {
 
-// Draws `text` into `r` as the formatted-text call does: top-aligned, justified by the flags,
-// '&' marking the accelerator unless DT_NOPREFIX, clipped to `r` unless DT_NOCLIP. With
+// Draws `text` into `r` as the formatted-text call does (raster::qt::formatText), in the
+// painter's pen. With
 // DT_CALCRECT nothing is drawn (painter may be null) and `r` becomes the text's bounds: the
 // right edge fits the widest line and the bottom the last line; left and top stay.
 void drawFormattedText(QPainter* painter, const QFont& font, const QString& text, TRect& r,

@@ -24,11 +24,16 @@ int rowLength(const Bitmap& bmp) {
     return bpp >= 8 ? bmp.width() * (bpp / 8) : 0;
 }
 
+int backUpRowLength(const Bitmap& bmp) {
+    return bmp.bitsPerPixel() >= 8 ? rowLength(bmp)
+                                   : int((int64_t(bmp.width()) * bmp.bitsPerPixel() + 7) / 8);
+}
+
 TImageAdv::TImageAdv(QWidget* parent) : QWidget(parent) {
     for (auto& b : BkBmp)
         b = std::make_unique<Bitmap>();
-    // The picture is drawn over whatever lies below; nothing is erased first.
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    // The picture is drawn over whatever lies below; nothing is erased first. Not opaque: where
+    // the picture does not reach, the parent's pixels must show, not stale ones.
     setAutoFillBackground(false);
     messageBox_ = [this](const std::string& text, const std::string& caption) {
         QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
@@ -127,9 +132,9 @@ void TImageAdv::DataBackUp(int n, const std::function<void(uint8_t*, size_t)>& a
     Bitmap* b = image(n);
     if (!b)
         return;
-    const size_t len = size_t(rowLength(*b));
-    if (len == 0)
-        return;
+    // Every image replaces the back-up: 1- and 4-bit rows are kept as their packed bytes, an
+    // empty image leaves an empty one, so no earlier image's rows can be restored by mistake.
+    const size_t len = size_t(backUpRowLength(*b));
     // A back-up of the same shape is overwritten in place rather than freed and reallocated.
     if (!RowBackUp)
         RowBackUp.emplace();
@@ -145,7 +150,7 @@ void TImageAdv::DataRestore(int n, bool release) {
     Bitmap* b = image(n);
     if (!RowBackUp || !b)
         return;
-    const size_t len = size_t(rowLength(*b));
+    const size_t len = size_t(backUpRowLength(*b));
     const size_t rows = len ? std::min(RowBackUp->size(), size_t(b->height())) : 0;
     for (size_t y = 0; y < rows; ++y) {
         const auto& saved = (*RowBackUp)[y];

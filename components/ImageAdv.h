@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "components/TextCodePage.h"
 #include "raster/Bitmap.h"
 #include "raster/Bmp.h"
 #include "raster/Canvas.h"
@@ -25,9 +26,11 @@ class TSurfaceForm;
 // Images are named by number. A number outside 0..4 does nothing (false where there is a
 // result); the copy operations that draw on a canvas also take a negative number for the canvas
 // of the parent window, which must be a TSurfaceForm (otherwise they do nothing too). Palette
-// ranges (first, last) cover first..last-1 and must lie inside 0..256, else nothing happens.
+// ranges (first, last) cover first..last-1; one reaching outside 0..256 does nothing.
 // Only rows of 8, 15/16, 24 and 32-bit images are backed up, scrambled or scaled; 1 and 4-bit
-// images are left unchanged by those operations. Text is UTF-8.
+// images are left unchanged by those operations. Text bytes are read by the code page chosen
+// with setCodePage (by default UTF-8 when valid, else Shift-JIS). The menus use the widget's
+// font.
 //
 // The control paints its picture without clearing under it (the erase-background rule), and
 // repaints whenever an operation may have changed image 0 (the parent when it drew on it).
@@ -54,7 +57,8 @@ class TImageAdv : public QWidget {
     bool BmpBkCopy2(int dst, int src, const TRect* destRect, const TRect* srcRect, int mode);
     // The bitmap of image n (0..4), still owned by the control; null for other numbers.
     raster::Bitmap* BmpBkGet(int n);
-    // Saves image n's pixel rows into RowBackUp, replacing an earlier back-up.
+    // Saves image n's pixel rows into RowBackUp, replacing an earlier back-up (1 and 4-bit rows
+    // as their packed bytes; an empty image leaves no rows).
     void DataBackUp(int n);
     // Writes RowBackUp back into image n; with release, frees it afterwards. Rows and bytes that
     // the image does not have are skipped.
@@ -123,7 +127,12 @@ class TImageAdv : public QWidget {
                      bool shadow, int highlight, raster::Color color);
     int NovelOptHitRect(int count, int x, int y) const;
 
-    raster::Font& font() { return font_; }
+    // The widget's font (setFont, style sheets) as the text operations take it.
+    raster::Font textFont() const { return rasterFont(*this); }
+    // How text bytes are read: TextCodePage::kAutomatic (the default), or a Windows code page
+    // number; false, keeping the current one, for a code page that is not available.
+    bool setCodePage(int codePage) { return codePage_.setCodePage(codePage); }
+    int codePage() const { return codePage_.codePage(); }
     // Replaces the modal message box, e.g. in tests.
     using MessageBox = std::function<void(const std::string& text, const std::string& caption)>;
     void setMessageBox(MessageBox box) { messageBox_ = std::move(box); }
@@ -152,7 +161,7 @@ class TImageAdv : public QWidget {
                     raster::Color color);
 
     raster::Bitmap picture_;
-    raster::Font font_;
+    TextCodePage codePage_;
     MessageBox messageBox_;
     std::string lastReadError_;
     int64_t pictureByteLimit_ = raster::kBmpMaxPixelBytes;
@@ -161,5 +170,7 @@ class TImageAdv : public QWidget {
 // Bytes of one pixel row the row operations work on: width times 1, 2, 3 or 4; 0 for 1 and
 // 4-bit images.
 int rowLength(const raster::Bitmap& bmp);
+// Bytes of one row that DataBackUp saves: rowLength, or the packed bytes of 1 and 4-bit rows.
+int backUpRowLength(const raster::Bitmap& bmp);
 
 }  // namespace kelvo

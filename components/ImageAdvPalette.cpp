@@ -12,8 +12,10 @@ using raster::PixelFormat;
 
 namespace {
 
+// A range is refused only when it would reach outside the 256 entries; an empty one (first at
+// or above last) changes nothing and is fine.
 bool validRange(int first, int last) {
-    return first >= 0 && last <= 256 && first <= last;
+    return first >= last || (first >= 0 && last <= 256);
 }
 
 // Entries first..last-1 that the palette has.
@@ -25,6 +27,8 @@ uint8_t brighten(uint8_t c, int percent) {
     const int64_t v = int64_t(c) + int64_t(c) * percent / 100;
     return uint8_t(std::clamp<int64_t>(v, 0, 255));
 }
+
+constexpr int kMergedEntries = 48;
 
 uint8_t push(uint8_t c, int amount) {
     if (c <= amount)
@@ -60,9 +64,12 @@ bool TImageAdv::PalFlgSet(int first, int last, int type) {
 
 bool TImageAdv::RGBChg(int n, int percent, int first, int last, bool backup) {
     Bitmap* b = image(n);
-    if (!b || !validRange(first, last))
+    if (!b)
         return false;
     if (b->format() == PixelFormat::Pf8) {
+        // The range is the palette's; true-colour images have none and ignore it.
+        if (!validRange(first, last))
+            return false;
         DataBackUp(n);
         if (backup)
             PaletteBackUp(n);
@@ -147,10 +154,13 @@ void TImageAdv::MargePalette(Bitmap* overlay, Bitmap* target) {
         target->format() != PixelFormat::Pf8)
         return;
     Palette pal = target->palette();
+    // A shorter palette grows (black) to hold the merged entries: otherwise the overlay's
+    // pixels, now 128 + k, would point past it.
+    if (pal.size() < size_t(128 + kMergedEntries))
+        pal.resize(size_t(128 + kMergedEntries), raster::PaletteEntry{0, 0, 0, 0});
     const Palette& from = overlay->palette();
-    for (int k = 0; k < 48; ++k)
-        if (size_t(128 + k) < pal.size() && size_t(k) < from.size())
-            pal[size_t(128 + k)] = from[size_t(k)];
+    for (int k = 0; k < kMergedEntries && size_t(k) < from.size(); ++k)
+        pal[size_t(128 + k)] = from[size_t(k)];
     target->setPalette(pal);
 }
 
@@ -185,7 +195,7 @@ bool TImageAdv::MargeRestore(int x, int y, int key, Bitmap* overlay, int n, bool
             const uint8_t* src = overlay->row(r - y);
             for (int j = 0; j < ow; ++j) {
                 const uint8_t v = src[j];
-                if (v != uint8_t(key))
+                if (int(v) != key)  // a key outside 0..255 makes nothing transparent
                     saved[size_t(x + j)] = uint8_t(v + 128);
             }
         }

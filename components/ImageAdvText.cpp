@@ -29,7 +29,7 @@ void TImageAdv::NovelTextOut(int n, int x, int y, const std::string& text, raste
     Canvas& c = b->canvas();
     c.setFont(*font);
     c.setBkMode(BkMode::Transparent);
-    c.textOut(x, y, text);
+    c.textOut(x, y, codePage_.toUtf8(text));
     changed(n);
 }
 
@@ -37,17 +37,18 @@ void TImageAdv::NovelDrawText(Canvas* canvas, const TRect* rect, const std::stri
                               const raster::Font* font, bool shadow, Color color) {
     if (!canvas || !rect || !font)
         return;
+    const std::string utf8 = codePage_.toUtf8(text);
     canvas->setFont(*font);
     canvas->setBkMode(BkMode::Transparent);
     if (shadow) {
         canvas->setTextColor(raster::clBlack);
         TRect r = *rect;
         r.offset(1, 1);
-        canvas->drawText(text, r, kShadowFlags);
+        canvas->drawText(utf8, r, kShadowFlags);
     }
     canvas->setTextColor(textColor(color));
     TRect r = *rect;
-    canvas->drawText(text, r, kTextFlags);
+    canvas->drawText(utf8, r, kTextFlags);
     update();
 }
 
@@ -55,6 +56,7 @@ void TImageAdv::NovelDrawText(Bitmap* target, const TRect* rect, const std::stri
                               const raster::Font* font, bool shadow, Color color) {
     if (!target || !rect || !font || target->empty())
         return;
+    const std::string utf8 = codePage_.toUtf8(text);
     if (!WorkBmp.setSize(target->width(), target->height()))
         return;
     Canvas& work = WorkBmp.canvas();
@@ -69,11 +71,11 @@ void TImageAdv::NovelDrawText(Bitmap* target, const TRect* rect, const std::stri
     if (shadow) {
         TRect r = *rect;
         r.offset(2, 2);
-        work.drawText(text, r, kShadowFlags);
+        work.drawText(utf8, r, kShadowFlags);
         dst.draw(0, 0, WorkBmp);
     }
     TRect r = *rect;
-    work.drawText(text, r, kShadowFlags);
+    work.drawText(utf8, r, kShadowFlags);
     dst.draw(0, 0, WorkBmp);
 
     work.setBrush(raster::Brush::solid(raster::clBlack));
@@ -82,7 +84,7 @@ void TImageAdv::NovelDrawText(Bitmap* target, const TRect* rect, const std::stri
     work.setBkColor(raster::clBlack);
     work.setTextColor(textColor(color));
     r = *rect;
-    work.drawText(text, r, kTextFlags);
+    work.drawText(utf8, r, kTextFlags);
     dst.setCopyMode(raster::rop::SRCPAINT);
     dst.draw(0, 0, WorkBmp);
     update();
@@ -93,10 +95,11 @@ void TImageAdv::drawChoice(const TRect& r, const std::string& text, int k, bool 
     if (text.empty())
         return;
     Canvas& c = canvasImage(0, false)->canvas();
+    const raster::Font font = textFont();
     if (highlight & (1 << (k - 1)))
-        NovelDrawText(&c, &r, text, &font_, shadow, color);
+        NovelDrawText(&c, &r, text, &font, shadow, color);
     else if (!(highlight & 64))
-        NovelDrawText(&c, &r, text, &font_, shadow, 0);
+        NovelDrawText(&c, &r, text, &font, shadow, 0);
 }
 
 void TImageAdv::NovelSelect(const std::string& title, const std::string& c1, const std::string& c2,
@@ -106,8 +109,9 @@ void TImageAdv::NovelSelect(const std::string& title, const std::string& c1, con
     const int n = menu::selectCount(c3, c4);
     Canvas& c = canvasImage(0, false)->canvas();
     const TRect titleRect = menu::selectTitle(w, h);
+    const raster::Font font = textFont();
     if (!title.empty())
-        NovelDrawText(&c, &titleRect, title, &font_, shadow, 0);
+        NovelDrawText(&c, &titleRect, title, &font, shadow, 0);
     const std::string* answers[] = {&c1, &c2, &c3, &c4};
     for (int k = 1; k <= n; ++k)
         drawChoice(menu::selectAnswer(w, h, n, k), *answers[k - 1], k, shadow, highlight, color);

@@ -1,9 +1,15 @@
 #include "components/NovelLbl.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDrag>
 #include <QEvent>
-#include <QKeySequence>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMetaMethod>
+#include <QMimeData>
 #include <QPainter>
-#include <QShortcut>
+#include <optional>
 #include <vector>
 
 #include "components/SysColors.h"
@@ -13,6 +19,84 @@ namespace {
 
 // Labels created while a form is being read, innermost scope last.
 std::vector<std::vector<QPointer<TNovelLabel>>> g_readScopes;
+
+constexpr char kControlMime[] = "application/x-kelvo-control";
+
+// What a dragged label carries: itself, and where the label it was dropped on took it.
+class ControlDragData : public QMimeData {
+  public:
+    explicit ControlDragData(QWidget* source) : source(source) { setData(kControlMime, {}); }
+    QPointer<QWidget> source;
+    std::optional<QPoint> dropPos;
+};
+
+const ControlDragData* controlDrag(const QMimeData* data) {
+    return dynamic_cast<const ControlDragData*>(data);
+}
+
+// The character a key press offers as a dialog character, or a null one.
+QChar dialogChar(const QKeyEvent* key) {
+    const QString text = key->text();
+    if (text.size() == 1 && text[0].isPrint())
+        return text[0];
+    // With Alt some keyboards report no text; the key code of a letter or digit will do.
+    if (key->key() >= 0x21 && key->key() <= 0x7E)
+        return QChar(key->key()).toLower();
+    return {};
+}
+
+// Offers dialog characters to the labels of a window in their order until one takes it: Alt
+// with a character as soon as it is pressed, a plain character once the focused control has
+// passed it up to the window unused.
+class DialogChars : public QObject {
+  public:
+    using QObject::QObject;
+
+    static void install() {
+        static QPointer<DialogChars> filter;
+        if (filter || !qApp)
+            return;
+        filter = new DialogChars(qApp);
+        qApp->installEventFilter(filter);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods =
+            key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+        QWidget* focus = QApplication::focusWidget();
+        const bool firstDelivery = widget == focus || (!focus && widget->isWindow());
+        bool offer = false;
+        if (mods == Qt::AltModifier)
+            offer = firstDelivery;
+        else if (mods == Qt::NoModifier)
+            offer = widget->isWindow();
+        const QChar ch = offer ? dialogChar(key) : QChar();
+        if (ch.isNull())
+            return false;
+        QWidget* window = widget->window();
+        for (TNovelLabel* label : window->findChildren<TNovelLabel*>()) {
+            if (label->window() == window && label->CMDialogChar(ch))
+                return true;
+        }
+        return false;
+    }
+};
+
+// The accelerator character of a caption: the one after the first lone '&'.
+QChar accelChar(const QString& caption) {
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != u'&')
+            continue;
+        if (caption[i + 1] != u'&')
+            return caption[i + 1];
+        ++i;
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -46,7 +130,6 @@ void TNovelLabel::setCaption(const QString& text) {
     if (drawRefresh_)
         update();
     AdjustBounds();
-    updateShortcut();
     emit captionChanged(caption_);
 }
 
@@ -94,7 +177,8 @@ void TNovelLabel::setAutoSize(bool on) {
 
 void TNovelLabel::setFocusControl(QWidget* control) {
     focusControl_ = control;  // QPointer clears itself when the control is destroyed
-    updateShortcut();
+    if (control)
+        DialogChars::install();
 }
 
 void TNovelLabel::setShowAccelChar(bool on) {
@@ -102,7 +186,6 @@ void TNovelLabel::setShowAccelChar(bool on) {
         return;
     showAccelChar_ = on;
     update();
-    updateShortcut();
 }
 
 void TNovelLabel::setTransparent(bool on) {
@@ -142,10 +225,11 @@ void TNovelLabel::DoDrawText(QPainter* painter, TRect& rect, uint32_t flags) {
         drawFormattedText(painter, f, text, r, flags);
     };
     if (!isEnabled()) {
+        // The emboss follows the palette's bevel colours, as buttons' edges do.
         r.offset(1, 1);
-        draw(syscolor::clBtnHighlight);
+        draw(palette().color(QPalette::Light));
         r.offset(-1, -1);
-        draw(syscolor::clBtnShadow);
+        draw(palette().color(QPalette::Dark));
     } else if (textShadow_) {
         r.offset(1, 1);
         draw(Color());
@@ -174,6 +258,10 @@ void TNovelLabel::paintEvent(QPaintEvent*) {
         if (layout_ == tlCenter)
             dy /= 2;  // truncates toward zero
         r.offset(0, dy);
+        // Text taller than the label moved up: clipped to the moved rectangle it would lie
+        // wholly above the label; the label's own bounds clip it instead.
+        if (dy < 0)
+            style |= DT_NOCLIP;
     }
     DoDrawText(&painter, r, style);
 }
@@ -197,8 +285,8 @@ void TNovelLabel::Loaded() {
 bool TNovelLabel::CMDialogChar(QChar key) {
     if (!focusControl_ || !isEnabled() || !showAccelChar_)
         return false;
-    QKeySequence accel = QKeySequence::mnemonic(caption_);
-    if (accel.isEmpty() || accel != QKeySequence::mnemonic(QStringLiteral("&") + key))
+    const QChar accel = accelChar(caption_);
+    if (accel.isNull() || QString(accel).compare(QString(key), Qt::CaseInsensitive) != 0)
         return false;
     if (!focusControl_->isEnabled() || !focusControl_->isVisible() ||
         focusControl_->focusPolicy() == Qt::NoFocus) {
@@ -209,29 +297,150 @@ bool TNovelLabel::CMDialogChar(QChar key) {
 }
 
 void TNovelLabel::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::FontChange)
-        AdjustBounds();
-    if (event->type() == QEvent::EnabledChange)
-        update();
+    if (event->type() == QEvent::FontChange) {
+        AdjustBounds();  // bounds only: a new font alone does not repaint the label
+        return;
+    }
     QWidget::changeEvent(event);
 }
 
-void TNovelLabel::updateShortcut() {
-    QKeySequence accel =
-        showAccelChar_ && focusControl_ ? QKeySequence::mnemonic(caption_) : QKeySequence();
-    if (accel.isEmpty()) {
-        delete shortcut_;
-        shortcut_ = nullptr;
+void TNovelLabel::mousePressEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        clicked_ = true;
+        pressPos_ = p;
+        dragArmed_ = dragMode_ == dmAutomatic;
+    }
+    emit OnMouseDown(event->button(), event->modifiers(), p.x(), p.y());
+}
+
+void TNovelLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        clicked_ = false;
+        emit OnDblClick();
+    }
+    emit OnMouseDown(event->button(), event->modifiers(), p.x(), p.y());
+}
+
+void TNovelLabel::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (dragArmed_ && (event->buttons() & Qt::LeftButton) &&
+        (p - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
+        startDrag();
         return;
     }
-    if (!shortcut_) {
-        shortcut_ = new QShortcut(this);
-        connect(shortcut_, &QShortcut::activated, this, [this] {
-            QString mnemonic = shortcut_->key().toString();
-            CMDialogChar(mnemonic.isEmpty() ? QChar() : mnemonic.back());
-        });
+    emit OnMouseMove(event->buttons(), event->modifiers(), p.x(), p.y());
+    event->ignore();  // the parent may follow the pointer too
+}
+
+void TNovelLabel::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        dragArmed_ = false;
+        const bool click = clicked_ && rect().contains(p);
+        clicked_ = false;
+        if (click)
+            emit OnClick();
     }
-    shortcut_->setKey(accel);
+    emit OnMouseUp(event->button(), event->modifiers(), p.x(), p.y());
+}
+
+void TNovelLabel::contextMenuEvent(QContextMenuEvent* event) {
+    if (!popupMenu_) {
+        event->ignore();
+        return;
+    }
+    popupMenu_->popup(event->globalPos());
+}
+
+void TNovelLabel::BeginDrag(bool immediately) {
+    if (immediately) {
+        startDrag();
+        return;
+    }
+    dragArmed_ = true;
+    pressPos_ = mapFromGlobal(QCursor::pos());
+}
+
+QMimeData* TNovelLabel::DragData(QWidget* source) {
+    return new ControlDragData(source);
+}
+
+void TNovelLabel::startDrag() {
+    dragArmed_ = false;
+    clicked_ = false;
+    emit OnStartDrag();
+    auto* data = static_cast<ControlDragData*>(DragData(this));
+    QPointer<QDrag> drag = new QDrag(this);
+    drag->setMimeData(data);
+    const Qt::DropAction action = drag->exec(Qt::MoveAction);
+    QWidget* target = nullptr;
+    QPoint at;
+    if (drag && action != Qt::IgnoreAction) {
+        target = qobject_cast<QWidget*>(drag->target());
+        if (target)
+            at = data->dropPos.value_or(target->mapFromGlobal(QCursor::pos()));
+    }
+    if (drag)
+        drag->deleteLater();
+    emit OnEndDrag(target, at.x(), at.y());
+}
+
+bool TNovelLabel::offerDrag(QDropEvent* event, TDragState state) {
+    const ControlDragData* data = controlDrag(event->mimeData());
+    if (!data || !data->source) {
+        event->ignore();
+        return false;
+    }
+    const QPoint p = event->position().toPoint();
+    bool accept = false;
+    emit OnDragOver(data->source, p.x(), p.y(), state, &accept);
+    if (accept)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+    return accept;
+}
+
+void TNovelLabel::dragEnterEvent(QDragEnterEvent* event) {
+    const ControlDragData* data = controlDrag(event->mimeData());
+    dragSource_ = data ? data->source : nullptr;
+    offerDrag(event, dsDragEnter);
+}
+
+void TNovelLabel::dragMoveEvent(QDragMoveEvent* event) {
+    offerDrag(event, dsDragMove);
+}
+
+void TNovelLabel::dragLeaveEvent(QDragLeaveEvent*) {
+    if (!dragSource_)
+        return;
+    bool accept = false;
+    const QPoint p = mapFromGlobal(QCursor::pos());
+    emit OnDragOver(dragSource_, p.x(), p.y(), dsDragLeave, &accept);
+    dragSource_ = nullptr;
+}
+
+void TNovelLabel::dropEvent(QDropEvent* event) {
+    auto* data = const_cast<ControlDragData*>(controlDrag(event->mimeData()));
+    dragSource_ = nullptr;
+    if (!data || !data->source) {
+        event->ignore();
+        return;
+    }
+    const QPoint p = event->position().toPoint();
+    data->dropPos = p;
+    emit OnDragDrop(data->source, p.x(), p.y());
+    event->acceptProposedAction();
+}
+
+void TNovelLabel::connectNotify(const QMetaMethod& signal) {
+    // Only labels someone listens to become drop targets or follow a pointer without a press.
+    if (signal == QMetaMethod::fromSignal(&TNovelLabel::OnDragOver))
+        setAcceptDrops(true);
+    else if (signal == QMetaMethod::fromSignal(&TNovelLabel::OnMouseMove))
+        setMouseTracking(true);
 }
 
 }  // namespace kelvo

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "components/TextCodePage.h"
 #include "raster/Bitmap.h"
 #include "raster/Brush.h"
 #include "raster/Canvas.h"
@@ -37,7 +38,8 @@ struct TpbSplite {
 // restores from, Temp a second buffer, Work1..Work4 belong to the transitions.
 //
 // A sprite index outside 0..63 does nothing (false or 0 where there is a result). Failures are
-// reported by a false result, as for missing or unreadable files. Text is UTF-8.
+// reported by a false result, as for missing or unreadable files. Text bytes are read by the
+// code page chosen with setCodePage (by default UTF-8 when valid, else Shift-JIS).
 class TSplPaint : public QWidget {
     Q_OBJECT
 
@@ -118,7 +120,7 @@ class TSplPaint : public QWidget {
     bool ContrastSplite(int, int) { return false; }
     // Text in the font's colour with a black copy 2 pixels right of and below it (only below
     // when centred), on the surface (target 0) or BkGnd (target 1). A null font is the
-    // control's font.
+    // widget's font (setFont, style sheets) in its palette's window-text colour.
     void DoDrawText(int target, const TRect& rect, const std::string& text,
                     const raster::Font* font, bool centre);
 
@@ -158,7 +160,12 @@ class TSplPaint : public QWidget {
 
     raster::Bitmap& surface();
     raster::Canvas& canvas() { return surface().canvas(); }
-    raster::Font& font() { return font_; }
+    // The widget's font as DoDrawText takes it.
+    raster::Font textFont() const { return rasterFont(*this); }
+    // How text bytes are read: TextCodePage::kAutomatic (the default), or a Windows code page
+    // number; false, keeping the current one, for a code page that is not available.
+    bool setCodePage(int codePage) { return codePage_.setCodePage(codePage); }
+    int codePage() const { return codePage_.codePage(); }
     // What letting the host's pending events run means; tests count the calls.
     void setMessagePump(std::function<void()> pump) { pump_ = std::move(pump); }
     // The whole-picture dissolves run as fused row passes on 24-bit buffers; off, they run as
@@ -209,6 +216,7 @@ class TSplPaint : public QWidget {
     bool spriteWorkBitmaps(int from, int to);
     bool spriteFrame();
     bool crossFrame();
+    void restoreWholeBackground();
     bool patternFrame();
     bool rampFrame();
     bool slitFrame(bool processMessages);
@@ -216,7 +224,7 @@ class TSplPaint : public QWidget {
     void fillScreenRect(raster::Bitmap& dst, const raster::Brush& brush);
 
     raster::Bitmap surface_;
-    raster::Font font_;
+    TextCodePage codePage_;
     std::function<void()> pump_;
     bool painting_ = false;
     bool fusedFrames_ = true;

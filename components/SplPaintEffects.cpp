@@ -67,17 +67,18 @@ void TSplPaint::DoDrawText(int target, const TRect& rect, const std::string& tex
     raster::Canvas& c = target == 0 ? canvas() : BkGnd.canvas();
     CanvasLock lock(c);
     c.setBkMode(raster::BkMode::Transparent);
-    const raster::Font& f = font ? *font : font_;
+    const raster::Font f = font ? *font : textFont();
+    const std::string utf8 = codePage_.toUtf8(text);
     c.setFont(f);
     c.setTextColor(raster::clBlack);
     const uint32_t flags =
         DT_WORDBREAK | DT_EXPANDTABS | DT_NOCLIP | (centre ? uint32_t(DT_CENTER) : 0u);
     TRect shadow = rect;
-    c.drawText(text, shadow, flags);
+    c.drawText(utf8, shadow, flags);
     // Selecting the font again brings back its own colour.
     c.setFont(f);
     TRect face{rect.Left - 2, rect.Top - 2, rect.Right + 2, rect.Bottom + 2};
-    c.drawText(text, face, flags);
+    c.drawText(utf8, face, flags);
     if (target == 0)
         screenChanged();
 }

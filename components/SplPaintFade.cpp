@@ -361,7 +361,7 @@ bool TSplPaint::spriteFrame() {
     }
     const int k = FadeKind == kSpriteIn ? s : 7 - s;
     if (s == 0)
-        copyScreenRect(BkGnd, OrgBkGnd, rop::SRCCOPY);
+        restoreWholeBackground();
     applyPattern(Work3, pattern(k));
     if (FadeKind == kSpriteIn) {
         drawAt(Work4, 0, 0, Work2);
@@ -375,6 +375,12 @@ bool TSplPaint::spriteFrame() {
     FadeStep = s + 1;
     drawAt(BkGnd, r.Left, r.Top, Work3);
     return true;
+}
+
+// All of OrgBkGnd, not only ScreenRect: a background made up by the first DrawSplite has no
+// ScreenRect, and the other sprites must still go.
+void TSplPaint::restoreWholeBackground() {
+    drawAt(BkGnd, 0, 0, OrgBkGnd);
 }
 
 // Sprite `to` where the pattern is white, sprite `from` where it is black, running the patterns
@@ -391,7 +397,7 @@ bool TSplPaint::crossFrame() {
     }
     const int k = 7 - s;
     if (s == 0)
-        copyScreenRect(BkGnd, OrgBkGnd, rop::SRCCOPY);
+        restoreWholeBackground();
     applyPattern(Work3, pattern(k));
     const Brush q = inversePattern(k);
     raster::bitBlt(Work4, 0, 0, Work1.width(), Work1.height(), &Work1, 0, 0, rop::MERGECOPY, &q);

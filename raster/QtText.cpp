@@ -4,7 +4,9 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QTextLayout>
 #include <algorithm>
+#include <cmath>
 
 #include "raster/TextRender.h"
 
@@ -42,11 +44,113 @@ QFont toQFont(const Font& font) {
     return f;
 }
 
+namespace {
+
+// The text as laid out: every '&' prefix resolved, line breaks made separators, and the
+// accelerator characters to underline.
+struct PreparedText {
+    QString text;
+    QList<QTextLayout::FormatRange> underlines;
+};
+
+PreparedText prepare(const QString& in, uint32_t flags) {
+    const bool prefix = !(flags & DT_NOPREFIX);
+    PreparedText out;
+    out.text.reserve(in.size());
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        QChar c = in[i];
+        if (c == u'\r') {
+            if (i + 1 < in.size() && in[i + 1] == u'\n')
+                ++i;
+            c = QChar::LineSeparator;
+        } else if (c == u'\n') {
+            c = QChar::LineSeparator;
+        } else if (c == u'\t' && !(flags & DT_EXPANDTABS)) {
+            c = u' ';
+        } else if (c == u'&' && prefix) {
+            if (++i == in.size())
+                break;  // a trailing prefix marks nothing
+            c = in[i];
+            if (c != u'&') {
+                QTextLayout::FormatRange range;
+                range.start = int(out.text.size());
+                range.length = 1;
+                range.format.setFontUnderline(true);
+                out.underlines.append(range);
+            }
+        }
+        out.text.append(c);
+    }
+    return out;
+}
+
+}  // namespace
+
+QRect formatText(QPainter* painter, const QFont& font, const QString& text, const QRect& r,
+                 uint32_t flags) {
+    const QFontMetrics fm(font);
+    const PreparedText prepared = prepare(text, flags);
+    const bool wrap = flags & DT_WORDBREAK;
+    QTextOption option;
+    option.setWrapMode(wrap ? QTextOption::WordWrap : QTextOption::NoWrap);
+    if (!wrap)
+        option.setFlags(QTextOption::IncludeTrailingSpaces);
+    // Tab stops every eight average character widths, whatever the justification.
+    option.setTabStopDistance(8 * std::max(1, fm.averageCharWidth()));
+    QTextLayout layout(prepared.text, font);
+    layout.setTextOption(option);
+    layout.setFormats(prepared.underlines);
+    layout.setCacheEnabled(true);
+
+    qreal width = 0;
+    qreal height = 0;
+    if (prepared.text.isEmpty()) {
+        height = fm.height();
+    } else {
+        const qreal lineWidth = wrap ? qreal(std::max(0, r.width())) : qreal(1 << 24);
+        const qreal leading = fm.leading();
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(lineWidth);
+            if (line.lineNumber() > 0)
+                height = std::ceil(height + leading);
+            line.setPosition(QPointF(0, height));
+            height += line.height();
+            width = std::max(width, line.naturalTextWidth());
+        }
+        layout.endLayout();
+    }
+    qreal xoff = 0;
+    if (flags & DT_RIGHT)
+        xoff = r.width() - width;
+    else if (flags & DT_CENTER)
+        xoff = (r.width() - width) / 2;
+    const QRect bounds = QRectF(r.x() + xoff, r.y(), width, height).toAlignedRect();
+    if (!painter || (flags & DT_CALCRECT) || prepared.text.isEmpty())
+        return bounds;
+
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        QTextLine line = layout.lineAt(i);
+        qreal x = 0;
+        if (flags & DT_RIGHT)
+            x = r.width() - line.naturalTextWidth();
+        else if (flags & DT_CENTER)
+            x = (r.width() - line.naturalTextWidth()) / 2;
+        line.setPosition(QPointF(x, line.position().y()));
+    }
+    painter->save();
+    painter->setFont(font);
+    if (!(flags & DT_NOCLIP))
+        painter->setClipRect(r, Qt::IntersectClip);
+    layout.draw(painter, r.topLeft());
+    painter->restore();
+    return bounds;
+}
+
 void calcTextRect(const QFont& font, const QString& text, TRect& r, uint32_t flags) {
-    QFontMetrics fm(font);
-    const int width = (flags & DT_WORDBREAK) ? std::max(r.width(), 1) : 1 << 20;
-    const QRect bounds = fm.boundingRect(QRect(0, 0, width, 1 << 20),
-                                         textFlags(flags) & ~Qt::AlignHorizontal_Mask, text);
+    const QFontMetrics fm(font);
+    const QRect bounds =
+        formatText(nullptr, font, text, toQRect(r), flags & ~uint32_t(DT_RIGHT | DT_CENTER));
     r.Right = r.Left + bounds.width();
     r.Bottom = r.Top + std::max(bounds.height(), fm.height());
 }
@@ -125,20 +229,16 @@ TextMask renderDrawText(const Font& font, std::string_view text, const TRect& re
         return {};
     const QFont qf = qt::toQFont(font);
     const QString s = toQString(text);
-    const int qtFlags = qt::textFlags(flags);
     const QRect target = qt::toQRect(rect);
-    const QFontMetrics fm(qf);
-    const QRect bounds = fm.boundingRect(target, qtFlags, s);
+    const QRect bounds = qt::formatText(nullptr, qf, s, target, flags);
     if (height)
         *height = bounds.height();
     QRect area = (flags & DT_NOCLIP) ? bounds.united(target) : target;
     area = area.adjusted(-kOverhang, 0, kOverhang, 2).intersected(qt::toQRect(clip));
     return paintMask(qf, area, [&](QPainter& p) {
-        if (!(flags & DT_NOCLIP))
-            p.setClipRect(target);
         if (opaque)
             p.setBackgroundMode(Qt::OpaqueMode);
-        p.drawText(target, qtFlags, s);
+        qt::formatText(&p, qf, s, target, flags);
     });
 }
 

@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+
+class QPainter;
 #include <cstdint>
 
 #include "raster/Font.h"
@@ -22,6 +24,13 @@ inline QRect toQRect(const TRect& r) {
 inline TRect fromQRect(const QRect& r) {
     return {r.left(), r.top(), r.right() + 1, r.bottom() + 1};
 }
+// Lays out and, with a painter, draws text in r as the formatted-text call does: top-aligned,
+// justified per line, '\n', '\r' and "\r\n" break lines, '&' marks the accelerator unless
+// DT_NOPREFIX, tab stops every eight average character widths (DT_EXPANDTABS; without it a tab
+// is a blank), clipped to r unless DT_NOCLIP. Returns the text's bounds. The painter's pen is the
+// text colour; its background mode decides whether glyph cells are filled.
+QRect formatText(QPainter* painter, const QFont& font, const QString& text, const QRect& r,
+                 uint32_t dtFlags);
 // The DT_CALCRECT rule for a Qt font (see measureDrawText).
 void calcTextRect(const QFont& font, const QString& text, TRect& r, uint32_t flags);
 

@@ -16,8 +16,10 @@ DemoScene::DemoScene(TImageAdv* adv, QString assets) : adv_(adv), assets_(std::m
     connect(&timer_, &QTimer::timeout, this, &DemoScene::nextStep);
     adv_->installEventFilter(this);
     adv_->setMouseTracking(true);
-    adv_->font().pixelHeight = 22;
-    adv_->font().bold = true;
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(22);
+    font.setBold(true);
+    adv_->setFont(font);
 }
 
 bool DemoScene::start() {
@@ -44,7 +46,8 @@ void DemoScene::compose() {
     adv_->BmpBkMarge(1, 380, 200, 2, 0);
     adv_->BmpBkCopy(0, 1);
     const TRect box{30, 360, 610, 470};
-    adv_->NovelDrawText(adv_->BmpBkGet(0), &box, line(0), &adv_->font(), true, 0);
+    const raster::Font font = adv_->textFont();
+    adv_->NovelDrawText(adv_->BmpBkGet(0), &box, line(0), &font, true, 0);
 }
 
 void DemoScene::nextStep() {
@@ -89,8 +92,9 @@ bool DemoScene::eventFilter(QObject* watched, QEvent* event) {
         menuOpen_ = false;
         adv_->BmpBkCopy(0, 1);
         const TRect box{30, 360, 610, 470};
-        adv_->NovelDrawText(adv_->BmpBkGet(0), &box, line(4) + line(1 + size_t(k)), &adv_->font(),
-                            true, kYellow);
+        const raster::Font font = adv_->textFont();
+        adv_->NovelDrawText(adv_->BmpBkGet(0), &box, line(4) + line(1 + size_t(k)), &font, true,
+                            kYellow);
         return true;
     }
     return false;

@@ -12,7 +12,8 @@ constexpr int kFrameMs = 40;
 constexpr int kStep = 8;
 
 const char* kHelp =
-    "Tab: next sprite   arrows or drag: move   H: hide/show   Home: restore   B: pattern set   "
+    "Tab: next sprite   arrows or drag: move   H: hide/show   Home: show the scene   B: pattern "
+    "set   "
     "Space: abort   Return: go on\n"
     "1 in  2 out  3 cross   Q W E R: dissolve from black, to black, from white, to white\n"
     "A S D F: contrast from white, to black, from black, to white   Z X C V: the same by RGB\n"
@@ -37,12 +38,33 @@ DemoWindow::DemoWindow(const std::string& pictures) : pictures_(pictures) {
 
     TSplPaint& p = *paint_;
     transitions_ = {
-        {'1', {"FadeInSplite", [this] { paint_->FadeInSplite(selected_); }}},
-        {'2', {"FadeOutSplite", [this] { paint_->FadeOutSplite(selected_); }}},
-        // The ball and the star have one size, so they cross-dissolve cleanly.
+        // A dissolve in shows a hidden sprite for good; one out hides it at its end, so that
+        // later redraws agree with what the transition left.
+        {'1',
+         {"FadeInSplite",
+          [this] {
+              bakeScene(selected_, -1);
+              paint_->SetVisible(selected_, true);
+              paint_->FadeInSplite(selected_);
+          }}},
+        {'2',
+         {"FadeOutSplite",
+          [this] {
+              bakeScene(selected_, -1);
+              hideAtEnd_ = selected_;
+              paint_->FadeOutSplite(selected_);
+          }}},
+        // The ball and the star have one size, so they cross-dissolve cleanly: the one not
+        // selected turns into the selected one.
         {'3',
          {"FadeSplite",
-          [this] { paint_->FadeSplite(selected_ == 1 ? 0 : 1, selected_ == 1 ? 1 : 0); }}},
+          [this] {
+              const int to = selected_ == 1 ? 1 : 0, from = 1 - to;
+              bakeScene(from, to);
+              hideAtEnd_ = from;
+              paint_->SetVisible(to, true);
+              paint_->FadeSplite(from, to);
+          }}},
         {'Q', {"FadeFromBlack", [&p] { p.FadeFromBlack(); }}},
         {'W', {"FadeToBlack", [&p] { p.FadeToBlack(); }}},
         {'E', {"FadeFromWhite", [&p] { p.FadeFromWhite(); }}},
@@ -74,12 +96,31 @@ DemoWindow::DemoWindow(const std::string& pictures) : pictures_(pictures) {
     showStatus();
 }
 
-// The transitions to black or white change the clean background too; this brings it back.
+// After a fade to black or white the scene comes back at once.
 void DemoWindow::restore() {
     if (paint_->GetFadeing())
         return;
-    paint_->LoadBkGnd(pictures_ + "/background.bmp", true);
     redraw();
+}
+
+void DemoWindow::bakeScene(int skipA, int skipB) {
+    clean_ = paint_->OrgBkGnd;
+    baked_ = true;
+    paint_->PatchSplite();
+    for (int i = 0; i < kSprites; ++i)
+        if (i != skipA && i != skipB)
+            paint_->DrawSplite(i, true);
+    const raster::Bitmap scene = paint_->BkGnd;
+    paint_->SetBkGnd(&scene, true);
+}
+
+void DemoWindow::transitionEnded() {
+    if (baked_)
+        paint_->SetBkGnd(&clean_, false);
+    baked_ = false;
+    if (hideAtEnd_ >= 0)
+        paint_->SetVisible(hideAtEnd_, false);
+    hideAtEnd_ = -1;
 }
 
 void DemoWindow::redraw() {
@@ -90,8 +131,10 @@ void DemoWindow::redraw() {
 void DemoWindow::frame() {
     const bool more = paint_->FadeExecute(false);
     paint_->DrawToScreen(true);
-    if (!more)
+    if (!more) {
         timer_.stop();
+        transitionEnded();
+    }
     showStatus();
 }
 
@@ -109,9 +152,14 @@ bool DemoWindow::play(char key, int frames) {
     if (it == transitions_.end() || paint_->GetFadeing())
         return false;
     last_ = it->second.first;
+    // The whole-picture transitions fade the scene as composed; the sprite ones bake it too.
+    if (key != '1' && key != '2' && key != '3')
+        bakeScene(-1, -1);
     it->second.second();
     for (int i = 0; i < frames && paint_->FadeExecute(false); ++i) {
     }
+    if (!paint_->GetFadeing())
+        transitionEnded();
     paint_->DrawToScreen(true);
     if (paint_->GetFadeing() && frames == 0)
         timer_.start(kFrameMs);

@@ -14,6 +14,11 @@ namespace kelvo::demo {
 // A sprite painter with a background and three sprites: Tab picks a sprite, the arrows or the
 // mouse move it, and each transition has a key. A timer calls FadeExecute once per frame and
 // shows the composition after every call.
+//
+// Every transition works from OrgBkGnd, the clean background. To fade the composed scene rather
+// than the bare background, the demo bakes the sprites that should stay into OrgBkGnd before it
+// starts one (SetBkGnd of the composition) and gives the clean background back when the
+// transition has ended.
 class DemoWindow : public QWidget {
     Q_OBJECT
 
@@ -32,6 +37,10 @@ class DemoWindow : public QWidget {
 
   private:
     void restore();
+    // OrgBkGnd becomes the background with every visible sprite but `skipA` and `skipB`.
+    void bakeScene(int skipA, int skipB);
+    // The clean background back in OrgBkGnd and Temp; BkGnd keeps the last frame.
+    void transitionEnded();
     void redraw();
     void frame();
     void showStatus();
@@ -48,6 +57,9 @@ class DemoWindow : public QWidget {
     int dragX_ = 0, dragY_ = 0;
     bool loaded_ = false;
     std::string last_ = "none";
+    raster::Bitmap clean_;
+    bool baked_ = false;
+    int hideAtEnd_ = -1;  // the sprite a dissolve out takes away
 };
 
 }  // namespace kelvo::demo

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QImage>
-#include <QLineEdit>
 #include <QPainter>
 #include <QSignalSpy>
 
@@ -115,13 +114,18 @@ TEST_F(NovelLabelTest, AmpersandsMarkTheAcceleratorOnlyWhenShown) {
     EXPECT_EQ(render(accel), render(plain));
 }
 
-TEST_F(NovelLabelTest, DisabledTextIsEmbossedAndIgnoresTheShadow) {
+TEST_F(NovelLabelTest, DisabledTextIsEmbossedInThePalettesBevelColoursAndIgnoresTheShadow) {
+    const QColor highlight(250, 240, 0), shadow(0, 60, 130);
     TNovelLabel* l = make("Memory");
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::Light, highlight);
+    pal.setColor(QPalette::Dark, shadow);
+    l->setPalette(pal);
     l->setFontColor(Qt::black);
     l->setEnabled(false);
     QImage img = render(l);
-    auto light = pixelsOf(img, syscolor::clBtnHighlight);
-    auto dark = pixelsOf(img, syscolor::clBtnShadow);
+    auto light = pixelsOf(img, highlight);
+    auto dark = pixelsOf(img, shadow);
     ASSERT_FALSE(dark.empty());
     EXPECT_FALSE(light.empty());
     EXPECT_TRUE(pixelsOf(img, Qt::black).empty());
@@ -179,11 +183,41 @@ TEST_F(NovelLabelTest, VerticalLayoutMovesTheTextByTheSpareHeight) {
     EXPECT_EQ(firstInkRow(render(l), syscolor::clBtnFace), top + (17 - h) / 2);
     l->setLayout(TNovelLabel::tlBottom);
     EXPECT_EQ(firstInkRow(render(l), syscolor::clBtnFace), top + 17 - h);
-    TNovelLabel* tall = make("Xg\nXg\nXg", QRect(0, 0, 40, 17));
+}
+
+TEST_F(NovelLabelTest, TextTallerThanTheLabelMovesUpByTheTruncatedSpareHeight) {
+    const int h = QFontMetrics(font_).height();
+    const QString text = "Xg\nXg\nXg";
+    TNovelLabel* whole = make(text, QRect(0, 0, 40, 3 * h));
+    whole->setFontColor(Qt::black);
+    const QImage all = render(whole);
+    TNovelLabel* tall = make(text, QRect(0, 0, 40, 17));
+    tall->setFontColor(Qt::black);
     tall->setLayout(TNovelLabel::tlBottom);
-    EXPECT_LT(17 - 3 * h, 0);  // the text is taller than the label and moves up
+    EXPECT_EQ(render(tall), all.copy(0, 3 * h - 17, 40, 17));  // the last line sits at the bottom
     tall->setLayout(TNovelLabel::tlCenter);
-    EXPECT_EQ((17 - 3 * h) / 2, -(3 * h - 17) / 2);  // truncation toward zero
+    const int up = (3 * h - 17) / 2;  // (17 - 3h) / 2, truncated toward zero
+    ASSERT_NE((3 * h - 17) % 2, 0) << "an odd spare height tells truncation from flooring";
+    EXPECT_EQ(render(tall), all.copy(0, up, 40, 17));
+}
+
+TEST_F(NovelLabelTest, TabStopsAreEightAverageCharacterWidthsWhateverTheJustification) {
+    const QFontMetrics fm(font_);
+    const int stop = 8 * fm.averageCharWidth();
+    ASSERT_NE(stop, 8 * fm.horizontalAdvance('x')) << "the font must tell the two rules apart";
+    EXPECT_EQ(NovelLabelTestSized(&parent_, "a\tb")->width(), stop + fm.horizontalAdvance('b'));
+    EXPECT_EQ(NovelLabelTestSized(&parent_, "a\tb\tc")->width(),
+              2 * stop + fm.horizontalAdvance('c'));
+    // A right-justified or centred label of the text's own width draws it as a left-justified
+    // one does: the tabs are expanded there too.
+    const int w = NovelLabelTestSized(&parent_, "a\tb")->width();
+    TNovelLabel* left = make("a\tb", QRect(0, 0, w, 17));
+    const QImage expected = render(left);
+    for (auto a : {TNovelLabel::taRightJustify, TNovelLabel::taCenter}) {
+        TNovelLabel* l = make("a\tb", QRect(0, 0, w, 17));
+        l->setAlignment(a);
+        EXPECT_EQ(render(l), expected) << a;
+    }
 }
 
 class ShownLabelTest : public NovelLabelTest {
@@ -214,6 +248,24 @@ TEST_F(ShownLabelTest, CaptionChangeRepaintsOnlyWithDrawRefresh) {
     EXPECT_EQ(counter_.paints, 1);
 }
 
+TEST_F(ShownLabelTest, FontChangeAdjustsTheBoundsButDoesNotRepaint) {
+    QFont bigger = font_;
+    bigger.setPixelSize(20);
+    label_->setFont(bigger);  // not auto-sized: the bounds stay, and nothing is repainted
+    settle();
+    EXPECT_EQ(counter_.paints, 0);
+    EXPECT_EQ(label_->size(), QSize(120, 17));
+    label_->setFont(QFont());  // follows the parent's font again
+    label_->setAutoSize(true);
+    parent_.setFont(bigger);  // a parent's font reaches the label as a font change too
+    settle();
+    auto* same = new TNovelLabel(&parent_);
+    same->setFont(bigger);
+    same->setCaption("old");
+    EXPECT_EQ(label_->size(), same->size());
+    EXPECT_EQ(label_->height(), QFontMetrics(bigger).height());
+}
+
 TEST_F(ShownLabelTest, UnchangedValuesCauseNoMessageResizeOrRepaint) {
     label_->setDrawRefresh(true);
     QSignalSpy changed(label_, &TNovelLabel::captionChanged);
@@ -229,22 +281,6 @@ TEST_F(ShownLabelTest, UnchangedValuesCauseNoMessageResizeOrRepaint) {
     EXPECT_EQ(changed.count(), 0);
     EXPECT_EQ(counter_.paints, 0);
     EXPECT_EQ(label_->geometry(), before);
-}
-
-TEST_F(ShownLabelTest, AcceleratorMovesFocusUntilTheControlIsDestroyed) {
-    auto* edit = new QLineEdit(&parent_);
-    edit->setGeometry(10, 50, 100, 20);
-    edit->show();
-    label_->setCaption("&Name");
-    label_->setFocusControl(edit);
-    EXPECT_FALSE(label_->CMDialogChar('x'));
-    EXPECT_TRUE(label_->CMDialogChar('n'));
-    label_->setEnabled(false);
-    EXPECT_FALSE(label_->CMDialogChar('n'));
-    label_->setEnabled(true);
-    delete edit;
-    EXPECT_EQ(label_->FocusControl(), nullptr);
-    EXPECT_FALSE(label_->CMDialogChar('n'));
 }
 
 TEST_F(NovelLabelTest, FormReadingDefersAutoSizeToLoaded) {

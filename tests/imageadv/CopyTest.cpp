@@ -1,3 +1,4 @@
+#include <QApplication>
 #include "raster/Blit.h"
 #include "tests/imageadv/Fixture.h"
 
@@ -117,10 +118,32 @@ TEST_F(CopyTest, RowBackUpFollowsThePixelFormat) {
         EXPECT_EQ(adv->RowBackUp->size(), 3u);
         EXPECT_EQ((*adv->RowBackUp)[0].size(), size_t(5 * raster::bitsPerPixel(f) / 8));
     }
-    adv->RowBackUp.reset();
-    *adv->BmpBkGet(2) = Bitmap(5, 3, PixelFormat::Pf4);
-    adv->DataBackUp(2);
-    EXPECT_FALSE(adv->RowBackUp.has_value());  // not served
+}
+
+TEST_F(CopyTest, EveryBackUpReplacesTheLastOneEvenOfPackedOrEmptyImages) {
+    // A 24-bit back-up first, which a later restore must never bring back.
+    *adv->BmpBkGet(1) = Bitmap(5, 3, PixelFormat::Pf24);
+    adv->BmpBkGet(1)->fillValue(0x123456);
+    adv->DataBackUp(1);
+    for (auto [f, bytes] : {std::pair{PixelFormat::Pf1, 1u}, std::pair{PixelFormat::Pf4, 3u}}) {
+        *adv->BmpBkGet(2) = Bitmap(5, 3, f);
+        adv->BmpBkGet(2)->setPixelValue(4, 2, 1);
+        const Bitmap saved = *adv->BmpBkGet(2);
+        adv->DataBackUp(2);
+        ASSERT_TRUE(adv->RowBackUp.has_value());
+        ASSERT_EQ(adv->RowBackUp->size(), 3u);
+        EXPECT_EQ((*adv->RowBackUp)[0].size(), bytes);
+        adv->BmpBkGet(2)->fillValue(0);
+        adv->DataRestore(2, false);
+        EXPECT_TRUE(adv->BmpBkGet(2)->samePixels(saved));
+    }
+    *adv->BmpBkGet(3) = Bitmap();
+    adv->DataBackUp(3);
+    ASSERT_TRUE(adv->RowBackUp.has_value());
+    EXPECT_TRUE(adv->RowBackUp->empty());
+    adv->BmpBkGet(1)->fillValue(0);
+    adv->DataRestore(1, false);  // nothing left of the first back-up
+    EXPECT_EQ(adv->BmpBkGet(1)->pixelValue(0, 0), 0u);
 }
 
 TEST_F(CopyTest, RestoreIntoAnImageOfAnotherSizeStaysInsideIt) {
@@ -135,8 +158,23 @@ TEST_F(CopyTest, RestoreIntoAnImageOfAnotherSizeStaysInsideIt) {
 }
 
 TEST_F(CopyTest, EraseBackgroundIsHandledWithoutErasing) {
+    // The parent's surface is red; the picture covers only the control's top-left corner.
+    form.surface().fillValue(0x0000FF);
+    *adv->BmpBkGet(0) = Bitmap(100, 50, PixelFormat::Pf24);
+    adv->BmpBkGet(0)->fillValue(0xFF0000);
+    form.show();
+    adv->show();
+    QApplication::processEvents();
+    adv->update();  // a repaint of the control alone must not clear what lies under it
+    QApplication::processEvents();
+    const QImage shown = form.grab().toImage();
+    auto colour = [](raster::Color c) {
+        return QColor(raster::redOf(c), raster::greenOf(c), raster::blueOf(c));
+    };
+    EXPECT_EQ(shown.pixelColor(10, 10), colour(adv->BmpBkGet(0)->pixel(0, 0)));     // the picture
+    EXPECT_EQ(shown.pixelColor(300, 300), colour(form.surface().pixel(300, 300)));  // not erased
+    EXPECT_NE(shown.pixelColor(10, 10), shown.pixelColor(300, 300));
     EXPECT_EQ(adv->WMEraseBkGnd(), 1);
-    EXPECT_TRUE(adv->testAttribute(Qt::WA_OpaquePaintEvent));
 }
 
 }  // namespace

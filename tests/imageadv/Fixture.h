@@ -21,6 +21,9 @@ class ImageAdvTest : public ::testing::Test {
         form.resize(640, 480);
         adv = new TImageAdv(&form);
         adv->resize(640, 480);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(16);
+        adv->setFont(font);
         adv->setMessageBox([this](const std::string& text, const std::string& caption) {
             messages.push_back(caption + ": " + text);
         });

@@ -23,7 +23,13 @@ TEST(MenuLayout, QuestionWithFourAnswers) {
         EXPECT_EQ(r.Bottom, tops[k - 1] + 64);
     }
     EXPECT_EQ(menu::selectHit(640, 480, 4, 300, 400), 4);
-    EXPECT_EQ(menu::selectHit(640, 480, 6, 300, 200), 1);  // at most four answers
+    EXPECT_EQ(menu::selectHit(640, 480, 4, 300, 416), 0);
+    // A count above four lays out that many bands, yet only the first four answer: with six,
+    // bands 5 and 6 lie at 340-385 and 385-430.
+    EXPECT_EQ(menu::selectAnswer(640, 480, 6, 5), (TRect{91, 340, 549, 385}));
+    EXPECT_EQ(menu::selectHit(640, 480, 6, 300, 330), 4);
+    EXPECT_EQ(menu::selectHit(640, 480, 6, 300, 360), 0);
+    EXPECT_EQ(menu::selectHit(640, 480, 6, 300, 400), 0);
 }
 
 TEST(MenuLayout, OptionBandsOn640x480) {

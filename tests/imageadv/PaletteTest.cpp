@@ -62,6 +62,29 @@ TEST_F(PaletteTest, BrightnessOnTrueColourAndItsRestore) {
     EXPECT_EQ(adv->BmpBkGet(2)->pixel(0, 0), rgb(255, 150, 0));
 }
 
+TEST_F(PaletteTest, TrueColourBrightnessIgnoresThePaletteRange) {
+    Bitmap b(3, 2, PixelFormat::Pf16);
+    b.fillValue(0x7BEF);  // a mid grey in 5-6-5
+    for (auto range : {std::pair{0, 300}, std::pair{50, 10}, std::pair{-4, 2}}) {
+        for (auto f : {PixelFormat::Pf16, PixelFormat::Pf24, PixelFormat::Pf32}) {
+            Bitmap t = b;
+            t.setFormat(f);
+            *adv->BmpBkGet(2) = t;
+            adv->PaletteBackUp(2);
+            ASSERT_TRUE(adv->RGBChg(2, 50, range.first, range.second, true)) << range.first;
+            EXPECT_FALSE(adv->BmpBkGet(2)->samePixels(t));
+            adv->RGBRestore(2);  // the rows saved by RGBChg come back
+            EXPECT_TRUE(adv->BmpBkGet(2)->samePixels(t)) << range.first;
+        }
+    }
+    // On an 8-bit image an empty range changes nothing and still succeeds; one reaching past
+    // the 256 entries is refused.
+    *adv->BmpBkGet(1) = oneEntryPicture({200, 100, 0, 0});
+    EXPECT_TRUE(adv->RGBChg(1, 50, 20, 5, true));
+    EXPECT_EQ(adv->BmpBkGet(1)->palette()[10], (PaletteEntry{200, 100, 0, 0}));
+    EXPECT_FALSE(adv->RGBChg(1, 50, 0, 300, false));
+}
+
 TEST_F(PaletteTest, RestoreBeforeAnyBackUpDoesNothing) {
     Bitmap t(2, 2, PixelFormat::Pf32);
     *adv->BmpBkGet(1) = t;
@@ -153,6 +176,46 @@ TEST_F(PaletteTest, MergeShowsOverlayThroughEntries128On) {
     // The overlay keeps its own palette; RowBackUp holds the composed picture.
     EXPECT_EQ(adv->BmpBkGet(2)->palette(), opal);
     EXPECT_EQ((*adv->RowBackUp)[7][4], 133);
+}
+
+TEST_F(PaletteTest, MergeExtendsAShortTargetPalette) {
+    Bitmap target;
+    target.reset(8, 4, PixelFormat::Pf8);
+    target.setPalette(raster::Palette(16, PaletteEntry{9, 9, 9, 0}));
+    *adv->BmpBkGet(1) = target;
+    Bitmap overlay;
+    overlay.reset(2, 2, PixelFormat::Pf8);
+    raster::Palette opal(48, PaletteEntry{0, 0, 0, 0});
+    opal[47] = {10, 20, 30, 0};
+    overlay.setPalette(opal);
+    overlay.fillValue(47);
+    *adv->BmpBkGet(2) = overlay;
+    ASSERT_TRUE(adv->BmpBkMarge(1, 0, 0, 2, 0));
+    const Bitmap& out = *adv->BmpBkGet(1);
+    ASSERT_GE(out.palette().size(), 176u);
+    EXPECT_EQ(out.palette()[15], (PaletteEntry{9, 9, 9, 0}));  // the target's own entries stay
+    EXPECT_EQ(out.pixelValue(1, 1), 175u);
+    EXPECT_EQ(out.pixel(1, 1), rgb(10, 20, 30));
+}
+
+TEST_F(PaletteTest, MergeKeysOutsideAByteMakeNothingTransparent) {
+    Bitmap overlay;
+    overlay.reset(3, 1, PixelFormat::Pf8);
+    overlay.setPixelValue(0, 0, 255);
+    overlay.setPixelValue(1, 0, 0);
+    overlay.setPixelValue(2, 0, 5);
+    *adv->BmpBkGet(2) = overlay;
+    for (int key : {-1, 256, 261}) {
+        *adv->BmpBkGet(1) = palettePicture(8, 2);
+        ASSERT_TRUE(adv->BmpBkMarge(1, 0, 0, 2, key)) << key;
+        const Bitmap& out = *adv->BmpBkGet(1);
+        EXPECT_EQ(out.pixelValue(0, 0), uint32_t((255 + 128) & 0xFF)) << key;
+        EXPECT_EQ(out.pixelValue(1, 0), 128u) << key;
+        EXPECT_EQ(out.pixelValue(2, 0), 133u) << key;
+    }
+    *adv->BmpBkGet(1) = palettePicture(8, 2);
+    ASSERT_TRUE(adv->BmpBkMarge(1, 0, 0, 2, 5));  // a key in range still works
+    EXPECT_EQ(adv->BmpBkGet(1)->pixelValue(2, 0), 2u);
 }
 
 TEST_F(PaletteTest, OverlayThatDoesNotFitDoesNothing) {

@@ -14,6 +14,7 @@ using TextTest = ImageAdvTest;
 
 constexpr Color kGrey = 0x808080;
 constexpr Color kRed = 0x0000FF;
+const raster::Font kFont;
 
 Bitmap greyPicture(int w = 200, int h = 60) {
     Bitmap b(w, h, PixelFormat::Pf24);
@@ -57,14 +58,14 @@ TEST_F(TextTest, TextOutDrawsWhiteAndLeavesTheFontWhite) {
 TEST_F(TextTest, CanvasTextShadowIsOnePixelOff) {
     Bitmap b = greyPicture();
     const TRect r{4, 4, 200, 60};
-    adv->NovelDrawText(&b.canvas(), &r, "Shadow", &adv->font(), true, kRed);
+    adv->NovelDrawText(&b.canvas(), &r, "Shadow", &kFont, true, kRed);
     expectShadowOffset(b, 1);
 }
 
 TEST_F(TextTest, BitmapTextShadowIsTwoPixelsOffAndKeepsOtherPixels) {
     Bitmap b = greyPicture();
     const TRect r{4, 4, 200, 60};
-    adv->NovelDrawText(&b, &r, "Shadow", &adv->font(), true, kRed);
+    adv->NovelDrawText(&b, &r, "Shadow", &kFont, true, kRed);
     expectShadowOffset(b, 2);
     for (int y = 0; y < b.height(); ++y)
         for (int x = 0; x < b.width(); ++x) {
@@ -76,10 +77,10 @@ TEST_F(TextTest, BitmapTextShadowIsTwoPixelsOffAndKeepsOtherPixels) {
 TEST_F(TextTest, ColourZeroIsWhite) {
     Bitmap b = greyPicture();
     const TRect r{0, 0, 200, 60};
-    adv->NovelDrawText(&b, &r, "white", &adv->font(), false, 0);
+    adv->NovelDrawText(&b, &r, "white", &kFont, false, 0);
     EXPECT_GT(count(b, raster::clWhite, r), 10);
     Bitmap c = greyPicture();
-    adv->NovelDrawText(&c.canvas(), &r, "white", &adv->font(), false, 0);
+    adv->NovelDrawText(&c.canvas(), &r, "white", &kFont, false, 0);
     EXPECT_GT(count(c, raster::clWhite, r), 10);
 }
 
@@ -87,7 +88,7 @@ TEST_F(TextTest, TabbedTextLinesUpWithItsMask) {
     // Were the coloured pass not to expand tabs, the mask would leave black glyphs behind.
     Bitmap b = greyPicture(300, 40);
     const TRect r{0, 0, 300, 40};
-    adv->NovelDrawText(&b, &r, "a\tb\tc", &adv->font(), false, kRed);
+    adv->NovelDrawText(&b, &r, "a\tb\tc", &kFont, false, kRed);
     EXPECT_EQ(count(b, raster::clBlack, r), 0);
     EXPECT_GT(count(b, kRed, r), 10);
 }
@@ -101,7 +102,7 @@ TEST_F(TextTest, BitmapTextOnAnEightBitImageWithBlackAndWhiteEnds) {
     b.setPalette(pal);
     const Bitmap before = b;
     const TRect r{0, 0, 200, 40};
-    adv->NovelDrawText(&b, &r, "Hello", &adv->font(), false, kRed);
+    adv->NovelDrawText(&b, &r, "Hello", &kFont, false, kRed);
     int text = 0;
     for (int y = 0; y < b.height(); ++y)
         for (int x = 0; x < b.width(); ++x)
@@ -126,6 +127,71 @@ TEST_F(TextTest, SelectHighlightAndRestriction) {
     EXPECT_GT(count(p, raster::clWhite, menu::selectAnswer(640, 480, 3, 1)), 10);
     EXPECT_GT(count(p, kRed, menu::selectAnswer(640, 480, 3, 2)), 10);
     EXPECT_GT(count(p, raster::clWhite, menu::selectAnswer(640, 480, 3, 3)), 10);
+}
+
+TEST_F(TextTest, ShiftJisTextDrawsAsItsUtf8Twin) {
+    const std::string sjis = "\x83\x65\x83\x58\x83\x67";  // テスト
+    const std::string utf8 = "\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88";
+    const TRect r{0, 0, 200, 60};
+    auto drawn = [&](const std::string& text) {
+        Bitmap b = greyPicture();
+        adv->NovelDrawText(&b, &r, text, &kFont, true, kRed);
+        Bitmap c = greyPicture();
+        adv->NovelDrawText(&c.canvas(), &r, text, &kFont, true, kRed);
+        raster::Font f = kFont;
+        adv->NovelTextOut(1, 0, 0, text, &f);
+        return std::pair{b, c};
+    };
+    *adv->BmpBkGet(1) = greyPicture();
+    const auto want = drawn(utf8);
+    const Bitmap wantOut = *adv->BmpBkGet(1);
+    *adv->BmpBkGet(1) = greyPicture();
+    const auto got = drawn(sjis);
+    EXPECT_TRUE(got.first.samePixels(want.first));
+    EXPECT_TRUE(got.second.samePixels(want.second));
+    EXPECT_TRUE(adv->BmpBkGet(1)->samePixels(wantOut));
+    EXPECT_FALSE(got.first.samePixels(greyPicture()));
+    // Told the text is UTF-8, the component no longer reads Shift-JIS.
+    ASSERT_TRUE(adv->setCodePage(TextCodePage::kUtf8));
+    EXPECT_FALSE(drawn(sjis).first.samePixels(want.first));
+}
+
+TEST_F(TextTest, MenusUseTheWidgetsFont) {
+    auto inked = [&] {
+        *adv->BmpBkGet(0) = Bitmap(640, 480, PixelFormat::Pf24);
+        adv->BmpBkGet(0)->fillValue(0x808080);
+        adv->NovelOption("Option", "Other", "0", "0", "0", "0", false, 1, kRed);
+        return count(*adv->BmpBkGet(0), kRed, menu::option(640, 480, 2, 1));
+    };
+    const int small = inked();
+    ASSERT_GT(small, 10);
+    QFont big = adv->font();
+    big.setPixelSize(40);
+    adv->setFont(big);
+    EXPECT_GT(inked(), 2 * small);
+    adv->setStyleSheet("font-size: 10px");  // style sheets reach it as well
+    EXPECT_LT(inked(), small);
+}
+
+TEST_F(TextTest, OptionHighlightAndRestriction) {
+    auto paintOptions = [&](int highlight) {
+        *adv->BmpBkGet(0) = Bitmap(640, 480, PixelFormat::Pf24);
+        adv->BmpBkGet(0)->fillValue(0x808080);
+        adv->NovelOption("one", "two", "three", "four", "0", "x", false, highlight, kRed);
+    };
+    const Bitmap& p = *adv->BmpBkGet(0);
+    auto band = [](int k) { return menu::option(640, 480, 4, k); };
+    paintOptions(2);
+    for (int k : {1, 3, 4}) {
+        EXPECT_GT(count(p, raster::clWhite, band(k)), 10) << k;
+        EXPECT_EQ(count(p, kRed, band(k)), 0) << k;
+    }
+    EXPECT_GT(count(p, kRed, band(2)), 10);
+    EXPECT_EQ(count(p, raster::clWhite, band(2)), 0);
+    paintOptions(8 + 64);  // only option 4, in colour
+    for (int k : {1, 2, 3})
+        EXPECT_EQ(count(p, kGrey, band(k)), band(k).width() * band(k).height()) << k;
+    EXPECT_GT(count(p, kRed, band(4)), 10);
 }
 
 TEST_F(TextTest, OptionsDrawOnAnEmptyPictureMadeControlSized) {

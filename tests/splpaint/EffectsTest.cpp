@@ -170,10 +170,42 @@ TEST_F(EffectsTest, TextTargets) {
     EXPECT_EQ(firstDifference(paint.surface(), grey), "");
 
     // Target 0 is the surface; the control's font is used when none is given.
-    paint.font().color = raster::rgb(0, 0, 255);
+    QPalette pal = paint.palette();
+    pal.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    paint.setPalette(pal);
     paint.DoDrawText(0, TRect{4, 4, 100, 40}, "Kelvo", nullptr, false);
     EXPECT_EQ(firstDifference(paint.BkGnd, grey), "");
     EXPECT_FALSE(pixelsOf(paint.surface(), raster::rgb(0, 0, 255)).empty());
+}
+
+TEST_F(EffectsTest, TextFollowsTheWidgetsFontAndReadsShiftJis) {
+    const Bitmap grey = solid(200, 60, raster::rgb(128, 128, 128));
+    auto drawn = [&](const std::string& text) {
+        paint.SetBkGnd(&grey, true);
+        paint.DoDrawText(1, TRect{4, 4, 200, 60}, text, nullptr, false);
+        return paint.BkGnd;
+    };
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(12);
+    paint.setFont(f);
+    QPalette pal = paint.palette();
+    pal.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    paint.setPalette(pal);
+    const size_t small = pixelsOf(drawn("Kelvo"), raster::rgb(0, 0, 255)).size();
+    ASSERT_GT(small, 10u);
+    f.setPixelSize(30);
+    paint.setFont(f);
+    EXPECT_GT(pixelsOf(drawn("Kelvo"), raster::rgb(0, 0, 255)).size(), 2 * small);
+    paint.setStyleSheet("color: rgb(255, 0, 0)");
+    EXPECT_FALSE(pixelsOf(drawn("Kelvo"), raster::rgb(255, 0, 0)).empty());
+
+    const std::string utf8 = "\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88";  // テスト
+    const Bitmap want = drawn(utf8);
+    EXPECT_EQ(firstDifference(drawn("\x83\x65\x83\x58\x83\x67"), want), "");
+    ASSERT_TRUE(paint.setCodePage(1252));
+    EXPECT_NE(firstDifference(drawn("\x83\x65\x83\x58\x83\x67"), want), "");
+    EXPECT_FALSE(paint.setCodePage(12345));
+    EXPECT_EQ(paint.codePage(), 1252);
 }
 
 }  // namespace

@@ -243,6 +243,34 @@ TEST_F(FadeTest, SpriteDissolveInAndOut) {
     EXPECT_FALSE(paint.GetVisible(0));
 }
 
+TEST_F(FadeTest, SpriteTransitionsRemoveOtherSpritesFromAMadeUpBackground) {
+    // No background loaded: the first DrawSplite makes a green one, and ScreenRect stays empty.
+    paint.resize(40, 30);
+    loadSprite(0, 8, 8, 1);
+    loadSprite(1, 8, 8, 2);
+    paint.MoveSplite(1, 20, 15);
+    paint.DrawAll(-1);
+    ASSERT_TRUE(paint.ScreenRect.isEmpty());
+    const Bitmap green = paint.OrgBkGnd;
+    for (int kind = 0; kind < 3; ++kind) {
+        paint.DrawAll(-1);
+        if (kind == 0)
+            paint.FadeInSplite(0);
+        else if (kind == 1)
+            paint.FadeOutSplite(0);
+        else
+            paint.FadeSplite(1, 0);
+        ASSERT_TRUE(paint.FadeExecute(false));
+        // Sprite 1 (kinds 1 and 2) or its old place (kind 3) shows the clean background.
+        for (int y = 15; y < 23; ++y)
+            for (int x = 20; x < 28; ++x)
+                ASSERT_EQ(paint.BkGnd.pixelValue(x, y), green.pixelValue(x, y))
+                    << kind << ": " << x << "," << y;
+        while (paint.FadeExecute(false)) {
+        }
+    }
+}
+
 TEST_F(FadeTest, DiamondSetShowsTheWholeSpriteOnItsLastPatternFrame) {
     const Bitmap org = loadBackground();
     loadSprite(0, 12, 10, 1);

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <QWidget>
+
+#include "components/TextCodePage.h"
+#include "raster/Font.h"
+
+namespace kelvo {
+namespace {
+
+// テスト and あ in code page 932, and the same in UTF-8.
+const std::string kShiftJis = "\x83\x65\x83\x58\x83\x67\x82\xa0";
+const std::string kUtf8 = "\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88\xe3\x81\x82";
+
+TEST(TextCodePage, TheConvertersForShiftJisAreThereAtRunTime) {
+    // Qt reaches them through ICU; without it every Shift-JIS text would be lost.
+    EXPECT_FALSE(codePageConverter(932).isEmpty());
+    EXPECT_FALSE(codePageConverter(1252).isEmpty());
+    EXPECT_EQ(codePageConverter(65001), "UTF-8");
+    EXPECT_TRUE(codePageConverter(12345).isEmpty());
+    EXPECT_TRUE(codePageConverter(-1).isEmpty());
+}
+
+TEST(TextCodePage, AutomaticTakesValidUtf8AsUtf8AndAnythingElseAsShiftJis) {
+    const TextCodePage automatic;
+    EXPECT_EQ(automatic.codePage(), TextCodePage::kAutomatic);
+    EXPECT_EQ(automatic.decode(kUtf8), QString::fromUtf8("テストあ"));
+    EXPECT_EQ(automatic.decode(kShiftJis), QString::fromUtf8("テストあ"));
+    EXPECT_EQ(automatic.decode("plain"), "plain");
+    // The code page's own mapping: 0x5C is the backslash, 0x81 0x5F the full-width one.
+    EXPECT_EQ(automatic.decode("a\\\x81\x5f"), QString::fromUtf8("a\\＼"));
+    EXPECT_EQ(automatic.toUtf8(kShiftJis), kUtf8);
+    EXPECT_EQ(automatic.decode(""), "");
+}
+
+TEST(TextCodePage, AnExplicitCodePageIsUsedWhateverTheBytes) {
+    TextCodePage cp;
+    ASSERT_TRUE(cp.setCodePage(1252));
+    EXPECT_EQ(cp.decode("caf\xe9"), QString::fromUtf8("café"));
+    EXPECT_NE(cp.decode(kUtf8), QString::fromUtf8("テストあ"));
+    ASSERT_TRUE(cp.setCodePage(TextCodePage::kUtf8));
+    EXPECT_NE(cp.decode(kShiftJis), QString::fromUtf8("テストあ"));
+    ASSERT_TRUE(cp.setCodePage(TextCodePage::kShiftJis));
+    EXPECT_EQ(cp.decode(kShiftJis), QString::fromUtf8("テストあ"));
+    EXPECT_FALSE(cp.setCodePage(12345));  // unknown: the choice stays
+    EXPECT_EQ(cp.codePage(), TextCodePage::kShiftJis);
+    EXPECT_TRUE(cp.setCodePage(TextCodePage::kAutomatic));
+}
+
+TEST(TextCodePage, AWidgetsFontAndWindowTextColourAsTheRasterLayersFont) {
+    QWidget w;
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(21);
+    f.setBold(true);
+    f.setUnderline(true);
+    w.setFont(f);
+    QPalette pal = w.palette();
+    pal.setColor(QPalette::WindowText, QColor(10, 20, 30));
+    w.setPalette(pal);
+    const raster::Font r = rasterFont(w);
+    EXPECT_EQ(r.name, "DejaVu Sans");
+    EXPECT_EQ(r.pixelHeight, 21);
+    EXPECT_TRUE(r.bold);
+    EXPECT_FALSE(r.italic);
+    EXPECT_TRUE(r.underline);
+    EXPECT_EQ(r.color, raster::rgb(10, 20, 30));
+}
+
+}  // namespace
+}  // namespace kelvo
