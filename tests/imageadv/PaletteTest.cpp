@@ -68,7 +68,7 @@ TEST_F(PaletteTest, TrueColourBrightnessIgnoresThePaletteRange) {
     for (auto range : {std::pair{0, 300}, std::pair{50, 10}, std::pair{-4, 2}}) {
         for (auto f : {PixelFormat::Pf16, PixelFormat::Pf24, PixelFormat::Pf32}) {
             Bitmap t = b;
-            t.setFormat(f);
+            ASSERT_TRUE(t.setFormat(f));
             *adv->BmpBkGet(2) = t;
             adv->PaletteBackUp(2);
             ASSERT_TRUE(adv->RGBChg(2, 50, range.first, range.second, true)) << range.first;
@@ -180,11 +180,11 @@ TEST_F(PaletteTest, MergeShowsOverlayThroughEntries128On) {
 
 TEST_F(PaletteTest, MergeExtendsAShortTargetPalette) {
     Bitmap target;
-    target.reset(8, 4, PixelFormat::Pf8);
+    ASSERT_TRUE(target.reset(8, 4, PixelFormat::Pf8));
     target.setPalette(raster::Palette(16, PaletteEntry{9, 9, 9, 0}));
     *adv->BmpBkGet(1) = target;
     Bitmap overlay;
-    overlay.reset(2, 2, PixelFormat::Pf8);
+    ASSERT_TRUE(overlay.reset(2, 2, PixelFormat::Pf8));
     raster::Palette opal(48, PaletteEntry{0, 0, 0, 0});
     opal[47] = {10, 20, 30, 0};
     overlay.setPalette(opal);
@@ -200,7 +200,7 @@ TEST_F(PaletteTest, MergeExtendsAShortTargetPalette) {
 
 TEST_F(PaletteTest, MergeKeysOutsideAByteMakeNothingTransparent) {
     Bitmap overlay;
-    overlay.reset(3, 1, PixelFormat::Pf8);
+    ASSERT_TRUE(overlay.reset(3, 1, PixelFormat::Pf8));
     overlay.setPixelValue(0, 0, 255);
     overlay.setPixelValue(1, 0, 0);
     overlay.setPixelValue(2, 0, 5);
