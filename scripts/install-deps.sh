@@ -38,6 +38,8 @@ declare -A provides=(
   [file]="file"              # CPack's Debian generator reads the binaries' types with it
   [mount]="mount"
   [coreutils]="timeout"
+  [locales]=""               # the de_DE source the tests' decimal-comma locale is made from
+  [libc-bin]="localedef"
 )
 
 missing=()

@@ -3,13 +3,17 @@
 #include <QApplication>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QSystemTrayIcon>
 #include <QToolButton>
 
 #include "app/Fonts.h"
 #include "app/MainForm.h"
+#include "app/SettingFrm.h"
 #include "components/NovelLbl.h"
 #include "platform/fake/FakePlatform.h"
+#include "tests/app/DecimalCommaLocale.h"
 #include "ui_MainForm.h"
+#include "ui_SettingFrm.h"
 
 namespace kelvo {
 namespace {
@@ -144,6 +148,21 @@ TEST_F(MainFormTest, FiguresOfA128GiBMachineShowWhole) {
             << name << " " << l->Caption().toStdString();
     }
     EXPECT_EQ(label(form, "nlblPhysicalTotal")->Caption(), "131072.0 MB");
+}
+
+TEST_F(MainFormTest, FiguresKeepTheirFullStopUnderADecimalCommaLocale) {
+    test::DecimalCommaLocale german;
+    ASSERT_TRUE(german.active());
+    fake_.setMemoryMB(23497.4, 3.5, 75);
+    TMainForm form(fake_);
+    form.FormCreate();
+    form.FirstTick = false;
+    form.timMainTimer();
+    EXPECT_EQ(label(form, "nlblPhysicalTotal")->Caption(), "23497.4 MB");
+    EXPECT_EQ(label(form, "nlblPhysicalFree")->Caption(), " 3.5");
+    EXPECT_EQ(form.TrayIcon()->toolTip(), " 3.5MB Free");
+    EXPECT_EQ(form.SettingFrm().ui().stcMemSize->text(), "[11748.7 MB] ");
+    form.FormDestroy();
 }
 
 }  // namespace
