@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -88,6 +89,9 @@ class TMainForm : public QWidget {
     long double LastTipFreeMB = 0;
     ScreenPoint CursorPos;
     FreeResourcesFn FreeResources;
+    // The command line as given, program name first; the first tick looks for the execute
+    // option in it.
+    QStringList CommandLine;
 
   signals:
     // Emitted after each main tick; end-to-end and widget tests wait on it.

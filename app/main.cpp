@@ -21,13 +21,19 @@ bool haveDisplay() {
     return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
 }
 
-}  // namespace
-
-// The terminal actions, which need no display: true when one ran.
-bool runTerminalAction(int argc, char** argv) {
+// The parameters as given. The toolkit takes its own options (-platform, -display, -reverse…)
+// out of argv, but only the program's own first parameter counts.
+QStringList rawArguments(int argc, char** argv) {
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+}  // namespace
+
+// The terminal actions, which need no display: true when one ran.
+bool runTerminalAction(const QStringList& args) {
     switch (kelvo::commandLineAction(args)) {
         case kelvo::CommandLineAction::Help:
             std::fputs(kelvo::helpText().toUtf8().constData(), stdout);
@@ -47,7 +53,8 @@ bool runTerminalAction(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
-    if (runTerminalAction(argc, argv))
+    const QStringList arguments = rawArguments(argc, argv);
+    if (runTerminalAction(arguments))
         return 0;
     if (!haveDisplay()) {
         std::fprintf(stderr,
@@ -74,6 +81,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<kelvo::TMainForm> mainForm;
     try {
         mainForm = std::make_unique<kelvo::TMainForm>(*platform);
+        mainForm->CommandLine = arguments;
         kelvo::TMainForm* form = mainForm.get();
         platform->onTerminationRequest([form] { form->MenuClose(); });
         mainForm->FormCreate();
