@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -8,6 +7,7 @@
 #include "app/ErrorBox.h"
 #include "app/Fonts.h"
 #include "app/MainForm.h"
+#include "app/SecondInstance.h"
 #include "app/StatusReport.h"
 #include "platform/Platform.h"
 
@@ -72,11 +72,8 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kelvo.png")));
     kelvo::installFontFallbacks();
 
-    if (lock->alreadyExists()) {
-        QMessageBox::information(nullptr, QStringLiteral("Kelvo"),
-                                 QStringLiteral("プログラムの二重起動はできません。"));
+    if (kelvo::refuseSecondInstance(*lock))
         return 0;
-    }
 
     std::unique_ptr<kelvo::TMainForm> mainForm;
     try {

@@ -8,10 +8,12 @@
 
 #include "app/Fonts.h"
 #include "app/MainForm.h"
+#include "app/SecondInstance.h"
 #include "app/SettingFrm.h"
 #include "components/NovelLbl.h"
 #include "platform/fake/FakePlatform.h"
 #include "tests/app/DecimalCommaLocale.h"
+#include "tests/settings/ModalDriver.h"
 #include "ui_MainForm.h"
 #include "ui_SettingFrm.h"
 
@@ -163,6 +165,16 @@ TEST_F(MainFormTest, FiguresKeepTheirFullStopUnderADecimalCommaLocale) {
     EXPECT_EQ(form.TrayIcon()->toolTip(), " 3.5MB Free");
     EXPECT_EQ(form.SettingFrm().ui().stcMemSize->text(), "[11748.7 MB] ");
     form.FormDestroy();
+}
+
+TEST(SecondInstance, IsToldInItsOwnWordsAndTheFirstGoesOn) {
+    FakePlatform fake;
+    EXPECT_FALSE(refuseSecondInstance(*fake.createInstanceLock("KELVO_EXE")));
+    fake.heldLocks = {"KELVO_EXE"};
+    QString shown;
+    test::acceptNextMessage(&shown);
+    EXPECT_TRUE(refuseSecondInstance(*fake.createInstanceLock("KELVO_EXE")));
+    EXPECT_EQ(shown, QStringLiteral("プログラムの二重起動はできません。"));
 }
 
 }  // namespace
