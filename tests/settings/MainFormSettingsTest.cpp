@@ -199,6 +199,14 @@ TEST_F(MainFormSettings, SavingKeepsUnknownLinesAndReplacesValuesInPlace) {
               "[SYSTEM]\r\nXPos=0\r\nYPos=0\r\nSmall=0\r\n");
 }
 
+TEST_F(MainFormSettings, AFileSavedWithAByteOrderMarkKeepsItsFirstSection) {
+    putIni("\xEF\xBB\xBF" + kEveryKeySet);
+    start();
+    EXPECT_EQ(form->pos(), QPoint(30, 40));
+    form->SaveSettings(false);
+    EXPECT_EQ(ini(), "\xEF\xBB\xBF" + kEveryKeySet);
+}
+
 TEST_F(MainFormSettings, TheSmallKeyDecidesAtTheFirstTick) {
     putIni("[SYSTEM]\nSmall=1\n");
     start();
