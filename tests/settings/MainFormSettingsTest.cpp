@@ -229,6 +229,24 @@ TEST_F(MainFormSettings, ASaveThatCannotBeWrittenChangesNothingAndTheProgramGoes
     EXPECT_EQ(platform.files.files.size(), 1u);
 }
 
+TEST_F(MainFormSettings, AnOversizedFileIsLeftAloneAndTheWarningSaysWhy) {
+    const std::string huge = "[DEFAULT]\nMemory=30\n" + std::string(1 << 20, ';');
+    putIni(huge);
+    start();
+    EXPECT_EQ(s().trkberMemPer->value(), 50) << "not read";
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { warnings << text; });
+    form->SaveSettings(false);
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(ini(), huge);
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].contains("larger than 1 MiB")) << warnings[0].toStdString();
+    EXPECT_TRUE(warnings[0].contains("will not be changed")) << warnings[0].toStdString();
+    EXPECT_FALSE(warnings[0].contains("could not be read")) << warnings[0].toStdString();
+}
+
 TEST_F(MainFormSettings, TemporaryFilesOfACrashedSaveAreRemovedAtStart) {
     platform.files.put(kIni + ".tmp-0123456789ab", "[SYSTEM]\nXPos=");
     putIni(kEveryKeySet);
