@@ -130,6 +130,8 @@ class TMainForm : public QWidget {
     void trayPopup();
     void minimizeApplication();
     void setTaskBarSkipped(bool skip);
+    NativeWindow currentNativeWindow() const;
+    void followNativeWindow();
     WindowBox box() const;
 
     Platform& platform_;
@@ -143,6 +145,7 @@ class TMainForm : public QWidget {
     bool appMinimized_ = false;
     bool changingState_ = false;  // window-state events of our own making are not the user's
     bool taskBarSkipped_ = false;
+    NativeWindow nativeWindow_ = 0;  // the native window the hints were last given to
 
     // The readout's labels in writing order (free, used, total of physical, virtual, page file;
     // then the load) and the value each shows.

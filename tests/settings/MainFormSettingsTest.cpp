@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QWindow>
 
 #include "app/Hints.h"
 #include "app/MainForm.h"
@@ -156,21 +157,37 @@ TEST_F(MainFormSettings, CleanSizeHasNo32BitLimit) {
     EXPECT_EQ(form->CleanSize, 95 * (64 * 1024 * MB / 100));
 }
 
+// The hints belong to whichever native window the main window has now, also after it was replaced
+// and shown again (as after hiding under the pointer). On X11 the toolkit replaces it without
+// telling the widget; tests/e2e/tray.sh runs that case with the real window manager.
 TEST_F(MainFormSettings, StayOnTopAndTaskBarButtonFollowTheFile) {
     putIni("[DEFAULT]\nStayOnTop=1\nTaskBarHide=1\n");
     start().FormCreate();
-    EXPECT_TRUE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(form->windowFlags().testFlag(Qt::FramelessWindowHint));
     form->show();  // the window is created and takes the task-bar hint as it is shown
-    const NativeWindow id = form->winId();
-    EXPECT_TRUE(platform.skipTaskBar[id]);
+    auto current = [&] { return static_cast<NativeWindow>(form->windowHandle()->winId()); };
+    auto onTop = [&] {
+        return form->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
+               form->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint);
+    };
+    EXPECT_TRUE(onTop());
+    EXPECT_TRUE(platform.skipTaskBar[current()]);
+
     reload("[DEFAULT]\nStayOnTop=0\nTaskBarHide=0\n");
-    EXPECT_FALSE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(form->windowType(), Qt::Window);
+    EXPECT_FALSE(onTop());
+    EXPECT_FALSE(platform.skipTaskBar[current()]);
     EXPECT_TRUE(form->windowFlags().testFlag(Qt::FramelessWindowHint));
-    EXPECT_FALSE(platform.skipTaskBar[id]);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->winId(), id);
+
+    reload("[DEFAULT]\nStayOnTop=1\nTaskBarHide=1\n");
+    const NativeWindow before = current();
+    form->windowHandle()->destroy();
+    form->windowHandle()->create();
+    ASSERT_NE(current(), before);
+    form->hide();
+    form->show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(onTop());
+    EXPECT_TRUE(platform.skipTaskBar[current()]) << "the hint went to the replaced window";
 }
 
 TEST_F(MainFormSettings, EveryKeyMakesTheRoundTrip) {
