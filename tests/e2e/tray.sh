@@ -51,6 +51,21 @@ xdotool key Down Down Return
 wait_until 10 window_sized $KELVO_PID 523 276 || fail "the settings item opened no dialog"
 dialog=$(window_sized $KELVO_PID 523 276)
 wait_until 10 has_state "$dialog" ABOVE || fail "the dialog is not on top"
+# Only a close button is asked for: the Motif functions hold neither minimise (8) nor maximise
+# (16). Window managers that offer a minimise anyway (openbox does) get the dialog straight back.
+functions=$(xprop -id "$dialog" _MOTIF_WM_HINTS | sed -n 's/.*= 0x[0-9a-f]*, \(0x[0-9a-f]*\),.*/\1/p')
+[ -n "$functions" ] && [ $((functions & 0x18)) -eq 0 ] ||
+  fail "the dialog asks for more than a close button: $(xprop -id "$dialog" _MOTIF_WM_HINTS)"
+xdotool windowminimize "$dialog"
+dialog_back() { is_viewable "$dialog" && ! is_iconic "$dialog"; }
+sleep 0.3
+wait_until 10 dialog_back || fail "the minimised dialog stayed away"
+echo "ok: the dialog offers only closing, and a minimised one comes back"
+# While the dialog is open the whole program waits for it, the tray icon too: no menu.
+pointer_to $ix $iy
+xdotool click 3
+! wait_until 2 popup_menu $KELVO_PID || fail "the tray opened its menu while the dialog was open"
+echo "ok: the tray icon waits while the dialog is open"
 xdotool windowactivate "$dialog" key Escape
 wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
 echo "ok: the settings item opens the dialog on top"
