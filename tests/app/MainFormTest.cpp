@@ -121,6 +121,37 @@ TEST_F(MainFormTest, ReadoutWritesOnlyCaptionsThatChanged) {
     EXPECT_EQ(writes(), 2);  // free and used physical
 }
 
+// The processor label first, then physical, virtual and page-file memory, each free, used and
+// total, then the load.
+TEST_F(MainFormTest, ReadoutWritesInItsOrder) {
+    TMainForm form(fake_);
+    form.FirstTick = false;
+    form.show();
+    form.timMainTimer();
+    TNovelLabel* cpu = label(form, "nlblCpuUsePer");
+    ASSERT_FALSE(cpu->isVisible());
+
+    fake_.memory = {};
+    fake_.setMemoryMB(2048, 512, 80);
+    fake_.memory.dwTotalVirtual = 4096ull << 20;
+    fake_.memory.dwAvailVirtual = 1024ull << 20;
+    fake_.memory.dwTotalPageFile = 512ull << 20;
+    fake_.memory.dwAvailPageFile = 128ull << 20;
+    form.SettingFrm().ui().ckbCpuPer->setChecked(true);
+    QStringList order;
+    for (TNovelLabel* l : form.findChildren<TNovelLabel*>()) {
+        QObject::connect(l, &TNovelLabel::captionChanged, [&order, l, cpu] {
+            order << l->objectName() + "=" + l->Caption() + (cpu->isVisible() ? "" : " (no CPU)");
+        });
+    }
+    form.timMainTimer();
+    EXPECT_EQ(order, (QStringList{"nlblPhysicalFree=512.0", "nlblPhysicalUse=1536.0",
+                                  "nlblPhysicalTotal=2048.0 MB", "nlblVirtualFree=1024.0",
+                                  "nlblVirtualUse=3072.0", "nlblVirtualTotal=4096.0 MB",
+                                  "nlblPageFree=128.0", "nlblPageUse=384.0",
+                                  "nlblPageTotal=512.0 MB", "nlblUsePer= 80%"}));
+}
+
 TEST_F(MainFormTest, SmallModeKeepsTheLastTextsWhileSamplingGoesOn) {
     TMainForm form(fake_);
     form.FirstTick = false;
