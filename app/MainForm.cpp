@@ -139,7 +139,7 @@ void TMainForm::timMainTimer() {
         FirstTick = false;
         QCoreApplication::processEvents();
         startDesktop(readSmallSetting() != 0);
-        if (executeOptionIn(QCoreApplication::arguments())) {
+        if (executeOptionIn(CommandLine)) {
             sbtnGetMemClick();
             MenuClose();
             emit ticked();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -104,6 +105,9 @@ class TMainForm : public QWidget {
     long double LastTipFreeMB = 0;
     ScreenPoint CursorPos;
     FreeResourcesFn FreeResources;
+    // The command line as given, program name first; the first tick looks for the execute
+    // option in it.
+    QStringList CommandLine;
 
   signals:
     // Emitted after each main tick; end-to-end and widget tests wait on it.
@@ -142,6 +146,8 @@ class TMainForm : public QWidget {
     void trayPopup();
     void minimizeApplication();
     void setTaskBarSkipped(bool skip);
+    NativeWindow currentNativeWindow() const;
+    void followNativeWindow();
     WindowBox box() const;
 
     // The clean's watch over its memory while the window waits in nested loops, and the
@@ -166,6 +172,7 @@ class TMainForm : public QWidget {
     std::unique_ptr<MemoryProbe> shortageProbe_;
     uint64_t refusedSize_ = 0;
     TrayClickPairing trayClicks_;
+    NativeWindow nativeWindow_ = 0;  // the native window the hints were last given to
 
     // The readout's labels in writing order (free, used, total of physical, virtual, page file;
     // then the load) and the value each shows.

@@ -76,6 +76,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::Show:
                 // Before the window is mapped: the window manager reads the hint as it maps it.
                 ApplyTaskBarHide();
+                // Showing may have given it a new native window; see once show() is done.
+                QMetaObject::invokeMethod(this, &TMainForm::followNativeWindow,
+                                          Qt::QueuedConnection);
                 break;
             case QEvent::WindowStateChange: {
                 if (changingState_)
@@ -103,6 +106,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched != windowHandle())
         return false;
     switch (event->type()) {
+        case QEvent::Expose:
+            followNativeWindow();
+            break;
         case QEvent::Enter:
         case QEvent::MouseMove:
             WMNCHitTest();
@@ -139,6 +145,7 @@ WindowBox TMainForm::box() const {
 // Before the readout, every tick: a window hidden under the pointer comes back once the pointer
 // has left its rectangle; a minimised window whose tray went away gets its task-bar button back.
 void TMainForm::desktopTick() {
+    followNativeWindow();
     if (SmallMode) {
         if (taskBarSkipped_ && !platform_.hasSystemTray())
             setTaskBarSkipped(false);
@@ -228,8 +235,27 @@ void TMainForm::ApplyTaskBarHide() {
 // A window not created yet takes the hint when it is shown.
 void TMainForm::setTaskBarSkipped(bool skip) {
     taskBarSkipped_ = skip;
-    if (const WId id = internalWinId())
-        platform_.setSkipTaskBar(id, skip);
+    nativeWindow_ = currentNativeWindow();
+    if (nativeWindow_)
+        platform_.setSkipTaskBar(nativeWindow_, skip);
+}
+
+// The toolkit replaces the native window behind the same QWindow when it shows a window whose
+// stay-on-top flag changed while it was hidden, and tells the widget nothing: the widget's own
+// id then names a window that is gone. Ask the QWindow, which always knows the current one.
+NativeWindow TMainForm::currentNativeWindow() const {
+    QWindow* window = windowHandle();
+    return window && testAttribute(Qt::WA_WState_Created) ? window->winId() : 0;
+}
+
+// A new native window starts without the hints the toolkit does not keep for it.
+void TMainForm::followNativeWindow() {
+    const NativeWindow id = currentNativeWindow();
+    if (!id || id == nativeWindow_)
+        return;
+    nativeWindow_ = id;
+    if (taskBarSkipped_)
+        platform_.setSkipTaskBar(id, true);
 }
 
 }  // namespace kelvo

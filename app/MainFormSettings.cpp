@@ -33,6 +33,9 @@ const char* describe(SaveResult r) {
     switch (r) {
         case SaveResult::ReadFailed:
             return "the file could not be read";
+        case SaveResult::TooLarge:
+            return "it is larger than 1 MiB, so not a settings file; it was ignored and will not "
+                   "be changed";
         case SaveResult::CreateFailed:
             return "no new file could be created in its folder";
         case SaveResult::WriteFailed:

@@ -1,6 +1,7 @@
 #include "app/SettingFrm.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 
 #include "app/ErrorBox.h"
@@ -91,6 +92,34 @@ void TSettingFrm::showEvent(QShowEvent* e) {
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
     QDialog::showEvent(e);
+}
+
+// Neither button is a default one: Enter in a number field or on a check box does nothing, and
+// on a focused button it presses that button.
+void TSettingFrm::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+// The dialog has no minimise button of its own, but some window managers offer one anyway. A
+// minimised modal dialog would leave a program that takes no input and shows nothing to
+// click, so it comes straight back.
+void TSettingFrm::changeEvent(QEvent* e) {
+    QDialog::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange && isMinimized())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!isMinimized() || !isVisible())
+                    return;
+                setWindowState(windowState() & ~Qt::WindowMinimized);
+                activateWindow();
+            },
+            Qt::QueuedConnection);
 }
 
 void TSettingFrm::FormActivate() {

@@ -67,6 +67,8 @@ class TSettingFrm : public QDialog {
   protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void applyDesignLook();

@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QMessageBox>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -11,11 +10,14 @@
 #include "app/ErrorBox.h"
 #include "app/Fonts.h"
 #include "app/MainForm.h"
+#include "app/SecondInstance.h"
 #include "app/StatusReport.h"
 #include "platform/Platform.h"
 
 namespace {
 
+// The parameters as given. The toolkit takes its own options (-platform, -display, -reverse…)
+// out of argv, but only the program's own first parameter counts.
 QStringList arguments(int argc, char** argv) {
     QStringList args;
     for (int i = 0; i < argc; ++i)
@@ -58,10 +60,10 @@ std::optional<int> runTerminalAction(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
-    if (kelvo::isAutostartOption(arguments(argc, argv))) {
+    const QStringList rawArguments = arguments(argc, argv);
+    if (kelvo::isAutostartOption(rawArguments)) {
         auto platform = kelvo::createSystemPlatform();
-        const kelvo::AutostartOutcome done =
-            kelvo::runAutostartCommand(arguments(argc, argv), *platform);
+        const kelvo::AutostartOutcome done = kelvo::runAutostartCommand(rawArguments, *platform);
         std::fputs(done.out.toUtf8().constData(), stdout);
         std::fputs(done.err.toUtf8().constData(), stderr);
         return done.exitCode;
@@ -69,7 +71,7 @@ int main(int argc, char** argv) {
     if (const std::optional<int> code = runTerminalAction(argc, argv))
         return *code;
     auto platform = kelvo::createSystemPlatform();
-    const kelvo::DisplayChoice display = kelvo::chooseDisplay(arguments(argc, argv), *platform);
+    const kelvo::DisplayChoice display = kelvo::chooseDisplay(rawArguments, *platform);
     if (display.kind == kelvo::DisplayChoice::Kind::NoDisplay) {
         std::fprintf(stderr,
                      "kelvo: no display found; run it on a desktop, or under a virtual one such as "
@@ -86,17 +88,15 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kelvo.png")));
     kelvo::installFontFallbacks();
 
-    if (lock->alreadyExists()) {
-        QMessageBox::information(nullptr, QStringLiteral("Kelvo"),
-                                 QStringLiteral("プログラムの二重起動はできません。"));
+    if (kelvo::refuseSecondInstance(*lock))
         return 0;
-    }
     const QString limits = kelvo::displayLimitsNotice(display, QGuiApplication::platformName());
     std::fputs(limits.toUtf8().constData(), stderr);
 
     std::unique_ptr<kelvo::TMainForm> mainForm;
     try {
         mainForm = std::make_unique<kelvo::TMainForm>(*platform);
+        mainForm->CommandLine = rawArguments;
         kelvo::TMainForm* form = mainForm.get();
         platform->onTerminationRequest([form] { form->MenuClose(); });
         mainForm->FormCreate();

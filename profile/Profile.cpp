@@ -84,10 +84,16 @@ struct Location {
     size_t insertAt = 0;  // after the section's last key, or its header
 };
 
+// Editors may start a UTF-8 file with a byte-order mark. It belongs to no line, so that the first
+// section's header is still one; edits keep it where it is.
+size_t byteOrderMarkLength(std::string_view text) {
+    return text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+}
+
 // Lines end at '\n'; a '\r' before it belongs to the line ending.
 template <typename Visit>
 void forEachLine(std::string_view text, Visit visit) {
-    size_t pos = 0;
+    size_t pos = byteOrderMarkLength(text);
     while (pos < text.size()) {
         size_t nl = text.find('\n', pos);
         size_t next = nl == std::string_view::npos ? text.size() : nl + 1;
@@ -194,7 +200,7 @@ void Profile::write(std::string_view section, std::string_view key, std::string_
 
 // The text's last line may lack its line ending, or have only the '\r' of one.
 void Profile::endLastLine(const std::string& eol) {
-    if (text_.empty() || text_.back() == '\n')
+    if (text_.size() == byteOrderMarkLength(text_) || text_.back() == '\n')
         return;
     text_ += text_.back() == '\r' ? std::string("\n") : eol;
 }

@@ -84,6 +84,8 @@ SaveResult replaceFileAtomically(FileSystem& fs, const std::string& path,
 SaveResult saveProfileFile(FileSystem& fs, const std::string& path,
                            const std::function<void(Profile&)>& edit) {
     FileRead old = fs.readFile(path, kMaxProfileBytes);
+    if (old.status == FileRead::Status::TooLarge)
+        return SaveResult::TooLarge;
     if (old.status != FileRead::Status::Ok && old.status != FileRead::Status::Missing)
         return SaveResult::ReadFailed;
     Profile profile(old.bytes);

@@ -22,6 +22,7 @@ enum class SaveResult {
     Saved,
     Unchanged,     // the edits changed nothing; the file was not touched
     ReadFailed,    // the old file exists but could not be read: overwriting it would lose it
+    TooLarge,      // the old file is larger than kMaxProfileBytes: not a settings file, left alone
     CreateFailed,  // no temporary file (read-only folder, no space for an entry)
     WriteFailed,   // a write, the sync or the close failed (a full disk, an I/O error)
     RenameFailed,

@@ -48,6 +48,8 @@ declare -A provides=(
   [bsdutils]="script"        # kelvo --clean on a terminal
   [coreutils]="timeout dd"
   [valgrind]="valgrind"      # memcheck over the raster, component and settings tests
+  [locales]=""               # the de_DE source the tests' decimal-comma locale is made from
+  [libc-bin]="localedef"
 )
 
 missing=()

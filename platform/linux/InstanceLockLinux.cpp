@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/linux/LinuxPlatform.h"
@@ -26,10 +28,9 @@ class FlockInstanceLock : public InstanceLock {
     bool exists_;
 };
 
-// A folder only this user can write to: $XDG_RUNTIME_DIR, else /tmp/kelvo-<uid> (mode 0700).
-std::string lockDirectory() {
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
-        return runtime;
+// The private folder under the temp folder, /tmp/kelvo-<uid> (mode 0700); empty when it cannot be
+// had, with the reason in `why`.
+std::string privateTempFolder(std::string& why) {
     const char* tmp = std::getenv("TMPDIR");
     std::string dir =
         std::string(tmp && *tmp ? tmp : "/tmp") + "/kelvo-" + std::to_string(::getuid());
@@ -38,31 +39,58 @@ std::string lockDirectory() {
     // Refuse a folder planted by someone else (or a symlink to one).
     if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
         (st.st_mode & 0077) != 0) {
+        why = dir + " is not a private folder of this user";
         return {};
     }
     return dir;
 }
 
-}  // namespace
-
-std::unique_ptr<InstanceLock> LinuxPlatform::createInstanceLock(const std::string& name) {
-    std::string dir = lockDirectory();
-    if (dir.empty())
-        return std::make_unique<FlockInstanceLock>(-1, false);
-    std::string path = dir + "/" + name + ".lock";
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
-        return std::make_unique<FlockInstanceLock>(-1, false);
+// The lock in `dir`: a held lock, a lock another instance holds, or nothing when the folder
+// cannot hold one (the reason in `why`).
+std::unique_ptr<InstanceLock> lockIn(const std::string& dir, const std::string& name,
+                                     std::string& why) {
+    const std::string path = dir + "/" + name + ".lock";
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        why = path + ": " + std::strerror(errno);
+        return nullptr;
+    }
     int rc;
     do {
         rc = ::flock(fd, LOCK_EX | LOCK_NB);
     } while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
-        bool held = errno == EWOULDBLOCK;
-        ::close(fd);
-        return std::make_unique<FlockInstanceLock>(-1, held);
+    if (rc == 0)
+        return std::make_unique<FlockInstanceLock>(fd, false);
+    const int error = errno;
+    ::close(fd);
+    if (error == EWOULDBLOCK)
+        return std::make_unique<FlockInstanceLock>(-1, true);
+    why = path + ": " + std::strerror(error);
+    return nullptr;
+}
+
+}  // namespace
+
+// The session's runtime folder first, then the private temp folder. A lock that cannot be taken
+// in either lets the program run, but never silently: two instances might then run at once.
+std::unique_ptr<InstanceLock> LinuxPlatform::createInstanceLock(const std::string& name) {
+    std::string why;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        if (auto lock = lockIn(runtime, name, why))
+            return lock;
+        why += "; ";
     }
-    return std::make_unique<FlockInstanceLock>(fd, false);
+    std::string tempWhy;
+    const std::string temp = privateTempFolder(tempWhy);
+    if (!temp.empty()) {
+        if (auto lock = lockIn(temp, name, tempWhy))
+            return lock;
+    }
+    std::fprintf(stderr,
+                 "kelvo: no single-instance lock could be taken (%s%s); a second copy would not "
+                 "be stopped.\n",
+                 why.c_str(), tempWhy.c_str());
+    return std::make_unique<FlockInstanceLock>(-1, false);
 }
 
 }  // namespace kelvo

@@ -96,10 +96,11 @@ void LinuxPlatform::setSkipTaskBar(NativeWindow window, bool skip) {
     const xcb_atom_t skipTaskBar = atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
     if (netWmState == XCB_ATOM_NONE || skipTaskBar == XCB_ATOM_NONE)
         return;
-    if (isManaged(c, w))
-        requestState(c, w, netWmState, skipTaskBar, skip);
-    else
+    // A window just mapped may be taken over by the manager after it read the property but
+    // before WM_STATE says so: the message, queued behind the map, covers that case.
+    if (!isManaged(c, w))
         editStateProperty(c, w, netWmState, skipTaskBar, skip);
+    requestState(c, w, netWmState, skipTaskBar, skip);
     xcb_flush(c);
 }
 

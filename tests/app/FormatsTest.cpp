@@ -5,6 +5,7 @@
 #include "app/IniPath.h"
 #include "app/StatusReport.h"
 #include "platform/fake/FakePlatform.h"
+#include "tests/app/DecimalCommaLocale.h"
 
 namespace kelvo {
 namespace {
@@ -22,6 +23,23 @@ TEST(Megabytes, EdgeValuesFormatWithOneDecimal) {
 TEST(Megabytes, ConversionIsExact) {
     EXPECT_EQ(toMegabytes(1), 9.5367431640625e-07);
     EXPECT_EQ(toMegabytes(1536ull << 10), 1.5);
+}
+
+// The toolkit sets the C library's locale from the environment; a figure must not follow it.
+TEST(Megabytes, KeepTheirFullStopUnderADecimalCommaLocale) {
+    test::DecimalCommaLocale german;
+    ASSERT_TRUE(german.active()) << "the build generates de_DE.UTF-8 into " KELVO_TEST_LOCPATH;
+    EXPECT_EQ(formatMB(24638809702ull), "23497.4");
+    EXPECT_EQ(formatMBUnit(1048576), " 1.0 MB");
+    EXPECT_EQ(formatDouble("[%3.1lf MB] ", 12052.6), "[12052.6 MB] ");
+    EXPECT_EQ(formatDouble("%4.1lfMB Free", 3.5), " 3.5MB Free");
+    // Text around the number keeps its own commas.
+    EXPECT_EQ(formatDouble("a,b %4.1lf, c", 2.25), "a,b  2.2, c");
+    EXPECT_EQ(formatInt("%3d%", 42), " 42%");
+    MEMORYSTATUS m;
+    m.dwTotalPhys = 1536ull << 20;
+    m.dwAvailPhys = 512ull << 20;
+    EXPECT_TRUE(statusReport(m).startsWith(QStringLiteral("物理\t空き 512.0\t使用 1024.0\t")));
 }
 
 TEST(PercentFormats, TrailingPercentPrintsItself) {

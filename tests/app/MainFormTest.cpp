@@ -3,13 +3,19 @@
 #include <QApplication>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QSystemTrayIcon>
 #include <QToolButton>
 
 #include "app/Fonts.h"
 #include "app/MainForm.h"
+#include "app/SecondInstance.h"
+#include "app/SettingFrm.h"
 #include "components/NovelLbl.h"
 #include "platform/fake/FakePlatform.h"
+#include "tests/app/DecimalCommaLocale.h"
+#include "tests/settings/ModalDriver.h"
 #include "ui_MainForm.h"
+#include "ui_SettingFrm.h"
 
 namespace kelvo {
 namespace {
@@ -115,6 +121,37 @@ TEST_F(MainFormTest, ReadoutWritesOnlyCaptionsThatChanged) {
     EXPECT_EQ(writes(), 2);  // free and used physical
 }
 
+// The processor label first, then physical, virtual and page-file memory, each free, used and
+// total, then the load.
+TEST_F(MainFormTest, ReadoutWritesInItsOrder) {
+    TMainForm form(fake_);
+    form.FirstTick = false;
+    form.show();
+    form.timMainTimer();
+    TNovelLabel* cpu = label(form, "nlblCpuUsePer");
+    ASSERT_FALSE(cpu->isVisible());
+
+    fake_.memory = {};
+    fake_.setMemoryMB(2048, 512, 80);
+    fake_.memory.dwTotalVirtual = 4096ull << 20;
+    fake_.memory.dwAvailVirtual = 1024ull << 20;
+    fake_.memory.dwTotalPageFile = 512ull << 20;
+    fake_.memory.dwAvailPageFile = 128ull << 20;
+    form.SettingFrm().ui().ckbCpuPer->setChecked(true);
+    QStringList order;
+    for (TNovelLabel* l : form.findChildren<TNovelLabel*>()) {
+        QObject::connect(l, &TNovelLabel::captionChanged, [&order, l, cpu] {
+            order << l->objectName() + "=" + l->Caption() + (cpu->isVisible() ? "" : " (no CPU)");
+        });
+    }
+    form.timMainTimer();
+    EXPECT_EQ(order, (QStringList{"nlblPhysicalFree=512.0", "nlblPhysicalUse=1536.0",
+                                  "nlblPhysicalTotal=2048.0 MB", "nlblVirtualFree=1024.0",
+                                  "nlblVirtualUse=3072.0", "nlblVirtualTotal=4096.0 MB",
+                                  "nlblPageFree=128.0", "nlblPageUse=384.0",
+                                  "nlblPageTotal=512.0 MB", "nlblUsePer= 80%"}));
+}
+
 TEST_F(MainFormTest, SmallModeKeepsTheLastTextsWhileSamplingGoesOn) {
     TMainForm form(fake_);
     form.FirstTick = false;
@@ -144,6 +181,31 @@ TEST_F(MainFormTest, FiguresOfA128GiBMachineShowWhole) {
             << name << " " << l->Caption().toStdString();
     }
     EXPECT_EQ(label(form, "nlblPhysicalTotal")->Caption(), "131072.0 MB");
+}
+
+TEST_F(MainFormTest, FiguresKeepTheirFullStopUnderADecimalCommaLocale) {
+    test::DecimalCommaLocale german;
+    ASSERT_TRUE(german.active());
+    fake_.setMemoryMB(23497.4, 3.5, 75);
+    TMainForm form(fake_);
+    form.FormCreate();
+    form.FirstTick = false;
+    form.timMainTimer();
+    EXPECT_EQ(label(form, "nlblPhysicalTotal")->Caption(), "23497.4 MB");
+    EXPECT_EQ(label(form, "nlblPhysicalFree")->Caption(), " 3.5");
+    EXPECT_EQ(form.TrayIcon()->toolTip(), " 3.5MB Free");
+    EXPECT_EQ(form.SettingFrm().ui().stcMemSize->text(), "[11748.7 MB] ");
+    form.FormDestroy();
+}
+
+TEST(SecondInstance, IsToldInItsOwnWordsAndTheFirstGoesOn) {
+    FakePlatform fake;
+    EXPECT_FALSE(refuseSecondInstance(*fake.createInstanceLock("KELVO_EXE")));
+    fake.heldLocks = {"KELVO_EXE"};
+    QString shown;
+    test::acceptNextMessage(&shown);
+    EXPECT_TRUE(refuseSecondInstance(*fake.createInstanceLock("KELVO_EXE")));
+    EXPECT_EQ(shown, QStringLiteral("プログラムの二重起動はできません。"));
 }
 
 }  // namespace

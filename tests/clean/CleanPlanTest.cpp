@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <random>
 #include <vector>
 
@@ -90,6 +91,7 @@ TEST(CleanPlan, Windows95PassesWriteTheBlockEndsAndCountPerBlock) {
     const uint64_t block = static_cast<uint64_t>(kBlock);
     StepWrites writes(plan);
     int secondBlockPasses = 0;
+    int thirdBlockPasses = 0;
     for (int i = 0; i < kCleanPasses; ++i) {
         const StepWrites::Writes w = writes.forPass(i);
         const uint64_t end = (static_cast<uint64_t>(i) + 1) * step;
@@ -109,11 +111,46 @@ TEST(CleanPlan, Windows95PassesWriteTheBlockEndsAndCountPerBlock) {
             EXPECT_EQ(w.list[0].block, 1);
             EXPECT_EQ(w.list[0].offset, block - step);
             EXPECT_EQ(w.list[1].block, 2);
+            EXPECT_EQ(w.list[1].offset, static_cast<uint64_t>(thirdBlockPasses++) * step);
         }
     }
     EXPECT_EQ(secondBlockPasses, 43);
+    EXPECT_EQ(thirdBlockPasses, 100 - 42 - 43);
     // The last write of block 2 would cross its end: it ends there.
     EXPECT_FALSE(writes.rest(100)) << "several blocks write no rest";
+}
+
+// 1000 MiB fill four blocks: each pass whose end lies in block k + 1 writes block k's last
+// pass-sized stretch again and then block k + 1 at its own counter, from 0 up.
+TEST(CleanPlan, Windows95FourBlocksEachCountTheirOwnPasses) {
+    const CleanPlan plan = planClean(1000 * MiB, false);
+    ASSERT_EQ(plan.blocks.size(), 4u);
+    const uint64_t step = static_cast<uint64_t>(plan.step);
+    const uint64_t block = static_cast<uint64_t>(kBlock);
+    StepWrites writes(plan);
+    std::array<uint64_t, 4> counters{};
+    std::array<int, 4> passesEndingIn{};
+    for (int i = 0; i < kCleanPasses; ++i) {
+        SCOPED_TRACE(i);
+        const StepWrites::Writes w = writes.forPass(i);
+        const uint64_t end = (static_cast<uint64_t>(i) + 1) * step;
+        const int k = static_cast<int>(std::min<uint64_t>(end / block, 3));
+        ++passesEndingIn[static_cast<size_t>(k)];
+        if (k == 0) {
+            ASSERT_EQ(w.count, 1);
+            EXPECT_EQ(w.list[0].offset, static_cast<uint64_t>(i) * step);
+            continue;
+        }
+        ASSERT_EQ(w.count, 2);
+        EXPECT_EQ(w.list[0].block, k - 1);
+        EXPECT_EQ(w.list[0].offset, block - step);
+        EXPECT_EQ(w.list[0].length, step);
+        EXPECT_EQ(w.list[1].block, k);
+        EXPECT_EQ(w.list[1].offset, counters[static_cast<size_t>(k)]++ * step);
+    }
+    // 10 MiB a pass: 25 passes end in block 1, 26 in block 2, 25 in block 3 and 24 in block 4.
+    EXPECT_EQ(passesEndingIn, (std::array<int, 4>{25, 26, 25, 24}));
+    EXPECT_EQ(counters, (std::array<uint64_t, 4>{0, 26, 25, 24}));
 }
 
 // Every byte of the clean's size is written (but the rest, fewer than 100 bytes, which the

@@ -59,16 +59,23 @@ TEST_F(RunClean, AFullCleanShowsItsProgressInTheTopRowAndPutsEverythingBack) {
     EXPECT_EQ(f.PeakUsePer, 12);
     EXPECT_FALSE(f.Cleaning);
     EXPECT_TRUE(topButtonsShown());
-    EXPECT_GE(u().stcInfo->y(), 80);
-    EXPECT_GE(u().btnStop->y(), 80);
+    EXPECT_EQ(u().stcInfo->y(), f.y() + 80 + 20);
+    EXPECT_EQ(u().btnStop->y(), f.y() + 80 + 20);
 }
 
-TEST_F(RunClean, TheProgressTextOutOfSightEvenAboveTheScreenTop) {
+// Back at the window's top on the screen + its height + 20, but never into sight: a window more
+// than 20 pixels above the screen's top would otherwise show them in its client area.
+TEST_F(RunClean, TheProgressTextGoesTwentyPixelsBelowTheWindowsScreenBottom) {
     TMainForm& f = start();
-    f.move(0, -200);
-    f.sbtnGetMemClick();
-    EXPECT_GE(u().stcInfo->y(), 80);
-    EXPECT_GE(u().btnStop->y(), 80);
+    for (int top : {300, 0, -20, -21, -200}) {
+        f.move(10, top);
+        f.sbtnGetMemClick();
+        const int expected = std::max(top + 80 + 20, 80);
+        EXPECT_EQ(u().stcInfo->y(), expected) << top;
+        EXPECT_EQ(u().btnStop->y(), expected) << top;
+        EXPECT_EQ(u().stcInfo->x(), 32);
+        EXPECT_EQ(u().btnStop->x(), 0);
+    }
 }
 
 TEST_F(RunClean, ASecondPressOrTheMenuDuringACleanReturnsAtOnce) {

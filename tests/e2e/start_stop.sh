@@ -1,9 +1,21 @@
 #!/usr/bin/env bash
-# The real program on a real X display: the borderless window, one instance only, a clean end on
-# SIGTERM.
+# The real program: without a display, and on a real X display: the borderless window, one
+# instance only, a clean end on SIGTERM, the execute option among the toolkit's options.
 source "$(dirname "$0")/desktop.sh"
-start_desktop
 install_kelvo "$1"
+
+# Without a display the program cannot run: it says so and ends with code 1. The options that
+# need no display work.
+nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$KELVO" "$@"; }
+nodisplay >"$E2E_TMP/nodisplay.log" 2>&1
+rc=$?
+[ "$rc" -eq 1 ] || fail "without a display the exit code is $rc"
+grep -q "no display" "$E2E_TMP/nodisplay.log" || fail "no message without a display: $(cat "$E2E_TMP/nodisplay.log")"
+nodisplay --status | grep -q '^使用率' || fail "--status needs a display"
+nodisplay --version | grep -q '^kelvo ' || fail "--version needs a display"
+echo "ok: without a display: code 1 and a message; --status and --version work"
+
+start_desktop
 
 "$KELVO" >"$E2E_TMP/first.log" 2>&1 &
 first=$!
@@ -40,4 +52,24 @@ wait "$first"
 rc=$?
 [ "$rc" -eq 0 ] || fail "SIGTERM exit code $rc"
 echo "ok: SIGTERM ends with code 0"
+
+# Only the program's own first parameter counts. With a toolkit option in first place, "/exec" is
+# a second parameter: the program starts as usual and stays. The program's "/exec" followed by a
+# toolkit option cleans and closes. A sized clean of a negative share is held at its minimum of
+# 1 MB, which takes little more than a second.
+printf '[DEFAULT]\nMemory=-5\nAutoMemSize=1\n' >"$KELVO_DIR/kelvo.ini"
+"$KELVO" -reverse /exec >"$E2E_TMP/third.log" 2>&1 &
+third=$!
+E2E_PIDS+=($third)
+wait_until 20 has_visible_window $third || { cat "$E2E_TMP/third.log"; fail "no window for '-reverse /exec'"; }
+! wait_until 5 sh -c "! kill -0 $third 2>/dev/null" ||
+  fail "'kelvo -reverse /exec' cleaned and closed: a toolkit option hid the first parameter"
+kill -TERM "$third"
+wait "$third" || fail "'-reverse /exec' ended with $?"
+"$KELVO" /exec -platform xcb >"$E2E_TMP/fourth.log" 2>&1 &
+fourth=$!
+E2E_PIDS+=($fourth)
+wait_until 30 sh -c "! kill -0 $fourth 2>/dev/null" || fail "'kelvo /exec -platform xcb' did not close"
+wait "$fourth" || fail "'/exec -platform xcb' ended with $?"
+echo "ok: the execute option is the program's first parameter, whatever the toolkit's options"
 echo "1 passed, 0 failed"

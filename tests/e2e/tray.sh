@@ -51,6 +51,21 @@ xdotool key Down Down Return
 wait_until 10 window_sized $KELVO_PID 523 276 || fail "the settings item opened no dialog"
 dialog=$(window_sized $KELVO_PID 523 276)
 wait_until 10 has_state "$dialog" ABOVE || fail "the dialog is not on top"
+# Only a close button is asked for: the Motif functions hold neither minimise (8) nor maximise
+# (16). Window managers that offer a minimise anyway (openbox does) get the dialog straight back.
+functions=$(xprop -id "$dialog" _MOTIF_WM_HINTS | sed -n 's/.*= 0x[0-9a-f]*, \(0x[0-9a-f]*\),.*/\1/p')
+[ -n "$functions" ] && [ $((functions & 0x18)) -eq 0 ] ||
+  fail "the dialog asks for more than a close button: $(xprop -id "$dialog" _MOTIF_WM_HINTS)"
+xdotool windowminimize "$dialog"
+dialog_back() { is_viewable "$dialog" && ! is_iconic "$dialog"; }
+sleep 0.3
+wait_until 10 dialog_back || fail "the minimised dialog stayed away"
+echo "ok: the dialog offers only closing, and a minimised one comes back"
+# While the dialog is open the whole program waits for it, the tray icon too: no menu.
+pointer_to $ix $iy
+xdotool click 3
+! wait_until 2 popup_menu $KELVO_PID || fail "the tray opened its menu while the dialog was open"
+echo "ok: the tray icon waits while the dialog is open"
 xdotool windowactivate "$dialog" key Escape
 wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
 echo "ok: the settings item opens the dialog on top"
@@ -102,4 +117,30 @@ wait_until 10 is_iconic "$MAIN" || fail "the minimise button did not minimise"
 stop_kelvo
 [ "$(ini_value Small)" = 1 ] || fail "small mode not saved"
 echo "ok: the options set in the dialog put the window above and off the task bar"
+
+# Changing the stay-on-top option makes the toolkit replace the native window the next time it
+# is shown, as after hiding under the pointer: the new window must get every hint again.
+pointer_to 700 600
+start_kelvo '[SYSTEM]\nXPos=300\nYPos=300\n[DEFAULT]\nTaskBarHide=1\nDontCatch=1\n'
+wait_until 10 is_viewable "$MAIN" || fail "the window did not show"
+wait_until 10 has_state "$MAIN" SKIP_TASKBAR || fail "no skip-taskbar state at start"
+xdotool keydown shift
+pointer_to 310 308; xdotool click 1
+xdotool keyup shift
+wait_until 10 window_sized $KELVO_PID 523 276 || fail "the settings button opened no dialog"
+dialog=$(window_sized $KELVO_PID 523 276)
+read -r dx dy < <(position_of "$dialog")
+pointer_to $((dx + 302)) $((dy + 77)); xdotool click 1   # ckbStayOnTop
+pointer_to $((dx + 213)) $((dy + 252)); xdotool click 1  # OK
+wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
+pointer_to 350 340
+wait_until 10 is_unviewable "$MAIN" || fail "the window did not get out of the pointer's way"
+pointer_to 700 600
+shown_again() { MAIN=$(main_window $KELVO_PID) && is_viewable "$MAIN"; }
+wait_until 10 shown_again || fail "the window did not come back"
+wait_until 10 has_state "$MAIN" ABOVE || fail "the shown-again window is not above: $(xprop -id "$MAIN" _NET_WM_STATE)"
+wait_until 10 has_state "$MAIN" SKIP_TASKBAR ||
+  fail "the shown-again window has a task-bar button: $(xprop -id "$MAIN" _NET_WM_STATE)"
+stop_kelvo
+echo "ok: a replaced native window gets the stay-on-top and task-bar hints again"
 echo "1 passed, 0 failed"

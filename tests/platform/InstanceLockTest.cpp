@@ -88,5 +88,43 @@ TEST_F(InstanceLockTest, WithoutRuntimeDirAPrivateTempFolderIsUsed) {
     unsetenv("TMPDIR");
 }
 
+// A runtime folder that cannot hold the lock (gone, or a file in its place) falls back to the
+// private temp folder, where the lock still keeps a second instance out.
+TEST_F(InstanceLockTest, AnUnusableRuntimeFolderFallsBackToThePrivateTempFolder) {
+    setenv("TMPDIR", dir_.c_str(), 1);
+    const std::string file = dir_ + "/not-a-folder";
+    FILE* f = fopen(file.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    fclose(f);
+    for (const std::string& runtime : {dir_ + "/gone", file}) {
+        SCOPED_TRACE(runtime);
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        testing::internal::CaptureStderr();
+        auto first = platform_->createInstanceLock("KELVO_EXE");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_FALSE(first->alreadyExists());
+        EXPECT_TRUE(std::filesystem::exists(dir_ + "/kelvo-" + std::to_string(getuid()) +
+                                            "/KELVO_EXE.lock"));
+        EXPECT_TRUE(platform_->createInstanceLock("KELVO_EXE")->alreadyExists());
+    }
+    unsetenv("TMPDIR");
+}
+
+TEST_F(InstanceLockTest, WithNoLockAtAllTheProgramRunsAndSaysSo) {
+    const std::string file = dir_ + "/not-a-folder";
+    FILE* f = fopen(file.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    fclose(f);
+    setenv("XDG_RUNTIME_DIR", (dir_ + "/gone").c_str(), 1);
+    setenv("TMPDIR", file.c_str(), 1);
+    testing::internal::CaptureStderr();
+    auto lock = platform_->createInstanceLock("KELVO_EXE");
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(lock->alreadyExists());
+    EXPECT_NE(said.find("no single-instance lock could be taken"), std::string::npos) << said;
+    EXPECT_NE(said.find(dir_ + "/gone/KELVO_EXE.lock"), std::string::npos) << said;
+    unsetenv("TMPDIR");
+}
+
 }  // namespace
 }  // namespace kelvo

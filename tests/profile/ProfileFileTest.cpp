@@ -82,7 +82,7 @@ TEST_F(AtomicSave, AnOversizedFileIsNeitherReadNorOverwritten) {
     const std::string huge(kMaxProfileBytes + 1, ';');
     fs.put(kPath, huge);
     EXPECT_EQ(readProfileFile(fs, kPath).text(), "");
-    EXPECT_EQ(saveProfileFile(fs, kPath, moveTo), SaveResult::ReadFailed);
+    EXPECT_EQ(saveProfileFile(fs, kPath, moveTo), SaveResult::TooLarge);
     EXPECT_EQ(fs.contents(kPath), huge);
 }
 

@@ -115,6 +115,24 @@ TEST(ProfileWrite, WritingTheSameValueTwiceChangesNothing) {
     EXPECT_EQ(p.text(), once);
 }
 
+// A byte-order mark before the first header must neither hide that section nor get lost.
+TEST(ProfileWrite, ALeadingByteOrderMarkIsReadPastAndKept) {
+    const std::string bom = "\xEF\xBB\xBF";
+    Profile p(bom + "[SYSTEM]\r\nXPos=30\r\n[DEFAULT]\r\nMemory=40\r\n");
+    EXPECT_EQ(p.readInt("SYSTEM", "XPos", 0), 30);
+    p.writeInt("SYSTEM", "XPos", 7);
+    p.writeInt("SYSTEM", "Small", 1);
+    EXPECT_EQ(p.text(), bom + "[SYSTEM]\r\nXPos=7\r\nSmall=1\r\n[DEFAULT]\r\nMemory=40\r\n");
+    Profile keyFirst(bom + "Stray=1\n[SYSTEM]\nXPos=2\n");
+    EXPECT_EQ(keyFirst.readInt("SYSTEM", "XPos", 0), 2);
+    Profile onlyMark(bom);
+    onlyMark.writeInt("SYSTEM", "XPos", 5);
+    EXPECT_EQ(onlyMark.text(), bom + "[SYSTEM]\nXPos=5\n");
+    // Only at the very start is it a mark.
+    Profile inside("[A]\n" + bom + "[SYSTEM]\nXPos=9\n");
+    EXPECT_EQ(inside.readInt("SYSTEM", "XPos", 0), 0);
+}
+
 TEST(SettingLimits, WindowCoordinateStaysUpToTheScreenExtentMinusTwo) {
     EXPECT_EQ(limits::windowCoordinate(798, 800), 798);
     EXPECT_EQ(limits::windowCoordinate(799, 800), 0);

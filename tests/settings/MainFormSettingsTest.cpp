@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QWindow>
 
 #include "app/Hints.h"
 #include "app/MainForm.h"
@@ -156,21 +157,37 @@ TEST_F(MainFormSettings, CleanSizeHasNo32BitLimit) {
     EXPECT_EQ(form->CleanSize, 95 * (64 * 1024 * MB / 100));
 }
 
+// The hints belong to whichever native window the main window has now, also after it was replaced
+// and shown again (as after hiding under the pointer). On X11 the toolkit replaces it without
+// telling the widget; tests/e2e/tray.sh runs that case with the real window manager.
 TEST_F(MainFormSettings, StayOnTopAndTaskBarButtonFollowTheFile) {
     putIni("[DEFAULT]\nStayOnTop=1\nTaskBarHide=1\n");
     start().FormCreate();
-    EXPECT_TRUE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(form->windowFlags().testFlag(Qt::FramelessWindowHint));
     form->show();  // the window is created and takes the task-bar hint as it is shown
-    const NativeWindow id = form->winId();
-    EXPECT_TRUE(platform.skipTaskBar[id]);
+    auto current = [&] { return static_cast<NativeWindow>(form->windowHandle()->winId()); };
+    auto onTop = [&] {
+        return form->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
+               form->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint);
+    };
+    EXPECT_TRUE(onTop());
+    EXPECT_TRUE(platform.skipTaskBar[current()]);
+
     reload("[DEFAULT]\nStayOnTop=0\nTaskBarHide=0\n");
-    EXPECT_FALSE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(form->windowType(), Qt::Window);
+    EXPECT_FALSE(onTop());
+    EXPECT_FALSE(platform.skipTaskBar[current()]);
     EXPECT_TRUE(form->windowFlags().testFlag(Qt::FramelessWindowHint));
-    EXPECT_FALSE(platform.skipTaskBar[id]);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->winId(), id);
+
+    reload("[DEFAULT]\nStayOnTop=1\nTaskBarHide=1\n");
+    const NativeWindow before = current();
+    form->windowHandle()->destroy();
+    form->windowHandle()->create();
+    ASSERT_NE(current(), before);
+    form->hide();
+    form->show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(onTop());
+    EXPECT_TRUE(platform.skipTaskBar[current()]) << "the hint went to the replaced window";
 }
 
 TEST_F(MainFormSettings, EveryKeyMakesTheRoundTrip) {
@@ -199,6 +216,14 @@ TEST_F(MainFormSettings, SavingKeepsUnknownLinesAndReplacesValuesInPlace) {
               "[SYSTEM]\r\nXPos=0\r\nYPos=0\r\nSmall=0\r\n");
 }
 
+TEST_F(MainFormSettings, AFileSavedWithAByteOrderMarkKeepsItsFirstSection) {
+    putIni("\xEF\xBB\xBF" + kEveryKeySet);
+    start();
+    EXPECT_EQ(form->pos(), QPoint(30, 40));
+    form->SaveSettings(false);
+    EXPECT_EQ(ini(), "\xEF\xBB\xBF" + kEveryKeySet);
+}
+
 TEST_F(MainFormSettings, TheSmallKeyDecidesAtTheFirstTick) {
     putIni("[SYSTEM]\nSmall=1\n");
     start();
@@ -219,6 +244,24 @@ TEST_F(MainFormSettings, ASaveThatCannotBeWrittenChangesNothingAndTheProgramGoes
     form->SaveSettings(false);
     EXPECT_EQ(ini(), kEveryKeySet);
     EXPECT_EQ(platform.files.files.size(), 1u);
+}
+
+TEST_F(MainFormSettings, AnOversizedFileIsLeftAloneAndTheWarningSaysWhy) {
+    const std::string huge = "[DEFAULT]\nMemory=30\n" + std::string(1 << 20, ';');
+    putIni(huge);
+    start();
+    EXPECT_EQ(s().trkberMemPer->value(), 50) << "not read";
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { warnings << text; });
+    form->SaveSettings(false);
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(ini(), huge);
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].contains("larger than 1 MiB")) << warnings[0].toStdString();
+    EXPECT_TRUE(warnings[0].contains("will not be changed")) << warnings[0].toStdString();
+    EXPECT_FALSE(warnings[0].contains("could not be read")) << warnings[0].toStdString();
 }
 
 TEST_F(MainFormSettings, TemporaryFilesOfACrashedSaveAreRemovedAtStart) {
@@ -316,6 +359,8 @@ TEST_F(SettingsButton, OkSavesEveryKeyAndAppliesThem) {
     EXPECT_FALSE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
+// The user cannot get here: the open dialog blocks the window and the tray (tests/e2e/tray.sh).
+// Called all the same, the handler behaves as designed.
 TEST_F(SettingsButton, OpeningTheOpenDialogAgainReportsItAndReloadsItsControls) {
     QString error;
     bool stillOpen = false;

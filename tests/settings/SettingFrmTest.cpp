@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QSignalSpy>
+#include <QTest>
 
+#include "app/Fonts.h"
 #include "app/Hints.h"
 #include "app/SettingFrm.h"
 #include "components/UpDown.h"
@@ -14,6 +17,7 @@ namespace {
 
 class SettingDialog : public testing::Test {
   protected:
+    static void SetUpTestSuite() { installFontFallbacks(); }  // the program's fonts, as at start
     SettingDialog() {
         platform.setMemoryMB(256, 100, 40);
         frm = std::make_unique<TSettingFrm>(platform);
@@ -42,6 +46,27 @@ TEST_F(SettingDialog, SizeLabelsShowTheTrackBarsShareOfPhysicalMemory) {
     u().trkberMemPer->setValue(5);
     EXPECT_EQ(u().stctxtMemSize->text(), " 物理メモリ掃除の割合： 5 ％");
     EXPECT_EQ(u().stcMemSize->text(), "[12.8 MB] ");
+}
+
+// Six-digit megabytes (a 128 GiB machine) fit beside the percentage, within the group box.
+TEST_F(SettingDialog, BothSizeLabelsFitSideBySideUpToSixDigitMegabytes) {
+    platform.setMemoryMB(128 * 1024, 100, 40);
+    for (int p : {5, 50, 95}) {
+        u().trkberMemPer->setValue(p);
+        u().trkberMemPer->setValue(p == 50 ? 51 : 50);
+        u().trkberMemPer->setValue(p);
+        SCOPED_TRACE(u().stcMemSize->text().toStdString());
+        QLabel* percent = u().stctxtMemSize;
+        QLabel* size = u().stcMemSize;
+        const int percentEnd =
+            percent->x() + QFontMetrics(percent->font()).horizontalAdvance(percent->text());
+        const int sizeWidth = QFontMetrics(size->font()).horizontalAdvance(size->text());
+        EXPECT_LE(sizeWidth, size->width());
+        EXPECT_LE(percentEnd, size->x() + size->width() - sizeWidth);
+        EXPECT_LE(percentEnd, percent->x() + percent->width());
+        EXPECT_LT(size->geometry().right(), u().groupBoxMem->width() - 1);
+    }
+    EXPECT_EQ(u().stcMemSize->text(), "[124518.4 MB] ");
 }
 
 TEST_F(SettingDialog, HintsAreShownOrOnlyStoredAsDesigned) {
@@ -156,6 +181,43 @@ TEST_F(SettingDialog, OkCancelAndTheCloseButtonGiveTheirResults) {
     EXPECT_EQ(frm->ShowModal(), TSettingFrm::mrCancel);
     test::onNextModal([this](QWidget*) { frm->close(); });
     EXPECT_EQ(frm->ShowModal(), TSettingFrm::mrCancel);
+}
+
+TEST_F(SettingDialog, EnterPressesOnlyAFocusedButton) {
+    EXPECT_FALSE(u().btnOk->isDefault() || u().btnOk->autoDefault());
+    EXPECT_FALSE(u().btnCancel->isDefault() || u().btnCancel->autoDefault());
+    bool openAfterEnter = false;
+    u().chkbAuto->setChecked(true);  // the number fields take the focus only when enabled
+    test::onNextModal([&](QWidget*) {
+        u().edtMem->setFocus();
+        EXPECT_EQ(frm->focusWidget(), u().edtMem);
+        QTest::keyClick(u().edtMem, Qt::Key_Return);
+        u().chkbAutoMem->setFocus();
+        QTest::keyClick(u().chkbAutoMem, Qt::Key_Enter);
+        openAfterEnter = frm->isVisible();
+        u().btnCancel->setFocus();
+        QTest::keyClick(u().btnCancel, Qt::Key_Return);
+    });
+    EXPECT_EQ(frm->ShowModal(), TSettingFrm::mrCancel);
+    EXPECT_TRUE(openAfterEnter);
+    test::onNextModal([&](QWidget*) {
+        u().btnOk->setFocus();
+        QTest::keyClick(u().btnOk, Qt::Key_Enter);
+    });
+    EXPECT_EQ(frm->ShowModal(), TSettingFrm::mrOk);
+}
+
+TEST_F(SettingDialog, AMinimisedDialogComesStraightBack) {
+    bool back = false;
+    test::onNextModal([&](QWidget*) {
+        frm->setWindowState(Qt::WindowMinimized);
+        for (int i = 0; i < 20 && frm->isMinimized(); ++i)
+            QApplication::processEvents();
+        back = !frm->isMinimized() && frm->isVisible();
+        u().btnCancel->click();
+    });
+    frm->ShowModal();
+    EXPECT_TRUE(back);
 }
 
 }  // namespace

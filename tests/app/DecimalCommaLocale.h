@@ -1,0 +1,32 @@
+#pragma once
+
+#include <clocale>
+#include <cstdlib>
+#include <string>
+
+namespace kelvo::test {
+
+// Puts the whole process under German conventions, whose decimal point is a comma, for as long
+// as it lives. The build generates the locale into its own folder (KELVO_TEST_LOCPATH), so the
+// tests need no locale installed on the machine.
+class DecimalCommaLocale {
+  public:
+    DecimalCommaLocale() {
+        ::setenv("LOCPATH", KELVO_TEST_LOCPATH, 1);
+        active_ = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr &&
+                  std::string(std::localeconv()->decimal_point) == ",";
+    }
+    ~DecimalCommaLocale() {
+        std::setlocale(LC_ALL, "C");
+        ::unsetenv("LOCPATH");
+    }
+    DecimalCommaLocale(const DecimalCommaLocale&) = delete;
+    DecimalCommaLocale& operator=(const DecimalCommaLocale&) = delete;
+
+    bool active() const { return active_; }
+
+  private:
+    bool active_ = false;
+};
+
+}  // namespace kelvo::test
