@@ -8,6 +8,7 @@
 #include "components/LevelBytes.h"
 #include "components/Scramble.h"
 #include "raster/InstructionSet.h"
+#include "tests/support/EveryInstructionSet.h"
 
 // The byte kernels of the components on every instruction set this machine can take, each
 // against its one-byte-at-a-time reference.
@@ -16,24 +17,10 @@ namespace {
 
 using raster::InstructionSet;
 
-class ByteKernels : public ::testing::TestWithParam<InstructionSet> {
-  protected:
-    void SetUp() override { raster::forceInstructionSet(GetParam()); }
-    void TearDown() override { raster::clearForcedInstructionSet(); }
-};
+class ByteKernels : public testsupport::EveryInstructionSet {};
+KELVO_ON_EVERY_INSTRUCTION_SET(ByteKernels);
 
-INSTANTIATE_TEST_SUITE_P(EverySet, ByteKernels,
-                         ::testing::ValuesIn(raster::availableInstructionSets()),
-                         [](const auto& info) {
-                             return std::string(raster::instructionSetName(info.param));
-                         });
-
-std::vector<uint8_t> noise(std::mt19937& rng, size_t n) {
-    std::vector<uint8_t> v(n);
-    for (auto& b : v)
-        b = uint8_t(rng());
-    return v;
-}
+using testsupport::noiseBytes;
 
 // Sizes around every block length, so that each lane and the hand-over to the tail is seen.
 TEST_P(ByteKernels, DescrambleMatchesTheSimpleStream) {
@@ -43,7 +30,7 @@ TEST_P(ByteKernels, DescrambleMatchesTheSimpleStream) {
         sizes.push_back(rng() % 300);
     for (size_t size : sizes) {
         for (uint32_t seed : {0u, 1u, 0xFFFFFFFFu, uint32_t(rng())}) {
-            const auto original = noise(rng, size);
+            const auto original = noiseBytes(rng, size);
             auto fast = original, simple = original;
             descramble(fast.data(), size, seed);
             descrambleSimple(simple.data(), size, seed);
@@ -54,7 +41,7 @@ TEST_P(ByteKernels, DescrambleMatchesTheSimpleStream) {
 
 TEST_P(ByteKernels, BrightnessScaleMatchesPortableForEveryPercent) {
     std::mt19937 rng(12);
-    const auto data = noise(rng, 1000 + 37);
+    const auto data = noiseBytes(rng, 1000 + 37);
     for (int percent = -400; percent <= 400; ++percent) {
         auto fast = data, slow = data;
         scaleBytes(fast.data() + 3, fast.size() - 3, percent);
@@ -65,7 +52,7 @@ TEST_P(ByteKernels, BrightnessScaleMatchesPortableForEveryPercent) {
 
 TEST_P(ByteKernels, ContrastAndOffsetMatchThePlainFormulas) {
     std::mt19937 rng(13);
-    const auto data = noise(rng, 2 * 256 + 37);
+    const auto data = noiseBytes(rng, 2 * 256 + 37);
     for (int level : {-5, 0, 1, 50, 99, 100, 101, 380, 400, 25500, 30000}) {
         auto wide = data, narrow = data, plain = data;
         contrastBytes(wide.data(), wide.size(), level);

@@ -8,6 +8,7 @@
 #include "raster/InstructionSet.h"
 #include "raster/Pixel.h"
 #include "tests/raster/RandomBitmap.h"
+#include "tests/support/EveryInstructionSet.h"
 
 namespace kelvo::raster {
 namespace {
@@ -72,16 +73,8 @@ struct Case {
 };
 
 // Every comparison with the reference runs once per instruction set this machine can take.
-class BlitFastPaths : public ::testing::TestWithParam<InstructionSet> {
-  protected:
-    void SetUp() override { forceInstructionSet(GetParam()); }
-    void TearDown() override { clearForcedInstructionSet(); }
-};
-
-INSTANTIATE_TEST_SUITE_P(EverySet, BlitFastPaths, ::testing::ValuesIn(availableInstructionSets()),
-                         [](const auto& info) {
-                             return std::string(instructionSetName(info.param));
-                         });
+class BlitFastPaths : public testsupport::EveryInstructionSet {};
+KELVO_ON_EVERY_INSTRUCTION_SET(BlitFastPaths);
 
 TEST_P(BlitFastPaths, MatchReferenceForEveryFormatPair) {
     uint32_t seed = 1;

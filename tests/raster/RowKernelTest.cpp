@@ -6,27 +6,15 @@
 #include "raster/InstructionSet.h"
 #include "raster/PixelRows.h"
 #include "raster/RowOps.h"
+#include "tests/support/EveryInstructionSet.h"
 
 namespace kelvo::raster {
 namespace {
 
-class RowKernels : public ::testing::TestWithParam<InstructionSet> {
-  protected:
-    void SetUp() override { forceInstructionSet(GetParam()); }
-    void TearDown() override { clearForcedInstructionSet(); }
-};
+class RowKernels : public testsupport::EveryInstructionSet {};
+KELVO_ON_EVERY_INSTRUCTION_SET(RowKernels);
 
-INSTANTIATE_TEST_SUITE_P(EverySet, RowKernels, ::testing::ValuesIn(availableInstructionSets()),
-                         [](const auto& info) {
-                             return std::string(instructionSetName(info.param));
-                         });
-
-std::vector<uint8_t> noise(std::mt19937& rng, size_t n) {
-    std::vector<uint8_t> v(n);
-    for (auto& b : v)
-        b = uint8_t(rng());
-    return v;
-}
+using testsupport::noiseBytes;
 
 // Every operation, lengths around each vector width, starts off any alignment.
 TEST_P(RowKernels, EveryOperationMatchesTheTruthTable) {
@@ -36,7 +24,8 @@ TEST_P(RowKernels, EveryOperationMatchesTheTruthTable) {
         const RowKernel kernel{uint8_t(r)};
         for (size_t n : lengths) {
             const size_t off = rng() % 8;
-            const auto s = noise(rng, n + 8), p = noise(rng, n + 8), d = noise(rng, n + 8);
+            const auto s = noiseBytes(rng, n + 8), p = noiseBytes(rng, n + 8),
+                       d = noiseBytes(rng, n + 8);
             std::vector<uint8_t> fast = d, plain = d;
             kernel(fast.data() + off, s.data() + off, p.data() + off, n);
             rowOpPlain(uint8_t(r), plain.data() + off, s.data() + off, p.data() + off, n);
@@ -48,14 +37,14 @@ TEST_P(RowKernels, EveryOperationMatchesTheTruthTable) {
 TEST_P(RowKernels, MissingInputsAreNotRead) {
     std::mt19937 rng(4);
     for (int r : {0x00, 0x55, 0xAA, 0xFF, 0x0F, 0xF0, 0x5A, 0xA0}) {
-        const auto d = noise(rng, 70), p = noise(rng, 70);
+        const auto d = noiseBytes(rng, 70), p = noiseBytes(rng, 70);
         std::vector<uint8_t> fast = d, plain = d;
         RowKernel{uint8_t(r)}(fast.data(), nullptr, p.data(), fast.size());
         rowOpPlain(uint8_t(r), plain.data(), nullptr, p.data(), plain.size());
         EXPECT_EQ(fast, plain) << "rop " << r;
     }
     for (int r : {0x33, 0xCC, 0x66, 0x88, 0xEE, 0xBB}) {
-        const auto d = noise(rng, 70), s = noise(rng, 70);
+        const auto d = noiseBytes(rng, 70), s = noiseBytes(rng, 70);
         std::vector<uint8_t> fast = d, plain = d;
         RowKernel{uint8_t(r)}(fast.data(), s.data(), nullptr, fast.size());
         rowOpPlain(uint8_t(r), plain.data(), s.data(), nullptr, plain.size());
@@ -68,7 +57,7 @@ TEST_P(RowKernels, GathersMatchPixelByPixelCopies) {
     std::mt19937 rng(5);
     for (int n = 0; n < 200; ++n) {
         const int srcWidth = 1 + int(rng() % 90), count = int(rng() % 120);
-        const auto row = noise(rng, size_t(srcWidth) * 3 + 1);
+        const auto row = noiseBytes(rng, size_t(srcWidth) * 3 + 1);
         std::vector<int> map(static_cast<size_t>(count));
         // Enlarging maps (runs of one column) most of the time, random columns now and then.
         const int step = 1 + int(rng() % 4);
@@ -94,7 +83,7 @@ TEST_P(RowKernels, PaletteRowsMatchTheTable) {
     for (auto& t : table)
         t = rng() & 0xFFFFFF;
     for (int count : {0, 1, 7, 8, 9, 16, 33, 640}) {
-        const auto idx = noise(rng, size_t(count));
+        const auto idx = noiseBytes(rng, size_t(count));
         std::vector<uint8_t> got24(size_t(count) * 3 + 1, 0xA5), got32(size_t(count) * 4 + 1, 0xA5);
         paletteRow24(idx.data(), count, table, got24.data());
         paletteRow32(idx.data(), count, table, got32.data());
