@@ -6,8 +6,8 @@
 #include "raster/Blit.h"
 #include "raster/BlitReference.h"
 #include "raster/InstructionSet.h"
+#include "raster/Pixel.h"
 #include "tests/raster/RandomBitmap.h"
-#include "tests/support/EveryInstructionSet.h"
 #include "tests/support/EveryInstructionSet.h"
 
 namespace kelvo::raster {
