@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "app/CleanEngine.h"
@@ -110,11 +111,15 @@ CLEAN_BENCH(BM_FreshHugePageFill);
 }  // namespace
 
 int main(int argc, char** argv) {
-    return kelvo::bench::runWithRatios(
+    const auto figure = [](const char* label, const char* size) {
+        return kelvo::bench::Figure{
+            label, std::string("BM_CleanBeyondSleeps/") + size + "/iterations:1/manual_time",
+            std::string("BM_FreshHugePageFill/") + size + "/iterations:1/manual_time", 1.05};
+    };
+    // Each figure is already the median of its own runs: one repetition.
+    return kelvo::bench::runFigures(
         argc, argv,
-        {{"BM_CleanBeyondSleeps/256/iterations:1/manual_time",
-          "BM_FreshHugePageFill/256/iterations:1/manual_time", 1.05},
-         {"BM_CleanBeyondSleeps/1024/iterations:1/manual_time",
-          "BM_FreshHugePageFill/1024/iterations:1/manual_time", 1.05}},
-        1);  // each figure is already the median of its own runs
+        {figure("clean of 256 MiB beyond its sleeps / one huge-page fill", "256"),
+         figure("clean of 1 GiB beyond its sleeps / one huge-page fill", "1024")},
+        1);
 }
