@@ -76,6 +76,9 @@ std::unique_ptr<InstanceLock> lockIn(const std::string& dir, const std::string& 
 std::unique_ptr<InstanceLock> LinuxPlatform::createInstanceLock(const std::string& name) {
     std::string why;
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        // The toolkit makes a missing runtime folder as it starts; were it not made here first,
+        // this instance would lock in the temp folder and the next one in the new folder.
+        ::mkdir(runtime, 0700);
         if (auto lock = lockIn(runtime, name, why))
             return lock;
         why += "; ";

@@ -104,6 +104,8 @@ TEST(CommandLineActions, OnlyTheFirstParameterChoosesAndUnknownOnesStartTheProgr
     EXPECT_EQ(commandLineAction({"kelvo", "/exec", "--help"}), CommandLineAction::Run);
     EXPECT_EQ(commandLineAction({"kelvo", "--bogus"}), CommandLineAction::Run);
     EXPECT_TRUE(helpText().contains("Only the first parameter"));
+    // An installed program keeps its settings per user even where it could write beside itself.
+    EXPECT_TRUE(helpText().contains("named bin")) << helpText().toStdString();
 }
 
 TEST(StatusReport, ShowsTheWindowsFiguresInItsFormats) {

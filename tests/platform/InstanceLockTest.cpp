@@ -88,15 +88,15 @@ TEST_F(InstanceLockTest, WithoutRuntimeDirAPrivateTempFolderIsUsed) {
     unsetenv("TMPDIR");
 }
 
-// A runtime folder that cannot hold the lock (gone, or a file in its place) falls back to the
-// private temp folder, where the lock still keeps a second instance out.
+// A runtime folder that cannot hold the lock (one that cannot be made, or a file in its place)
+// falls back to the private temp folder, where the lock still keeps a second instance out.
 TEST_F(InstanceLockTest, AnUnusableRuntimeFolderFallsBackToThePrivateTempFolder) {
     setenv("TMPDIR", dir_.c_str(), 1);
     const std::string file = dir_ + "/not-a-folder";
     FILE* f = fopen(file.c_str(), "w");
     ASSERT_NE(f, nullptr);
     fclose(f);
-    for (const std::string& runtime : {dir_ + "/gone", file}) {
+    for (const std::string& runtime : {file + "/gone", file}) {
         SCOPED_TRACE(runtime);
         setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
         testing::internal::CaptureStderr();
@@ -115,14 +115,27 @@ TEST_F(InstanceLockTest, WithNoLockAtAllTheProgramRunsAndSaysSo) {
     FILE* f = fopen(file.c_str(), "w");
     ASSERT_NE(f, nullptr);
     fclose(f);
-    setenv("XDG_RUNTIME_DIR", (dir_ + "/gone").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (file + "/gone").c_str(), 1);
     setenv("TMPDIR", file.c_str(), 1);
     testing::internal::CaptureStderr();
     auto lock = platform_->createInstanceLock("KELVO_EXE");
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(lock->alreadyExists());
     EXPECT_NE(said.find("no single-instance lock could be taken"), std::string::npos) << said;
-    EXPECT_NE(said.find(dir_ + "/gone/KELVO_EXE.lock"), std::string::npos) << said;
+    EXPECT_NE(said.find(file + "/gone/KELVO_EXE.lock"), std::string::npos) << said;
+    unsetenv("TMPDIR");
+}
+
+// The toolkit makes a missing runtime folder as the first instance starts; the next instance
+// must still find the first one's lock.
+TEST_F(InstanceLockTest, ARuntimeFolderNotYetMadeHoldsTheLockOfEveryInstance) {
+    setenv("TMPDIR", dir_.c_str(), 1);
+    const std::string runtime = dir_ + "/not-yet";
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    auto first = platform_->createInstanceLock("KELVO_EXE");
+    ASSERT_FALSE(first->alreadyExists());
+    std::filesystem::create_directory(runtime);
+    EXPECT_TRUE(platform_->createInstanceLock("KELVO_EXE")->alreadyExists());
     unsetenv("TMPDIR");
 }
 
