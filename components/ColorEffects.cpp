@@ -70,7 +70,7 @@ __attribute__((target("avx2"))) size_t scaleAvx2(uint8_t* data, size_t size, int
 
 template <bool Darken, bool Whole>
 size_t scaleVector(uint8_t* data, size_t size, int a, int b) {
-    if (raster::activeInstructionSet() == raster::InstructionSet::Avx2)
+    if (raster::activeInstructionSet() >= raster::InstructionSet::Avx2)
         return scaleAvx2<Darken, Whole>(data, size, a, b);
     return scaleSse2<Darken, Whole>(data, size, a, b);
 }

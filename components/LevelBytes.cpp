@@ -115,7 +115,7 @@ __attribute__((target("avx2"))) size_t offsetAvx2(uint8_t* data, size_t size, in
 }
 
 bool hasAvx2() {
-    return raster::activeInstructionSet() == raster::InstructionSet::Avx2;
+    return raster::activeInstructionSet() >= raster::InstructionSet::Avx2;
 }
 
 bool hasVectors() {

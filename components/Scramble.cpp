@@ -153,7 +153,7 @@ void descramble(uint8_t* data, size_t size, uint32_t seed) {
     const InstructionSet set = raster::activeInstructionSet();
     if (set != InstructionSet::Portable) {
         uint32_t next = 0;
-        const size_t done = set == InstructionSet::Avx2 ? descrambleAvx2(data, size, seed, next)
+        const size_t done = set >= InstructionSet::Avx2 ? descrambleAvx2(data, size, seed, next)
                                                         : descrambleSse2(data, size, seed, next);
         if (done > 0) {
             finish(data, done, size, next);

@@ -145,7 +145,9 @@ class SourceReader {
         }
         if (const uint32_t* t = tr_.table(); t && sf_ == PixelFormat::Pf8) {
             if (dbpp_ == 3) {
-                paletteRow24(s + sx, count, t, out);
+                if (!palette24_)
+                    palette24_.emplace(t);
+                palette24_->run(s + sx, count, out);
                 return;
             }
             if (dbpp_ == 4) {
@@ -193,6 +195,7 @@ class SourceReader {
     std::vector<uint8_t> buf_;
     int lastGathered_ = -1;
     std::optional<Gather24> gather24_;
+    std::optional<PaletteRow24> palette24_;
 };
 
 bool brushBlocks(uint8_t r, const Brush* brush) {

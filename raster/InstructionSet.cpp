@@ -8,6 +8,9 @@ namespace {
 
 InstructionSet detect() {
 #if defined(__x86_64__) || defined(__i386__)
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vbmi"))
+        return InstructionSet::Avx512Vbmi;
     if (__builtin_cpu_supports("avx2"))
         return InstructionSet::Avx2;
 #endif
@@ -36,7 +39,8 @@ InstructionSet activeInstructionSet() {
 
 std::vector<InstructionSet> availableInstructionSets() {
     std::vector<InstructionSet> sets;
-    for (auto s : {InstructionSet::Portable, InstructionSet::Sse2, InstructionSet::Avx2})
+    for (auto s : {InstructionSet::Portable, InstructionSet::Sse2, InstructionSet::Avx2,
+                   InstructionSet::Avx512Vbmi})
         if (s <= detectedInstructionSet())
             sets.push_back(s);
     return sets;
@@ -50,6 +54,8 @@ const char* instructionSetName(InstructionSet set) {
             return "SSE2";
         case InstructionSet::Avx2:
             return "AVX2";
+        case InstructionSet::Avx512Vbmi:
+            return "AVX512VBMI";  // also a test name: letters and digits only
     }
     return "?";
 }

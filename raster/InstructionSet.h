@@ -5,9 +5,10 @@
 
 namespace kelvo::raster {
 
-// The instruction sets the vector kernels are written for, lowest first. Every kernel has a
-// portable path; x86-64 always has SSE2; AVX2 is used where the processor has it.
-enum class InstructionSet : uint8_t { Portable, Sse2, Avx2 };
+// The instruction sets the vector kernels are written for, lowest first; each includes the ones
+// before it. Every kernel has a portable path; x86-64 always has SSE2; AVX2 is used where the
+// processor has it, and AVX-512 with its byte permutes (VBMI) by the few kernels that gain from it.
+enum class InstructionSet : uint8_t { Portable, Sse2, Avx2, Avx512Vbmi };
 
 // The best set this build and processor can run.
 InstructionSet detectedInstructionSet();

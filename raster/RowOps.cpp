@@ -127,7 +127,7 @@ __attribute__((target("avx2"))) void runAvx2(uint8_t* d, const uint8_t* s, const
 template <Kind K>
 RowKernel::Fn forSet(InstructionSet set) {
 #if KELVO_ROWOPS_X86
-    if (set == InstructionSet::Avx2)
+    if (set >= InstructionSet::Avx2)
         return runAvx2<K>;
     if (set == InstructionSet::Sse2)
         return runSse2<K>;

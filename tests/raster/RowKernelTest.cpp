@@ -82,11 +82,14 @@ TEST_P(RowKernels, PaletteRowsMatchTheTable) {
     uint32_t table[256];
     for (auto& t : table)
         t = rng() & 0xFFFFFF;
-    for (int count : {0, 1, 7, 8, 9, 16, 33, 640}) {
+    const PaletteRow24 rows24(table);
+    for (int count : {0, 1, 7, 8, 9, 16, 21, 22, 33, 63, 64, 65, 127, 128, 129, 640}) {
         const auto idx = noiseBytes(rng, size_t(count));
         std::vector<uint8_t> got24(size_t(count) * 3 + 1, 0xA5), got32(size_t(count) * 4 + 1, 0xA5);
+        std::vector<uint8_t> gotRows(got24);
         paletteRow24(idx.data(), count, table, got24.data());
         paletteRow32(idx.data(), count, table, got32.data());
+        rows24.run(idx.data(), count, gotRows.data());
         for (int i = 0; i < count; ++i) {
             const uint32_t v = table[idx[size_t(i)]];
             for (int c = 0; c < 3; ++c)
@@ -96,11 +99,12 @@ TEST_P(RowKernels, PaletteRowsMatchTheTable) {
         }
         EXPECT_EQ(got24.back(), 0xA5);
         EXPECT_EQ(got32.back(), 0xA5);
+        EXPECT_EQ(gotRows, got24) << "count " << count;
     }
 }
 
 TEST(InstructionSets, ForcingNeverGoesAboveWhatTheMachineHas) {
-    forceInstructionSet(InstructionSet::Avx2);
+    forceInstructionSet(InstructionSet::Avx512Vbmi);
     EXPECT_EQ(activeInstructionSet(), detectedInstructionSet());
     {
         const ScopedInstructionSet portable(InstructionSet::Portable);
