@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "raster/Bmp.h"
@@ -304,6 +305,10 @@ bool readBmp(std::span<const uint8_t> d, Bitmap& out, std::string& error, int64_
 }
 
 bool readBmpFile(const std::string& path, Bitmap& out, std::string& error, int64_t maxPixelBytes) {
+    // Opening a pipe or a device would wait for a writer, or read without end.
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec))
+        return fail(error, "not a regular file");
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         return fail(error, "cannot open the file");

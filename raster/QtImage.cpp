@@ -1,10 +1,14 @@
 #include "raster/QtImage.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <algorithm>
 #include <cstring>
+#include <span>
 
 #include "raster/Pixel.h"
+#include "raster/PngChunks.h"
 
 namespace kelvo::raster::qt {
 
@@ -78,18 +82,58 @@ bool overCap(const QSize& size, int64_t maxPixelBytes) {
     return int64_t(size.width()) * size.height() * 4 > maxPixelBytes;
 }
 
+// Qt's allocation limit holds for the whole process: the host's own setting comes back after
+// the read, and a lower one stands during it.
+class AllocationLimitScope {
+  public:
+    explicit AllocationLimitScope(int mb) : before_(QImageReader::allocationLimit()) {
+        QImageReader::setAllocationLimit(before_ > 0 ? std::min(before_, mb) : mb);
+    }
+    ~AllocationLimitScope() { QImageReader::setAllocationLimit(before_); }
+    AllocationLimitScope(const AllocationLimitScope&) = delete;
+    AllocationLimitScope& operator=(const AllocationLimitScope&) = delete;
+
+  private:
+    int before_;
+};
+
+// Why a PNG, or an icon holding PNG pictures, must not reach Qt's decoders (see PngChunks.h).
+std::string pngFault(const std::string& path, const QByteArray& format) {
+    const bool png = format == "png", icon = format == "ico" || format == "cur";
+    if (!png && !icon)
+        return {};
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};  // Qt's reader says why
+    if (file.size() > kBmpMaxFileBytes)
+        return "picture file larger than the reader allows";
+    const QByteArray bytes = file.readAll();
+    const std::span<const uint8_t> s(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                     size_t(bytes.size()));
+    return png ? pngChunkFault(s) : iconPngFault(s);
+}
+
 }  // namespace
 
 bool readImageFile(const std::string& path, Bitmap& out, std::string& error,
                    int64_t maxPixelBytes) {
     maxPixelBytes = std::min(maxPixelBytes, kBmpMaxPixelBytes);
+    // Opening a pipe or a device would wait for a writer, or read without end.
+    if (const QFileInfo info(QString::fromStdString(path)); info.exists() && !info.isFile()) {
+        error = "cannot read the picture: not a regular file";
+        return false;
+    }
     QImageReader reader(QString::fromStdString(path));
     // Qt leaves the pixels a run-length BMP skips undefined; ours makes them index 0 and keeps
     // the file's format and palette.
     if (reader.format() == "bmp")
         return readBmpFile(path, out, error, maxPixelBytes);
+    if (std::string fault = pngFault(path, reader.format()); !fault.empty()) {
+        error = std::move(fault);
+        return false;
+    }
     // The limit is in whole MiB, and 0 would mean none.
-    reader.setAllocationLimit(int(std::max<int64_t>(1, maxPixelBytes >> 20)));
+    const AllocationLimitScope limit(int(std::max<int64_t>(1, maxPixelBytes >> 20)));
     const QSize announced = reader.size();
     if (announced.isValid()) {
         if (const SizeResult r =

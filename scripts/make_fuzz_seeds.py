@@ -167,6 +167,8 @@ def main():
         "png-mono.bin": png(9, 2, 0, lambda y: bytes([0xA5, 0x80]), depth=1),
         # A few hundred bytes of PNG wider than a bitmap can be: it once overflowed the bitmap.
         "fault-png-40000-wide.bin": png(40000, 8, 2, lambda y: bytes(40000 * 3)),
+        # A chunk claiming 816 MiB in a file of a hundred bytes: the system's decoder allocated it.
+        "fault-png-chunk-past-end.bin": rgb[:33] + b"\x33\x00\x00\x2atEXtIDATx" + bytes(40),
         "gif.bin": (b"GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01\x00"
                     b"\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;"),
         "ppm.bin": b"P6\n2 2\n255\n" + bytes(range(12)),

@@ -14,7 +14,7 @@
 namespace kelvo::fuzz {
 namespace {
 
-// The fuzzers run with a 256 MB memory limit; a few bytes of RLE may ask for the readers' full
+// The fuzzers run with a 512 MB memory limit; a few bytes of RLE may ask for the readers' full
 // 256 MiB, so the harness lowers the cap (the cap's own checks are tested separately).
 constexpr int64_t kFuzzPixelBytes = int64_t(16) << 20;
 

@@ -39,7 +39,7 @@ void runProfile(const uint8_t* data, size_t size) {
     };
     const SaveResult saved = saveProfileFile(fs, path, writeAll);
     if (size > kMaxProfileBytes) {
-        check(saved == SaveResult::ReadFailed && fs.contents(path).size() == size);
+        check(saved == SaveResult::TooLarge && fs.contents(path).size() == size);
         return;
     }
     check(saved == SaveResult::Saved || saved == SaveResult::Unchanged);

@@ -13,6 +13,7 @@
 #include "fuzz/imageadv/FuzzInputs.h"
 #include "fuzz/platform/PlatformInputs.h"
 #include "fuzz/profile/ProfileInputs.h"
+#include "profile/ProfileFile.h"
 
 namespace kelvo {
 namespace {
@@ -94,6 +95,9 @@ TEST(FuzzCorpus, TextFileReader) {
 }
 TEST(FuzzCorpus, SettingsFile) {
     replay("profile", fuzz::runProfile);
+    // Too large for a seed: a file over the size the settings reader takes, left as it is.
+    const std::vector<uint8_t> large(size_t(kMaxProfileBytes) + 1, 'x');
+    fuzz::runProfile(large.data(), large.size());
 }
 TEST(FuzzCorpus, Meminfo) {
     replay("meminfo", fuzz::runMeminfo);

@@ -1,4 +1,7 @@
+#include <QFile>
 #include <QImage>
+#include <QImageReader>
+#include <cstdlib>
 
 #include "raster/QtImage.h"
 #include "tests/imageadv/Fixture.h"
@@ -72,6 +75,65 @@ TEST_F(RefusedReads, UndecodablePicturesSayWhy) {
     expectRefused("missing.png", 0, 0, "cannot read the picture");
     EXPECT_FALSE(adv->GrpFileRead(path("junk.bmp"), 0, 5));
     EXPECT_NE(adv->lastReadError(), "");
+}
+
+// The system's PNG decoder allocates what a chunk claims before it finds the file short: a
+// 100-byte file once asked it for 816 MiB. Such a file is refused before any decoder sees it,
+// also as a picture inside an icon.
+TEST_F(RefusedReads, ChunksClaimingMoreThanTheFileHoldsNeverReachTheDecoder) {
+    QImage small(4, 3, QImage::Format_RGB32);
+    small.fill(qRgb(7, 8, 9));
+    ASSERT_TRUE(small.save(QString::fromStdString(path("ok.png"))));
+    QFile saved(QString::fromStdString(path("ok.png")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray good = saved.readAll();
+    std::vector<uint8_t> png(good.begin(), good.end());
+    const std::vector<uint8_t> text = {0x33, 0x00, 0x00, 0x2A, 't', 'E', 'X', 't', 'a', 'b'};
+    png.insert(png.begin() + 33, text.begin(), text.end());  // after the header chunk
+    writeFile("claims.png", png);
+    expectRefused("claims.png", 0, 0, "runs past the end of the file");
+    png[33] = 0x80;  // over the format's 2^31 - 1
+    writeFile("claims.png", png);
+    expectRefused("claims.png", 0, 0, "longer than the format allows");
+
+    // An icon of one entry: the header, the entry (size and offset last), the picture.
+    auto icon = [](const std::vector<uint8_t>& picture) {
+        std::vector<uint8_t> ico = {0, 0, 1, 0, 1, 0, 4, 3, 0, 0, 1, 0, 32, 0};
+        const uint32_t size = uint32_t(picture.size()), offset = 22;
+        for (uint32_t v : {size, offset})
+            for (int b = 0; b < 4; ++b)
+                ico.push_back(uint8_t(v >> (8 * b)));
+        ico.insert(ico.end(), picture.begin(), picture.end());
+        return ico;
+    };
+    png[33] = 0x33;
+    writeFile("claims.ico", icon(png));
+    expectRefused("claims.ico", 0, 0, "runs past the end of the file");
+    writeFile("fine.ico", icon(std::vector<uint8_t>(good.begin(), good.end())));
+    ASSERT_TRUE(adv->GrpFileRead(path("fine.ico"), 0, 0)) << adv->lastReadError();
+    EXPECT_EQ(adv->BmpBkGet(0)->pixel(3, 2), raster::rgb(7, 8, 9));
+}
+
+// A pipe would keep the reader waiting for a writer that never comes.
+TEST_F(RefusedReads, APipeIsNoPicture) {
+    ASSERT_EQ(std::system(("mkfifo '" + path("pipe.png") + "'").c_str()), 0);
+    for (int n = 0; n <= 4; ++n)
+        expectRefused("pipe.png", n, 0, "not a regular file");
+}
+
+// Qt's allocation limit holds for the whole process: a read lowers it only while it runs.
+TEST_F(ReaderTest, TheHostsOwnAllocationLimitComesBack) {
+    const int before = QImageReader::allocationLimit();
+    QImage small(4, 3, QImage::Format_RGB32);
+    small.fill(qRgb(1, 1, 1));
+    ASSERT_TRUE(small.save(QString::fromStdString(path("s.png"))));
+    adv->setPictureByteLimit(int64_t(1) << 20);
+    for (int host : {0, 77}) {
+        QImageReader::setAllocationLimit(host);
+        EXPECT_TRUE(adv->GrpFileRead(path("s.png"), 0, 0)) << adv->lastReadError();
+        EXPECT_EQ(QImageReader::allocationLimit(), host);
+    }
+    QImageReader::setAllocationLimit(before);
 }
 
 // Image 0 through Qt: indexed pictures stay 8-bit with their colours, others become 24-bit.
