@@ -94,15 +94,16 @@ class HeldMemory {
 CleanResult runClean(Platform& platform, int64_t size, const CleanHooks& hooks, int64_t fitDownTo) {
     CleanResult result;
     result.size = size;
+    // Sampled first, so that a refusal reports the machine's figures too.
+    std::unique_ptr<MemoryProbe> probe = platform.openMemoryProbe();
+    const MemorySafetySample first = probe->sample();
+    result.before = result.after = first.meminfo;
+    result.holdable = safety::holdableBytes(first);
     // A size of 0 or below asks for no memory at all, which the system does not hand out.
     if (size <= 0) {
         hooks.outOfMemory();
         return result;
     }
-    std::unique_ptr<MemoryProbe> probe = platform.openMemoryProbe();
-    const MemorySafetySample first = probe->sample();
-    result.before = result.after = first.meminfo;
-    result.holdable = safety::holdableBytes(first);
     const uint64_t holdable = result.holdable;
     if (fitDownTo > 0 && static_cast<uint64_t>(size) > holdable &&
         holdable >= static_cast<uint64_t>(fitDownTo))

@@ -112,6 +112,8 @@ class TMainForm : public QWidget {
   signals:
     // Emitted after each main tick; end-to-end and widget tests wait on it.
     void ticked();
+    // Emitted when a notice went to the tray as a desktop notification.
+    void noticeShownInTray(const QString& title, const QString& body);
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -22,18 +22,19 @@ void TMainForm::AutoCleanStep() {
         LowMemoryArmed = true;
     if (load >= 100 && options.noAutoCleanAtFullLoad())
         return;
-    if (options.autoOnLowMemory() && lowMemory && LowMemoryArmed) {
-        // No back-to-back cleans: one that could not lift free memory over the threshold would
-        // not do better a tenth of a second later.
-        const std::optional<CleanResult> done = StartAutoClean();
+    // No back-to-back cleans: after one, by either trigger, that could not lift free memory over
+    // the threshold, another would not do better a tenth of a second later.
+    const auto disarmUnlessHelped = [&](const std::optional<CleanResult>& done) {
         if (done && (done->outcome != CleanOutcome::Finished ||
                      toMegabytes(MemStat.dwAvailPhys) < threshold))
             LowMemoryArmed = false;
-    }
+    };
+    if (options.autoOnLowMemory() && lowMemory && LowMemoryArmed)
+        disarmUnlessHelped(StartAutoClean());
     // After a clean above, MemStat and the peak are those measured after it.
     if (options.autoOnLoadDrop() &&
         static_cast<int>(MemStat.dwMemoryLoad) < PeakUsePer - options.loadDropPoints() + 1)
-        StartAutoClean();
+        disarmUnlessHelped(StartAutoClean());
 }
 
 std::optional<CleanResult> TMainForm::StartAutoClean() {

@@ -159,6 +159,7 @@ void TMainForm::Notify(const CleanNotice& notice) {
     if (trayIcon_ && trayIcon_->isVisible() && platform_.hasSystemTray()) {
         trayIcon_->showMessage(notice.title, notice.body.trimmed(), QSystemTrayIcon::Information,
                                10000);
+        emit noticeShownInTray(notice.title, notice.body.trimmed());
         return;
     }
     std::fprintf(stderr, "kelvo: %s\n%s", notice.title.toUtf8().constData(),

@@ -239,6 +239,24 @@ TEST_F(AutoCleanOnAMachine, ACleanThatLeftFreeMemoryLowWaitsUntilItWasAboveOnce)
     EXPECT_EQ(cleansRun(), 2u);
 }
 
+// A clean the load drop started counts too: the free-memory trigger does not follow it at once.
+TEST_F(AutoCleanOnAMachine, AfterALoadDropCleanThatLeftMemoryLowTheOtherTriggerWaits) {
+    machine(600, 2048, 2048);  // above the 500 MB threshold: armed
+    start(
+        "Memory=10\nAutoMemClear=1\nAutoMemMin=1\nAutoExeSize=500\nAutoMemUsed=1\n"
+        "AutoMemUsePer=1\n");
+    form->PeakUsePer = 95;
+    platform.onSleep = [this](uint32_t ms) {
+        if (ms == 100)
+            machine(450, 2048, 1900);  // the load dropped, free memory is under the threshold
+    };
+    ticks(1);
+    EXPECT_EQ(cleansRun(), 1u);
+    EXPECT_FALSE(form->LowMemoryArmed);
+    ticks(5);
+    EXPECT_EQ(cleansRun(), 1u) << "no back-to-back cleans";
+}
+
 TEST_F(AutoCleanOnAMachine, AGroupFullOfPageCacheLetsTheCleanEvictIt) {
     machine(3000);
     // A 512 MiB group holding 500 MiB, 450 of them page cache: 398 MiB of room after the margin.

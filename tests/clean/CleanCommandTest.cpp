@@ -62,6 +62,13 @@ TEST_F(CleanCommand, ARefusedCleanHoldsNothingAndSaysWhy) {
         << output.toStdString();
 }
 
+// A clean of no size is refused with the machine's real figures, not zeros.
+TEST_F(CleanCommand, AZeroSizeCleanIsRefusedWithTheMachinesFigures) {
+    EXPECT_EQ(run("Memory=0\n"), kCleanExitRefused);
+    EXPECT_TRUE(platform.allocatedSizes.empty());
+    EXPECT_TRUE(text().contains(QStringLiteral("利用可能 3072.0 MB"))) << output.toStdString();
+}
+
 TEST_F(CleanCommand, MemoryRunningShortStopsItWithItsOwnCode) {
     platform.safety = [this] {
         MemorySafetySample s = platform.safetyFromMemory();

@@ -2,6 +2,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTimer>
 
 #include <QSystemTrayIcon>
@@ -361,9 +362,14 @@ TEST_F(CleanWatch, WithATrayTheResultGoesToTheTrayNotToStandardError) {
     f.FormCreate();
     ASSERT_NE(f.TrayIcon(), nullptr);
     ASSERT_TRUE(f.TrayIcon()->isVisible());
+    QSignalSpy tray(&f, &TMainForm::noticeShownInTray);
     testing::internal::CaptureStderr();
     f.sbtnGetMemClick();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    ASSERT_EQ(tray.count(), 1);
+    EXPECT_EQ(tray[0][0].toString(), QStringLiteral("掃除しました"));
+    EXPECT_TRUE(tray[0][1].toString().startsWith(QStringLiteral("利用可能 ")))
+        << tray[0][1].toString().toStdString();
     f.FormDestroy();
 }
 
