@@ -26,8 +26,9 @@ class TSurfaceForm;
 // Images are named by number. A number outside 0..4 does nothing (false where there is a
 // result); the copy operations that draw on a canvas also take a negative number for the canvas
 // of the parent window, which must be a TSurfaceForm (otherwise they do nothing too). Palette
-// ranges (first, last) cover first..last-1; one reaching outside 0..256 does nothing.
-// Only rows of 8, 15/16, 24 and 32-bit images are backed up, scrambled or scaled; 1 and 4-bit
+// ranges (first, last) cover first..last-1; one reaching outside 0..256 does nothing, except for
+// brightness on true-colour images, which have no palette range. Rows of every format are
+// backed up; only rows of 8, 15/16, 24 and 32-bit images are scrambled or scaled, and 1 and 4-bit
 // images are left unchanged by those operations. Text bytes are read by the code page chosen
 // with setCodePage (by default UTF-8 when valid, else Shift-JIS). The menus use the widget's
 // font.

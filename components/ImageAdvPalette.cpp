@@ -86,6 +86,8 @@ bool TImageAdv::RGBChg(int n, int percent, int first, int last, bool backup) {
         // The row back-up and the pixel pass in one sweep: each row is saved, then changed
         // while it is still in the cache.
         DataBackUp(n, [percent](uint8_t* row, size_t len) { scaleBytes(row, len, percent); });
+    } else {
+        DataBackUp(n);  // nothing to scale, but no earlier back-up may outlive this one
     }
     changed(n);
     return true;

@@ -144,6 +144,13 @@ TEST_F(CopyTest, EveryBackUpReplacesTheLastOneEvenOfPackedOrEmptyImages) {
     adv->BmpBkGet(1)->fillValue(0);
     adv->DataRestore(1, false);  // nothing left of the first back-up
     EXPECT_EQ(adv->BmpBkGet(1)->pixelValue(0, 0), 0u);
+    // Brightness on a packed image scales nothing, yet its back-up replaces the last one too.
+    adv->DataBackUp(1);
+    *adv->BmpBkGet(2) = Bitmap(5, 3, PixelFormat::Pf4);
+    EXPECT_TRUE(adv->RGBChg(2, 50, 0, 256, false));
+    ASSERT_TRUE(adv->RowBackUp.has_value());
+    ASSERT_EQ(adv->RowBackUp->size(), 3u);
+    EXPECT_EQ((*adv->RowBackUp)[0].size(), 3u);
 }
 
 TEST_F(CopyTest, RestoreIntoAnImageOfAnotherSizeStaysInsideIt) {
