@@ -68,8 +68,35 @@ __attribute__((target("avx2"))) size_t scaleAvx2(uint8_t* data, size_t size, int
     return i;
 }
 
+// The same 64 bytes at a time.
+template <bool Darken, bool Whole>
+__attribute__((target("avx512f,avx512bw"))) size_t scaleAvx512(uint8_t* data, size_t size, int a,
+                                                               int b) {
+    const __m512i zero = _mm512_setzero_si512();
+    const __m512i whole = _mm512_set1_epi16(int16_t(a));
+    const __m512i frac = _mm512_set1_epi16(int16_t(uint16_t((b * 65536 + 99) / 100)));
+    size_t i = 0;
+    for (; i + 64 <= size; i += 64) {
+        const __m512i v = _mm512_loadu_si512(data + i);
+        __m512i lo = _mm512_unpacklo_epi8(v, zero), hi = _mm512_unpackhi_epi8(v, zero);
+        __m512i qlo = _mm512_mulhi_epu16(lo, frac), qhi = _mm512_mulhi_epu16(hi, frac);
+        if constexpr (Whole) {
+            qlo = _mm512_add_epi16(qlo, _mm512_mullo_epi16(lo, whole));
+            qhi = _mm512_add_epi16(qhi, _mm512_mullo_epi16(hi, whole));
+        }
+        lo = Darken ? _mm512_sub_epi16(lo, qlo) : _mm512_add_epi16(lo, qlo);
+        hi = Darken ? _mm512_sub_epi16(hi, qhi) : _mm512_add_epi16(hi, qhi);
+        _mm512_storeu_si512(data + i, _mm512_packus_epi16(lo, hi));
+    }
+    return i;
+}
+
 template <bool Darken, bool Whole>
 size_t scaleVector(uint8_t* data, size_t size, int a, int b) {
+    if (raster::activeInstructionSet() >= raster::InstructionSet::Avx512Vbmi) {
+        const size_t i = scaleAvx512<Darken, Whole>(data, size, a, b);
+        return i + scaleAvx2<Darken, Whole>(data + i, size - i, a, b);
+    }
     if (raster::activeInstructionSet() >= raster::InstructionSet::Avx2)
         return scaleAvx2<Darken, Whole>(data, size, a, b);
     return scaleSse2<Darken, Whole>(data, size, a, b);
