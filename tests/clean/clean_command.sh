@@ -42,17 +42,20 @@ echo "ok: on a terminal: a bar redrawn in place, code 0"
 # Stopped by a signal halfway: code 4, the result says so, and the memory was held until then.
 put_settings '[DEFAULT]\nMemory=2\n'
 for signal in INT TERM; do
-  "$KELVO" --clean >"$E2E_TMP/stop.log" 2>&1 &
+  # A log of its own: the last round's lines must not be taken for this one's before the shell
+  # has emptied the file.
+  log="$E2E_TMP/stop-$signal.log"
+  "$KELVO" --clean >"$log" 2>&1 &
   pid=$!
   E2E_PIDS+=($pid)
-  wait_until 20 grep -qx '掃除中 30%' "$E2E_TMP/stop.log" || fail "the clean did not get going"
+  wait_until 20 grep -qx '掃除中 30%' "$log" || fail "the clean did not get going"
   rss_kb=$(awk '$1 == "VmRSS:" { print $2 }' /proc/$pid/status)
   kill -$signal $pid
   wait $pid
   rc=$?
-  [ "$rc" -eq 4 ] || { cat "$E2E_TMP/stop.log"; fail "SIG$signal: exit code $rc"; }
-  grep -qx '掃除を中断しました' "$E2E_TMP/stop.log" || fail "SIG$signal: no word of the stop"
-  ! grep -qx '掃除中 100%' "$E2E_TMP/stop.log" || fail "SIG$signal: the clean ran to its end"
+  [ "$rc" -eq 4 ] || { cat "$log"; fail "SIG$signal: exit code $rc"; }
+  grep -qx '掃除を中断しました' "$log" || fail "SIG$signal: no word of the stop"
+  ! grep -qx '掃除中 100%' "$log" || fail "SIG$signal: the clean ran to its end"
   [ "$rss_kb" -ge $((size_kb / 2)) ] || fail "only $rss_kb kB held at 30 %"
   echo "ok: SIG$signal at 30 % ($((rss_kb / 1024)) MiB held): stopped, code 4"
 done
