@@ -140,6 +140,7 @@ void TMainForm::timMainTimer() {
         QCoreApplication::processEvents();
         startDesktop(readSmallSetting() != 0);
         if (executeOptionIn(CommandLine)) {
+            ClosingAfterClean = true;
             sbtnGetMemClick();
             MenuClose();
             emit ticked();

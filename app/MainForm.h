@@ -74,7 +74,8 @@ class TMainForm : public QWidget {
     void UpdateResources();
     void AutoCleanStep();
     std::optional<CleanResult> StartAutoClean();
-    // A desktop notification through the tray icon; on standard error where there is none.
+    // A desktop notification through the tray icon; on standard error where there is none, and
+    // for the execute option's clean, whose program closes at once and its tray icon with it.
     void Notify(const CleanNotice& notice);
     // True from an automatic clean the safety rule refused until the machine could spare it.
     bool InMemoryShortage() const { return shortageProbe_ != nullptr; }
@@ -96,6 +97,7 @@ class TMainForm : public QWidget {
     bool Cleaning = false;
     bool StopRequest = false;
     bool FirstTick = true;
+    bool ClosingAfterClean = false;  // the execute option's clean: the program closes after it
     int PeakUsePer = 0;
     int CpuUsePer = 0;
     int64_t CleanSize = 0;

@@ -156,7 +156,7 @@ void TMainForm::endShortageWhenOver() {
 }
 
 void TMainForm::Notify(const CleanNotice& notice) {
-    if (trayIcon_ && trayIcon_->isVisible() && platform_.hasSystemTray()) {
+    if (!ClosingAfterClean && trayIcon_ && trayIcon_->isVisible() && platform_.hasSystemTray()) {
         trayIcon_->showMessage(notice.title, notice.body.trimmed(), QSystemTrayIcon::Information,
                                10000);
         emit noticeShownInTray(notice.title, notice.body.trimmed());

@@ -357,6 +357,24 @@ TEST_F(CleanWatch, EveryCleanThatRanTellsItsResultAndARefusedOneOnlyItsBox) {
     EXPECT_FALSE(told.contains(QStringLiteral("kelvo:"))) << told.toStdString();
 }
 
+// The execute option closes the program right after its clean, and a tray balloon would go with
+// the icon: its result is written where it stays.
+TEST_F(CleanWatch, TheExecuteOptionsResultGoesToStandardErrorEvenWithATray) {
+    TMainForm& f = start();
+    f.FormCreate();
+    ASSERT_TRUE(f.TrayIcon()->isVisible());
+    QSignalSpy tray(&f, &TMainForm::noticeShownInTray);
+    f.CommandLine = {"kelvo", "/exec"};
+    f.FirstTick = true;
+    testing::internal::CaptureStderr();
+    f.timMainTimer();
+    const QString told = QString::fromStdString(testing::internal::GetCapturedStderr());
+    QCoreApplication::removePostedEvents(&f, QEvent::MetaCall);  // the close it asked for
+    EXPECT_TRUE(told.startsWith(QStringLiteral("kelvo: 掃除しました\n"))) << told.toStdString();
+    EXPECT_EQ(tray.count(), 0);
+    f.FormDestroy();
+}
+
 TEST_F(CleanWatch, WithATrayTheResultGoesToTheTrayNotToStandardError) {
     TMainForm& f = start();
     f.FormCreate();
