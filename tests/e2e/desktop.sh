@@ -34,17 +34,25 @@ wait_until() {
 }
 
 start_desktop() {
-  local fdfile="$E2E_TMP/displayfd"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
-  E2E_PIDS+=($!)
-  wait_until 20 test -s "$fdfile" || fail "Xvfb did not start"
-  export DISPLAY=":$(head -n1 "$fdfile")"
-  openbox >"$E2E_TMP/openbox.log" 2>&1 &
-  E2E_PIDS+=($!)
-  # The theme's name is among the last things openbox sets as it starts.
-  wait_until 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id" &&
-    xprop -root _OB_THEME | grep -q "="' ||
-    { cat "$E2E_TMP/openbox.log"; fail "openbox did not start on $DISPLAY"; }
+  local attempt
+  # A display number can be taken in the machine's abstract socket namespace by a server this
+  # /tmp knows nothing of (another root's, a dying Xwayland): clients then reach that server and
+  # fail. A failed try keeps its Xvfb running, so the next one picks another number.
+  for attempt in 1 2 3; do
+    local fdfile="$E2E_TMP/displayfd$attempt"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
+    E2E_PIDS+=($!)
+    wait_until 20 test -s "$fdfile" || fail "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$fdfile")"
+    openbox >"$E2E_TMP/openbox.log" 2>&1 &
+    E2E_PIDS+=($!)
+    # The theme's name is among the last things openbox sets as it starts.
+    wait_until 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id" &&
+      xprop -root _OB_THEME | grep -q "="' && return 0
+    cat "$E2E_TMP/openbox.log"
+    echo "openbox did not start on $DISPLAY (try $attempt)" >&2
+  done
+  fail "openbox did not start"
 }
 
 # A copy of the program in its own folder, so its settings file lands there.
