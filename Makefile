@@ -2,12 +2,14 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+WIN_BUILD  ?= build-win
 JOBS       ?= $(shell nproc)
 # Seconds each fuzz target runs in make fuzz-long.
 FUZZ_LONG_SECONDS ?= 600
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps configure build run test test-main test-asan test-fuzz fuzz-long bench install package format clean
+.PHONY: all deps configure build run test test-main test-asan test-fuzz fuzz-long bench install package format clean \
+        deps-windows windows test-windows package-windows
 
 all: build
 
@@ -54,6 +56,20 @@ fuzz-long: deps $(FUZZ_BUILD)/build.ninja
 bench: build
 	./scripts/bench.sh $(BUILD)
 
+# The Windows program, cross-built; the first run builds the cross Qt (about 45 CPU-minutes) and
+# keeps it in $$KELVO_WIN_CACHE (default ~/.cache/kelvo/).
+deps-windows:
+	@./scripts/install-deps.sh --windows
+
+windows: deps-windows
+	./scripts/windows.sh build $(WIN_BUILD)
+
+test-windows: deps-windows
+	./scripts/windows.sh test $(WIN_BUILD)
+
+package-windows: deps-windows
+	./scripts/windows.sh package $(WIN_BUILD)
+
 install: build
 	cmake --install $(BUILD)
 
@@ -64,4 +80,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD)

@@ -117,6 +117,14 @@ bool isAutostartOption(const QStringList& arguments) {
 
 AutostartOutcome runAutostartCommand(const QStringList& arguments, Platform& platform) {
     AutostartOutcome outcome;
+    // Windows starts programs at log-in from its own Startup folder, which the user manages.
+    if (platform.desktopSession().native) {
+        outcome.exitCode = 1;
+        outcome.err = QStringLiteral(
+            "kelvo: --autostart sets up start at log-in on Linux desktops; on Windows put a "
+            "shortcut to kelvo.exe into the Startup folder (Win+R, shell:startup).\n");
+        return outcome;
+    }
     const std::string path = autostartEntryPath(platform);
     const QString where = toQString(path);
     const QString value = arguments.size() >= 3 ? arguments.at(2) : QString();

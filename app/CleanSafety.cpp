@@ -41,6 +41,10 @@ uint64_t holdableBytes(const MemorySafetySample& s) {
         const uint64_t room = space > kCgroupMargin ? space - kCgroupMargin : 0;
         holdable = std::min(holdable, room);
     }
+    // Without an OOM killer a block the commit limit cannot carry makes every other program's
+    // allocations fail instead.
+    if (s.commitRoom)
+        holdable = std::min(holdable, *s.commitRoom > reserve ? *s.commitRoom - reserve : 0);
     return holdable;
 }
 
@@ -55,6 +59,9 @@ bool mustStopBeforePass(const MemorySafetySample& previous, const MemorySafetySa
     const bool memoryShort =
         *m.memAvailable < std::max(percentOf(*m.memTotal, kShortPercent), kShortFloor);
     if (memoryShort && swapShort(m))
+        return true;
+    if (now.commitRoom &&
+        *now.commitRoom < std::max(percentOf(*m.memTotal, kShortPercent), kShortFloor))
         return true;
     // The group at its limit with its swap full, or about to be.
     if (now.cgroupHeadroom && *now.cgroupHeadroom < kCgroupMargin &&

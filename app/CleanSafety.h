@@ -26,11 +26,13 @@ inline constexpr int64_t kStallWindowNs = 500'000'000;
 
 // The largest clean that can be held now: available memory plus half the free swap, less the
 // reserve, and within the control group's headroom (page cache counted) plus half the swap the
-// group may fill, less its margin. 0 when the system does not
+// group may fill, less its margin; where the system charges a block's whole size when it is
+// made (Windows), also within the commit room less the reserve. 0 when the system does not
 // say how much memory is available: a clean of unknown cost is not risked.
 uint64_t holdableBytes(const MemorySafetySample& sample);
 
-// True when a running clean must stop before its next pass; `windowStart` is the sample that
+// True when a running clean must stop before its next pass (also when the commit room is under
+// the short-memory mark: other programs' allocations would fail); `windowStart` is the sample that
 // opened the current stall window (see `stallWindowOver`).
 bool mustStopBeforePass(const MemorySafetySample& windowStart, const MemorySafetySample& now);
 

@@ -23,6 +23,8 @@ DisplayChoice chooseDisplay(const QStringList& arguments, Platform& platform) {
     const DesktopSession session = platform.desktopSession();
     if (namesPlatform(arguments) || !session.qtPlatform.empty())
         return {DisplayChoice::Kind::AsAsked, {}};
+    if (session.native)
+        return {DisplayChoice::Kind::Native, {}};
     if (platform.isX11ServerReachable(session.x11Display))
         return {DisplayChoice::Kind::X11, QStringLiteral("xcb")};
     // Without WAYLAND_DISPLAY a Wayland session's compositor listens on its default socket.

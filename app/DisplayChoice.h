@@ -15,6 +15,7 @@ struct DisplayChoice {
         AsAsked,    // QT_QPA_PLATFORM or -platform names one: the user's choice stands
         X11,
         Wayland,  // no X server answers; a native Wayland client with fewer window behaviours
+        Native,   // the system's own window system (Windows)
     };
     Kind kind = Kind::NoDisplay;
     // The platform to hand the toolkit; empty to leave its own choice alone.

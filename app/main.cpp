@@ -60,6 +60,7 @@ std::optional<int> runTerminalAction(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
+    kelvo::attachParentConsole();
     const QStringList rawArguments = arguments(argc, argv);
     if (kelvo::isAutostartOption(rawArguments)) {
         auto platform = kelvo::createSystemPlatform();

@@ -10,6 +10,13 @@
 
 namespace kelvo {
 
+// The line ending of the text files the system's own tools write.
+#ifdef _WIN32
+inline constexpr std::string_view kNativeLineEnding = "\r\n";
+#else
+inline constexpr std::string_view kNativeLineEnding = "\n";
+#endif
+
 // The outcome of reading a whole file.
 struct FileRead {
     enum class Status {

@@ -211,4 +211,18 @@ std::optional<uint64_t> cgroupHeadroom(const std::vector<CgroupLevel>& levels) {
     return least;
 }
 
+MemorySafetySample safetySampleFromMemoryStatus(const MEMORYSTATUS& status) {
+    MemorySafetySample s;
+    if (status.dwTotalPhys == 0)
+        return s;  // no figures at all: every clean is refused
+    Meminfo& m = s.meminfo;
+    m.memTotal = status.dwTotalPhys;
+    m.memAvailable = status.dwAvailPhys;
+    m.memFree = status.dwAvailPhys;
+    m.swapTotal = status.dwTotalPageFile;
+    m.swapFree = status.dwAvailPageFile;
+    s.commitRoom = status.dwAvailVirtual;
+    return s;
+}
+
 }  // namespace kelvo

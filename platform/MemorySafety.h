@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Meminfo.h"
+#include "platform/MemoryStatus.h"
 
 namespace kelvo {
 
@@ -22,6 +23,9 @@ struct MemorySafetySample {
     // Bytes of swap those groups may still fill, the least over the groups that limit it; empty
     // when none does (then the machine's free swap is theirs too).
     std::optional<uint64_t> cgroupSwapRoom;
+    // Bytes the system can still commit before its commit limit (physical memory and page files
+    // together); empty where the system does not charge memory when it is reserved (Linux).
+    std::optional<uint64_t> commitRoom = {};
     // When the sample was taken, on the monotonic clock, in nanoseconds.
     int64_t takenNs = 0;
 };
@@ -32,6 +36,11 @@ class MemoryProbe {
     virtual ~MemoryProbe() = default;
     virtual MemorySafetySample sample() = 0;
 };
+
+// The sample a memory status gives where the system has no finer figures (Windows, whose
+// status holds the page files as the page-file row and the commit limit as the virtual row):
+// physical memory as memory, page files as swap, and the virtual room as the commit room.
+MemorySafetySample safetySampleFromMemoryStatus(const MEMORYSTATUS& status);
 
 // Parsers of the files behind the sample: pure, so they are tested on saved texts.
 

@@ -38,6 +38,8 @@ struct DesktopSession {
     std::string x11Display;      // DISPLAY
     std::string waylandDisplay;  // WAYLAND_DISPLAY
     std::string sessionType;     // XDG_SESSION_TYPE: "x11", "wayland", "tty", ...
+    // The system has one window system of its own (Windows): the toolkit's default platform.
+    bool native = false;
 };
 
 // The resources function: free system resources in percent for argument 0 or 1.
@@ -122,5 +124,9 @@ class Platform {
 
 // The platform of the machine the program runs on.
 std::unique_ptr<Platform> createSystemPlatform();
+
+// Where a windowed program starts without standard output and error (Windows), joins them to the
+// console it was started from, if any; streams already redirected stay. Elsewhere nothing.
+void attachParentConsole();
 
 }  // namespace kelvo

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <limits>
 
+#include "platform/FileSystem.h"
+
 namespace kelvo {
 namespace {
 
@@ -133,9 +135,12 @@ Location locate(std::string_view text, std::string_view section, std::string_vie
     return loc;
 }
 
+// A text keeps the line ending it has; a text without one gets the system's.
 std::string_view lineEndingOf(std::string_view text) {
     size_t nl = text.find('\n');
-    return nl != std::string_view::npos && nl > 0 && text[nl - 1] == '\r' ? "\r\n" : "\n";
+    if (nl == std::string_view::npos)
+        return kNativeLineEnding;
+    return nl > 0 && text[nl - 1] == '\r' ? "\r\n" : "\n";
 }
 
 }  // namespace

@@ -52,6 +52,35 @@ declare -A provides=(
   [libc-bin]="localedef"
 )
 
+# The Windows build: the cross compiler, Wine to run what it makes, and what the cross Qt's
+# source is unpacked and the package zipped with.
+if [ "${1:-}" = --windows ]; then
+  provides=(
+    [g++-mingw-w64-x86-64-posix]="x86_64-w64-mingw32-g++-posix"
+    [gcc-mingw-w64-x86-64-posix]="x86_64-w64-mingw32-gcc-posix"
+    [mingw-w64-x86-64-dev]=""
+    [binutils-mingw-w64-x86-64]="x86_64-w64-mingw32-windres x86_64-w64-mingw32-strip"
+    [wine]="wine wineserver wineboot"
+    [wine64]=""
+    [googletest]=""          # GoogleTest's sources, built with the cross compiler
+    [dpkg-dev]="dpkg-source"
+    [debian-archive-keyring]=""
+    [cmake]="cmake ctest"
+    [ninja-build]="ninja"
+    [qt6-base-dev]=""        # the host's Qt tools (moc, rcc, uic) of the same version
+    [qt6-base-dev-tools]=""
+    [zip]="zip"
+    [xvfb]="Xvfb"
+    [openbox]="openbox"
+    [trayer]="trayer"
+    [xdotool]="xdotool"
+    [x11-utils]="xwininfo xprop"
+    [imagemagick]="import convert"
+    [fonts-ipafont-gothic]=""
+    [fonts-dejavu-core]=""
+  )
+fi
+
 missing=()
 for p in "${!provides[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

@@ -40,6 +40,9 @@ std::string LinuxPlatform::userConfigDir() {
     return std::string(home && *home ? home : "/tmp") + "/.config";
 }
 
+// A program started from a terminal has its streams already.
+void attachParentConsole() {}
+
 std::unique_ptr<Platform> createSystemPlatform() {
     return std::make_unique<LinuxPlatform>();
 }

@@ -8,9 +8,18 @@ namespace kelvo::test {
 
 // Puts the whole process under German conventions, whose decimal point is a comma, for as long
 // as it lives. The build generates the locale into its own folder (KELVO_TEST_LOCPATH), so the
-// tests need no locale installed on the machine.
+// tests need no locale installed on the machine. Windows has the German locale itself.
 class DecimalCommaLocale {
   public:
+#ifdef _WIN32
+    DecimalCommaLocale() {
+        active_ = std::setlocale(LC_ALL, "German_Germany.1252") != nullptr &&
+                  std::string(std::localeconv()->decimal_point) == ",";
+    }
+    ~DecimalCommaLocale() {
+        std::setlocale(LC_ALL, "C");
+    }
+#else
     DecimalCommaLocale() {
         ::setenv("LOCPATH", KELVO_TEST_LOCPATH, 1);
         active_ = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr &&
@@ -20,10 +29,13 @@ class DecimalCommaLocale {
         std::setlocale(LC_ALL, "C");
         ::unsetenv("LOCPATH");
     }
+#endif
     DecimalCommaLocale(const DecimalCommaLocale&) = delete;
     DecimalCommaLocale& operator=(const DecimalCommaLocale&) = delete;
 
-    bool active() const { return active_; }
+    bool active() const {
+        return active_;
+    }
 
   private:
     bool active_ = false;

@@ -140,6 +140,34 @@ TEST(StopBeforePass, WhenTheSystemStalledOnMemoryForHalfOfAHalfSecondWindow) {
     EXPECT_FALSE(safety::mustStopBeforePass(start, now));
 }
 
+// Windows charges a block's whole size to the commit limit when it is made: the commit room
+// bounds the clean too, and a room under the short mark stops it whatever physical memory says.
+TEST(CommitRoom, BoundsTheBlockAndStopsTheClean) {
+    MEMORYSTATUS status;
+    status.dwTotalPhys = 16 * GiB;
+    status.dwAvailPhys = 12 * GiB;
+    status.dwTotalPageFile = 4 * GiB;  // page files
+    status.dwAvailPageFile = 0;
+    status.dwTotalVirtual = 20 * GiB;  // the commit limit: memory and page files
+    status.dwAvailVirtual = 9 * GiB;   // other programs committed more than they touched
+    MemorySafetySample s = safetySampleFromMemoryStatus(status);
+    EXPECT_EQ(s.meminfo.memAvailable, 12 * GiB);
+    EXPECT_EQ(s.meminfo.swapTotal, 4 * GiB);
+    ASSERT_TRUE(s.commitRoom);
+    const uint64_t reserve = 16 * GiB * 15 / 100;
+    EXPECT_EQ(safety::holdableBytes(s), 9 * GiB - reserve);
+    EXPECT_FALSE(safety::mustStopBeforePass(s, s));
+
+    status.dwAvailVirtual = 1 * GiB;  // under 12 % of physical memory
+    s = safetySampleFromMemoryStatus(status);
+    EXPECT_EQ(safety::holdableBytes(s), 0u);
+    EXPECT_TRUE(safety::mustStopBeforePass(s, s));
+
+    // A status without figures refuses every clean; Linux charges nothing up front.
+    EXPECT_EQ(safety::holdableBytes(safetySampleFromMemoryStatus(MEMORYSTATUS{})), 0u);
+    EXPECT_FALSE(machine(16 * GiB, 12 * GiB).commitRoom);
+}
+
 TEST(SafetyFiles, PressureTotals) {
     EXPECT_EQ(parsePressureFullTotal(data("pressure-memory.txt")), 21877012u);
     EXPECT_FALSE(parsePressureFullTotal(data("pressure-some-only.txt")));

@@ -21,7 +21,8 @@ plugin_deb=$(ls "$E2E_TMP"/pkg/kelvo-designer-plugin_*.deb | head -n1)
 files=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in ./usr/bin/kelvo ./usr/share/applications/io.github.kelvo.Kelvo.desktop \
          ./usr/share/metainfo/io.github.kelvo.Kelvo.metainfo.xml ./usr/share/man/man1/kelvo.1 \
-         ./usr/share/icons/hicolor/48x48/apps/kelvo.png ./usr/share/icons/hicolor/scalable/apps/kelvo.svg; do
+         ./usr/share/icons/hicolor/48x48/apps/kelvo.png ./usr/share/icons/hicolor/scalable/apps/kelvo.svg \
+         ./usr/share/doc/kelvo/copyright; do
   echo "$files" | grep -qx "$f" || fail "package lacks $f"
 done
 echo "$files" | grep -q designer && fail "the program's package carries the Designer plugin"
@@ -33,6 +34,8 @@ for lib in libqt6widgets6 libqt6gui6 libqt6core6 libc6; do
   echo "$depends" | grep -q "$lib" || fail "Depends lacks $lib: $depends"
 done
 echo "$depends" | grep -q designer && fail "the program depends on Designer: $depends"
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/kelvo/copyright | grep -q '^License: GPL-3.0-or-later' ||
+  fail "the package's copyright file names no licence"
 echo "ok: package contents and dependencies"
 
 root="$E2E_TMP/root"

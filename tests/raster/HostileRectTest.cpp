@@ -22,10 +22,11 @@ void* operator new(size_t n) {
         return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept {
+// Not inlined: GCC would then see a new expression's pointer reach free() and warn.
+[[gnu::noinline]] void operator delete(void* p) noexcept {
     std::free(p);
 }
-void operator delete(void* p, size_t) noexcept {
+[[gnu::noinline]] void operator delete(void* p, size_t) noexcept {
     std::free(p);
 }
 

@@ -60,6 +60,19 @@ TEST_F(AutostartCommand, OnWritesTheEntryOffRemovesItAndTheStateFollows) {
     EXPECT_EQ(run("off").out.toStdString(), "off: " + kEntry + " does not exist\n");
 }
 
+// Windows has no freedesktop entries: the command touches no file and points to the Startup folder.
+TEST_F(AutostartCommand, OnWindowsItWritesNothingAndSaysWhatToDo) {
+    platform.session.native = true;
+    for (const char* value : {static_cast<const char*>(nullptr), "on", "off"}) {
+        const AutostartOutcome outcome = run(value);
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_TRUE(outcome.err.contains(QStringLiteral("shell:startup")))
+            << outcome.err.toStdString();
+    }
+    EXPECT_FALSE(platform.files.exists(kEntry));
+    EXPECT_EQ(platform.files.renames, 0);
+}
+
 TEST_F(AutostartCommand, AnEntrySwitchedOffInPlaceReadsAsOff) {
     platform.files.put(kEntry, "[Desktop Entry]\nExec=kelvo\nHidden=true\n");
     EXPECT_EQ(run().out.toStdString(), "off: " + kEntry + " is switched off (Hidden=true)\n");

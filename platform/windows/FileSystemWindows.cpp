@@ -1,0 +1,161 @@
+#include "platform/windows/FileSystemWindows.h"
+
+#include <windows.h>
+
+#include "platform/windows/WindowsPlatform.h"
+
+namespace kelvo {
+namespace {
+
+class WindowsWritableFile : public WritableFile {
+  public:
+    WindowsWritableFile(HANDLE h, std::wstring path) : h_(h), path_(std::move(path)) {}
+    ~WindowsWritableFile() override {
+        if (h_ != INVALID_HANDLE_VALUE)
+            CloseHandle(h_);
+    }
+    WindowsWritableFile(const WindowsWritableFile&) = delete;
+    WindowsWritableFile& operator=(const WindowsWritableFile&) = delete;
+
+    bool writeAll(std::string_view data) override {
+        while (!data.empty()) {
+            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size(), 1u << 30));
+            DWORD written = 0;
+            if (!WriteFile(h_, data.data(), chunk, &written, nullptr) || written == 0)
+                return false;
+            data.remove_prefix(written);
+        }
+        return true;
+    }
+    // Only the owner's write bit has a meaning here: without it the file is read-only.
+    bool setPermissions(uint32_t mode) override {
+        readOnly_ = (mode & 0200) == 0;
+        return true;
+    }
+    bool sync() override { return FlushFileBuffers(h_) != 0; }
+    bool close() override {
+        const bool ok = CloseHandle(h_) != 0;
+        h_ = INVALID_HANDLE_VALUE;
+        if (ok && readOnly_)
+            return SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY) != 0;
+        return ok;
+    }
+
+  private:
+    HANDLE h_;
+    std::wstring path_;
+    bool readOnly_ = false;
+};
+
+}  // namespace
+
+FileRead WindowsFileSystem::readFile(const std::string& path, size_t limit) {
+    FileRead result;
+    const HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD e = GetLastError();
+        result.status = e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND
+                            ? FileRead::Status::Missing
+                            : FileRead::Status::Failed;
+        return result;
+    }
+    // Pipes, consoles and devices are no settings files, and reading one could wait forever.
+    LARGE_INTEGER size{};
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &size) || size.QuadPart < 0) {
+        CloseHandle(h);
+        result.status = FileRead::Status::Failed;
+        return result;
+    }
+    if (static_cast<uint64_t>(size.QuadPart) > limit) {
+        CloseHandle(h);
+        result.status = FileRead::Status::TooLarge;
+        return result;
+    }
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+        if (!ReadFile(h, bytes.data() + done, want, &got, nullptr)) {
+            CloseHandle(h);
+            result.status = FileRead::Status::Failed;
+            return result;
+        }
+        if (got == 0)
+            break;  // the file shrank while we read it
+        done += got;
+    }
+    CloseHandle(h);
+    bytes.resize(done);
+    result.status = FileRead::Status::Ok;
+    result.bytes = std::move(bytes);
+    return result;
+}
+
+std::unique_ptr<WritableFile> WindowsFileSystem::createNew(const std::string& path) {
+    std::wstring wide = widen(path);
+    const HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return nullptr;
+    return std::make_unique<WindowsWritableFile>(h, std::move(wide));
+}
+
+std::optional<uint32_t> WindowsFileSystem::permissions(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return std::nullopt;
+    return (attributes & FILE_ATTRIBUTE_READONLY) ? 0444u : 0644u;
+}
+
+bool WindowsFileSystem::rename(const std::string& from, const std::string& to) {
+    return MoveFileExW(widen(from).c_str(), widen(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool WindowsFileSystem::remove(const std::string& path) {
+    return DeleteFileW(widen(path).c_str()) != 0;
+}
+
+// A rename with MOVEFILE_WRITE_THROUGH is already on the disk when it returns.
+bool WindowsFileSystem::syncDirectory(const std::string&) {
+    return true;
+}
+
+std::vector<std::string> WindowsFileSystem::listDirectory(const std::string& dir) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE h = FindFirstFileW((widen(dir) + L"\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..")
+            names.push_back(narrow(name));
+    } while (FindNextFileW(h, &found));
+    FindClose(h);
+    return names;
+}
+
+bool WindowsFileSystem::makeDirectories(const std::string& dir) {
+    if (dir.empty())
+        return false;
+    const DWORD attributes = GetFileAttributesW(widen(dir).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const size_t slash = dir.find_last_of("/\\");
+    // A drive root ("C:") or a share's root exists or cannot be made.
+    if (slash != std::string::npos && slash > 0 && dir[slash - 1] != ':' &&
+        !makeDirectories(dir.substr(0, slash)))
+        return false;
+    return CreateDirectoryW(widen(dir).c_str(), nullptr) != 0 ||
+           GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+std::unique_ptr<FileSystem> createSystemFileSystem() {
+    return std::make_unique<WindowsFileSystem>();
+}
+
+}  // namespace kelvo

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/windows/FileSystemWindows.h"
+
+namespace kelvo {
+
+// The platform on Windows (x86-64), on the Win32 calls. Paths are UTF-8 with forward slashes,
+// as everywhere else in the program; the wide-character calls take them.
+class WindowsPlatform : public Platform {
+  public:
+    WindowsPlatform();
+    ~WindowsPlatform() override;
+
+    void GlobalMemoryStatus(MEMORYSTATUS& status) override;
+    bool IsWinNT() override;
+    FreeResourcesFn loadFreeResources() override;
+    std::unique_ptr<InstanceLock> createInstanceLock(const std::string& name) override;
+
+    std::string executablePath() override;
+    bool isDirectoryWritable(const std::string& dir) override;
+    std::string userConfigDir() override;
+    FileSystem& fileSystem() override { return files_; }
+
+    void onTerminationRequest(std::function<void()> handler) override;
+    std::unique_ptr<MemoryBlock> allocateBlock(uint64_t size) override;
+    std::unique_ptr<MemoryProbe> openMemoryProbe() override;
+    std::optional<int> oomScoreAdj() override { return std::nullopt; }
+    bool setOomScoreAdj(int) override { return false; }
+    bool standardOutputIsTerminal() override;
+    void Sleep(uint32_t milliseconds) override;
+    int64_t monotonicNs() override;
+    std::optional<CpuTimes> queryCpuTimes() override;
+    std::optional<uint32_t> ReadDynDataValue(uint32_t rootKey, const std::string& subKey,
+                                             const std::string& valueName) override;
+
+    ScreenPoint GetCursorPos() override;
+    bool isShiftDown() override;
+    bool hasSystemTray() override;
+    void setSkipTaskBar(NativeWindow window, bool skip) override;
+    DesktopSession desktopSession() override;
+    bool isX11ServerReachable(const std::string&) override { return false; }
+    bool hasGlobalCoordinates() override { return true; }
+
+  private:
+    WindowsFileSystem files_;
+    void* resourcesLibrary_ = nullptr;  // rsrc32.dll where the system has it
+};
+
+// UTF-8 and the system's wide characters.
+std::wstring widen(const std::string& utf8);
+std::string narrow(const std::wstring& wide);
+
+}  // namespace kelvo

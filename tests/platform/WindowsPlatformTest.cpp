@@ -1,0 +1,202 @@
+// The Windows platform on the real Win32 calls.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "platform/Meminfo.h"
+#include "platform/Platform.h"
+
+namespace kelvo {
+namespace {
+
+constexpr uint64_t kMiB = uint64_t{1} << 20;
+
+std::unique_ptr<Platform> platform() {
+    return createSystemPlatform();
+}
+
+TEST(WindowsMemory, TheStatusIsTheSystemsOwnIn64BitCounts) {
+    MEMORYSTATUSEX ex{};
+    ex.dwLength = sizeof(ex);
+    ASSERT_TRUE(GlobalMemoryStatusEx(&ex));
+    MEMORYSTATUS status;
+    status.dwLength = 32;
+    platform()->GlobalMemoryStatus(status);
+    EXPECT_EQ(status.dwLength, 32u);
+    EXPECT_EQ(status.dwTotalPhys, ex.ullTotalPhys);
+    EXPECT_LE(status.dwAvailPhys, status.dwTotalPhys);
+    EXPECT_LE(status.dwMemoryLoad, 100u);
+    // Page files, and memory with page files (the commit limit) as the virtual row.
+    EXPECT_EQ(status.dwTotalPageFile, ex.ullTotalPageFile - ex.ullTotalPhys);
+    EXPECT_LE(status.dwAvailPageFile, status.dwTotalPageFile);
+    EXPECT_EQ(status.dwTotalVirtual, ex.ullTotalPageFile);
+    EXPECT_LE(status.dwAvailVirtual, status.dwTotalVirtual);
+}
+
+// Under Wine the host's own figures are readable too: physical memory must be the host's.
+TEST(WindowsMemory, UnderWineTheTotalIsTheHostsMemTotal) {
+    std::ifstream in("Z:/proc/meminfo");
+    if (!in)
+        GTEST_SKIP() << "not under Wine";
+    std::stringstream text;
+    text << in.rdbuf();
+    const Meminfo info = parseMeminfo(text.str());
+    ASSERT_TRUE(info.memTotal);
+    MEMORYSTATUS status;
+    platform()->GlobalMemoryStatus(status);
+    EXPECT_NEAR(static_cast<double>(status.dwTotalPhys), static_cast<double>(*info.memTotal),
+                16.0 * kMiB);
+}
+
+uint64_t workingSet() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    return counters.WorkingSetSize;
+}
+
+TEST(WindowsMemory, ABlockIsCommittedAsItIsWrittenAndGivenBack) {
+    auto p = platform();
+    constexpr uint64_t size = 256 * kMiB;
+    const uint64_t before = workingSet();
+    {
+        auto block = p->allocateBlock(size);
+        ASSERT_TRUE(block);
+        EXPECT_EQ(block->size(), size);
+        block->zero(0, size / 2);
+        block->zero(size / 2, size);  // a range past the end stops at the end
+        EXPECT_GT(workingSet(), before + size * 9 / 10);
+    }
+    EXPECT_LT(workingSet(), before + size / 10);
+    EXPECT_FALSE(p->allocateBlock(0));
+    EXPECT_FALSE(p->allocateBlock(uint64_t{1} << 63));
+}
+
+TEST(WindowsMemory, TheProbeCarriesTheCommitRoom) {
+    auto p = platform();
+    const MemorySafetySample s = p->openMemoryProbe()->sample();
+    MEMORYSTATUSEX ex{};
+    ex.dwLength = sizeof(ex);
+    ASSERT_TRUE(GlobalMemoryStatusEx(&ex));
+    ASSERT_TRUE(s.commitRoom);
+    EXPECT_NEAR(static_cast<double>(*s.commitRoom), static_cast<double>(ex.ullAvailPageFile),
+                512.0 * kMiB);
+    ASSERT_TRUE(s.meminfo.memTotal);
+    EXPECT_EQ(*s.meminfo.memTotal, ex.ullTotalPhys);
+    EXPECT_GT(s.takenNs, 0);
+}
+
+TEST(WindowsProcessor, TwoSamplesCoverTheTimeBetweenThem) {
+    auto p = platform();
+    const auto first = p->queryCpuTimes();
+    ASSERT_TRUE(first) << "NtQuerySystemInformation refused the 64-bit records";
+    Sleep(300);
+    const auto second = p->queryCpuTimes();
+    ASSERT_TRUE(second);
+    SYSTEM_INFO info{};
+    GetSystemInfo(&info);
+    EXPECT_EQ(first->processors, info.dwNumberOfProcessors);
+    const int64_t elapsed = second->systemTime - first->systemTime;  // 100 ns units
+    EXPECT_GT(elapsed, 2'000'000);
+    EXPECT_LT(elapsed, 50'000'000);
+    const int64_t idle = second->idleTime - first->idleTime;
+    EXPECT_GE(idle, 0);
+    EXPECT_LE(idle, elapsed * first->processors * 11 / 10);
+}
+
+TEST(WindowsPlatform, TheFamilyIsNtAndHasNoResourcesFunctionOrDynamicData) {
+    auto p = platform();
+    EXPECT_TRUE(p->IsWinNT());
+    EXPECT_FALSE(p->loadFreeResources());
+    EXPECT_FALSE(p->ReadDynDataValue(0x80000006, "PerfStats\\StatData", "KERNEL\\CPUUsage"));
+}
+
+TEST(WindowsPlatform, TheExecutablePathUsesForwardSlashes) {
+    auto p = platform();
+    const std::string exe = p->executablePath();
+    ASSERT_GT(exe.size(), 4u);
+    EXPECT_EQ(exe.find('\\'), std::string::npos) << exe;
+    EXPECT_EQ(exe.substr(exe.size() - 4), ".exe");
+    EXPECT_NE(p->userConfigDir(), "");
+}
+
+// The lock is a named mutex: a second process of the same session sees it taken.
+TEST(WindowsInstanceLock, ASecondProcessFindsTheMutexHeld) {
+    auto p = platform();
+    const std::string name = "KELVO_TEST_" + std::to_string(GetCurrentProcessId());
+    auto lock = p->createInstanceLock(name);
+    EXPECT_FALSE(lock->alreadyExists());
+    EXPECT_TRUE(p->createInstanceLock(name)->alreadyExists());
+
+    const auto childSees = [&] {
+        std::string command =
+            "\"" + p->executablePath() +
+            "\" --gtest_filter=WindowsInstanceLock.DISABLED_Child --gtest_also_run_disabled_tests";
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        SetEnvironmentVariableA("KELVO_TEST_LOCK", name.c_str());
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &si, &pi))
+            return DWORD{99};
+        WaitForSingleObject(pi.hProcess, 60000);
+        DWORD code = 99;
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+        return code;
+    };
+    EXPECT_EQ(childSees(), 1u) << "the child should find the lock held";
+    lock.reset();
+    EXPECT_EQ(childSees(), 0u) << "a released lock is free again";
+}
+
+// Run by the test above in a process of its own: exits 1 when the lock is held elsewhere.
+TEST(WindowsInstanceLock, DISABLED_Child) {
+    char name[256] = {};
+    if (GetEnvironmentVariableA("KELVO_TEST_LOCK", name, sizeof(name)) == 0)
+        GTEST_SKIP();
+    const bool held = platform()->createInstanceLock(name)->alreadyExists();
+    std::fflush(stdout);
+    ExitProcess(held ? 1 : 0);
+}
+
+TEST(WindowsFiles, ReplaceReadAndListThroughWideCalls) {
+    auto p = platform();
+    FileSystem& fs = p->fileSystem();
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string dir =
+        std::string(temp) + "kelvo-test-" + std::to_string(GetCurrentProcessId()) + "/sub/日本語";
+    ASSERT_TRUE(fs.makeDirectories(dir));
+    EXPECT_TRUE(p->isDirectoryWritable(dir));
+    const std::string path = dir + "/kelvo.ini";
+    EXPECT_EQ(fs.readFile(path, 100).status, FileRead::Status::Missing);
+    for (const char* text : {"[SYSTEM]\r\nXPos=1\r\n", "[SYSTEM]\r\nXPos=2\r\n"}) {
+        auto f = fs.createNew(path + ".new");
+        ASSERT_TRUE(f);
+        EXPECT_TRUE(f->writeAll(text));
+        EXPECT_TRUE(f->sync());
+        EXPECT_TRUE(f->close());
+        EXPECT_TRUE(fs.rename(path + ".new", path));
+        const FileRead read = fs.readFile(path, 100);
+        EXPECT_EQ(read.status, FileRead::Status::Ok);
+        EXPECT_EQ(read.bytes, text);
+    }
+    EXPECT_FALSE(fs.createNew(path)) << "an existing file is never opened for a new one";
+    EXPECT_EQ(fs.readFile(path, 5).status, FileRead::Status::TooLarge);
+    EXPECT_EQ(fs.listDirectory(dir), std::vector<std::string>{"kelvo.ini"});
+    EXPECT_EQ(fs.permissions(path), 0644u);
+    EXPECT_TRUE(fs.remove(path));
+    EXPECT_FALSE(fs.permissions(path));
+    EXPECT_EQ(fs.readFile("NUL", 100).status, FileRead::Status::Failed) << "a device is no file";
+}
+
+}  // namespace
+}  // namespace kelvo
