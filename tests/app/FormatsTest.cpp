@@ -69,19 +69,19 @@ TEST(IniPathRules, InstalledProgramUsesTheUserConfigFolder) {
 TEST(IniPathRules, AsksThePlatformForTheExecutableAndItsFolder) {
     FakePlatform fake;
     fake.exePath = "/opt/kelvo/kelvo";
-    EXPECT_EQ(IniPath(fake), "/opt/kelvo/kelvo.ini");
+    EXPECT_EQ(IniPath(fake).path, "/opt/kelvo/kelvo.ini");
     fake.writableDirs.clear();
-    EXPECT_EQ(IniPath(fake), "/home/user/.config/kelvo/kelvo.ini");
+    EXPECT_EQ(IniPath(fake).path, "/home/user/.config/kelvo/kelvo.ini");
     fake.exePath = "/kelvo";
     fake.writableDirs = {"/"};
-    EXPECT_EQ(IniPath(fake), "/kelvo.ini");
+    EXPECT_EQ(IniPath(fake).path, "/kelvo.ini");
     // Installed into a bin folder: per-user settings even where root could write there.
     fake.exePath = "/usr/bin/kelvo";
     fake.writableDirs = {"/usr/bin"};
-    EXPECT_EQ(IniPath(fake), "/home/user/.config/kelvo/kelvo.ini");
+    EXPECT_EQ(IniPath(fake).path, "/home/user/.config/kelvo/kelvo.ini");
     fake.exePath = "/tmp/pkgroot/usr/bin/kelvo";
     fake.writableDirs = {"/tmp/pkgroot/usr/bin"};
-    EXPECT_EQ(IniPath(fake), "/home/user/.config/kelvo/kelvo.ini");
+    EXPECT_EQ(IniPath(fake).path, "/home/user/.config/kelvo/kelvo.ini");
 }
 
 TEST(ExecuteOption, FirstParameterOnlyInAnyCase) {

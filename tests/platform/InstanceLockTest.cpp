@@ -122,7 +122,7 @@ TEST_F(InstanceLockTest, WithNoLockAtAllTheProgramRunsAndSaysSo) {
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(lock->alreadyExists());
     EXPECT_NE(said.find("no single-instance lock could be taken"), std::string::npos) << said;
-    EXPECT_NE(said.find(file + "/gone/KELVO_EXE.lock"), std::string::npos) << said;
+    EXPECT_NE(said.find(file + "/gone"), std::string::npos) << said;
     unsetenv("TMPDIR");
 }
 
