@@ -47,10 +47,8 @@ bool isPrivateFolder(FileSystem& fs, const std::string& dir) {
     const Followed f = follow(fs, dir);
     if (!f.refusal.empty())
         return false;
-    if (f.status.kind == FileStatus::Kind::Missing)
-        return true;
-    return f.status.kind == FileStatus::Kind::Directory && f.status.trustedOwner &&
-           !f.status.writableByOthers;
+    return f.status.kind != FileStatus::Kind::Directory ||
+           (f.status.trustedOwner && !f.status.writableByOthers);
 }
 
 FileTrust trustFile(FileSystem& fs, const std::string& path) {

@@ -23,8 +23,9 @@ struct FileTrust {
 
 FileTrust trustFile(FileSystem& fs, const std::string& path);
 
-// True when only the user (or the administrator) can change the entries of `dir`, or it does not
-// exist yet.
+// False when `dir` is a folder (or a link to one) whose entries someone besides the user and the
+// administrator can change. A folder yet to be made passes, and so does what is no folder:
+// nothing can be created in it anyway.
 bool isPrivateFolder(FileSystem& fs, const std::string& dir);
 
 // The folder part of a path ("." for a bare name, "/" for the root).
