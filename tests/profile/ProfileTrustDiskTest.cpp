@@ -118,6 +118,17 @@ TEST_F(RealDisk, ASaveNeverHandsTheFileToAFoldersGroup) {
     EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
+// Debian's private group of each user holds no one else; root's group "root" is one such.
+TEST_F(RealDisk, AFolderOnlyTheUsersOwnGroupMayWriteIsStillTheUsers) {
+    REQUIRE_ROOT();
+    const QByteArray folder = dir.path().toLocal8Bit();
+    ASSERT_EQ(::chmod(folder.constData(), 0775), 0);
+    ASSERT_EQ(::chown(folder.constData(), 0, 0), 0);
+    EXPECT_TRUE(trustFile(*fs, at("kelvo.ini")).usable());
+    ASSERT_EQ(::chown(folder.constData(), 0, 65534), 0);
+    EXPECT_FALSE(trustFile(*fs, at("kelvo.ini")).usable());
+}
+
 TEST_F(RealDisk, ALinkAnotherUserOwnsIsRefusedAndLeftAsItIs) {
     REQUIRE_ROOT();
     writeAll(dir.filePath("secret"), "[SYSTEM]\nXPos=41\n");
