@@ -1,6 +1,7 @@
 #include "app/Autostart.h"
 
 #include "platform/Platform.h"
+#include "profile/FileTrust.h"
 #include "profile/ProfileFile.h"
 
 namespace kelvo {
@@ -32,16 +33,23 @@ QString entryValue(const QString& text, const QString& key) {
     return {};
 }
 
-QString reportState(Platform& platform, int& exitCode) {
+QString reportState(Platform& platform, int& exitCode, QString& err) {
     const std::string path = autostartEntryPath(platform);
-    const FileRead read = platform.fileSystem().readFile(path, kMaxEntryBytes);
     const QString where = toQString(path);
+    const FileTrust trust = trustFile(platform.fileSystem(), path);
+    if (!trust.usable()) {
+        exitCode = 1;
+        err = QStringLiteral("kelvo: %1 was not read: %2\n").arg(where, toQString(trust.refusal));
+        return {};
+    }
+    const FileRead read = platform.fileSystem().readFile(trust.path, kMaxEntryBytes);
     switch (read.status) {
         case FileRead::Status::Missing:
             return QStringLiteral("off: %1 does not exist\n").arg(where);
         case FileRead::Status::TooLarge:
         case FileRead::Status::Failed:
             exitCode = 1;
+            err = QStringLiteral("kelvo: cannot read %1\n").arg(where);
             return {};
         case FileRead::Status::Ok:
             break;
@@ -57,8 +65,12 @@ QString reportState(Platform& platform, int& exitCode) {
         .arg(where, entryValue(text, QStringLiteral("Exec")));
 }
 
-const char* saveFailure(SaveResult result) {
+std::string saveFailure(SaveResult result, Platform& platform, const std::string& path) {
     switch (result) {
+        case SaveResult::Untrusted:
+            return trustFile(platform.fileSystem(), path).refusal;
+        case SaveResult::ReadOnly:
+            return "it is read-only";
         case SaveResult::CreateFailed:
             return "the folder is not writable";
         case SaveResult::WriteFailed:
@@ -129,9 +141,7 @@ AutostartOutcome runAutostartCommand(const QStringList& arguments, Platform& pla
     const QString where = toQString(path);
     const QString value = arguments.size() >= 3 ? arguments.at(2) : QString();
     if (value.isEmpty()) {
-        outcome.out = reportState(platform, outcome.exitCode);
-        if (outcome.exitCode != 0)
-            outcome.err = QStringLiteral("kelvo: cannot read %1\n").arg(where);
+        outcome.out = reportState(platform, outcome.exitCode, outcome.err);
     } else if (value == QLatin1String("on")) {
         const std::optional<QString> exec = desktopExecArgument(platform.executablePath());
         if (!exec) {
@@ -146,7 +156,7 @@ AutostartOutcome runAutostartCommand(const QStringList& arguments, Platform& pla
         if (saved != SaveResult::Saved && saved != SaveResult::FolderSyncFailed) {
             outcome.exitCode = 1;
             outcome.err = QStringLiteral("kelvo: cannot write %1: %2\n")
-                              .arg(where, QString::fromLatin1(saveFailure(saved)));
+                              .arg(where, toQString(saveFailure(saved, platform, path)));
             return outcome;
         }
         outcome.out = QStringLiteral("on: %1 starts %2\n").arg(where, *exec);

@@ -68,7 +68,10 @@ int exitCodeOf(CleanOutcome outcome) {
 
 int runCleanCommand(Platform& platform, const std::function<void(const QByteArray&)>& out,
                     bool terminal) {
-    const Profile settings = readProfileFile(platform.fileSystem(), IniPath(platform));
+    const IniLocation ini = IniPath(platform);
+    if (!ini.notice.empty())
+        qWarning("%s", ini.notice.c_str());
+    const Profile settings = readProfileFile(platform.fileSystem(), ini.path);
     MEMORYSTATUS memory;
     platform.GlobalMemoryStatus(memory);
     const int32_t percent = readSetting(settings, keys::Memory);

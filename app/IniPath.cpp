@@ -1,6 +1,7 @@
 #include "app/IniPath.h"
 
 #include "platform/Platform.h"
+#include "profile/FileTrust.h"
 
 namespace kelvo {
 namespace {
@@ -12,13 +13,6 @@ bool endsWithExe(const std::string& path) {
     for (char& c : tail)
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     return tail == ".exe";
-}
-
-std::string folderOf(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // An installed program lives in a ".../bin" folder; even where that folder is writable (root),
@@ -41,12 +35,29 @@ std::string iniPathFor(const std::string& exePath, bool exeDirWritable,
     return exePath + ".ini";
 }
 
-std::string IniPath(Platform& platform) {
-    std::string exe = platform.executablePath();
-    const std::string folder = folderOf(exe);
-    const bool besideExe =
-        !exe.empty() && !isInstalledLayout(folder) && platform.isDirectoryWritable(folder);
-    return iniPathFor(exe, besideExe, platform.userConfigDir());
+IniLocation IniPath(Platform& platform) {
+    const std::string exe = platform.executablePath();
+    const std::string folder = folderOfPath(exe);
+    const std::string perUser = iniPathFor({}, false, platform.userConfigDir());
+    FileSystem& fs = platform.fileSystem();
+    IniLocation where{perUser, {}};
+    if (!exe.empty() && !isInstalledLayout(folder) && platform.isDirectoryWritable(folder)) {
+        const std::string beside = iniPathFor(exe, true, platform.userConfigDir());
+        // Where anyone else may change the folder, a file there could be theirs or be swapped
+        // for one; it is passed over, and named if there is one.
+        const FileTrust trust = isPrivateFolder(fs, folder)
+                                    ? trustFile(fs, beside)
+                                    : FileTrust{beside, "other users can change its folder"};
+        if (trust.usable())
+            return {beside, {}};
+        if (fs.status(beside).kind != FileStatus::Kind::Missing)
+            where.notice = "kelvo: " + beside + " is not used: " + trust.refusal +
+                           "; the settings are kept in " + perUser;
+    }
+    if (const FileTrust trust = trustFile(fs, perUser); !trust.usable())
+        where.notice += (where.notice.empty() ? "" : "\n") + std::string("kelvo: ") + perUser +
+                        " is not used: " + trust.refusal + "; the settings will not be saved";
+    return where;
 }
 
 }  // namespace kelvo

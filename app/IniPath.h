@@ -13,7 +13,14 @@ class Platform;
 std::string iniPathFor(const std::string& exePath, bool exeDirWritable,
                        const std::string& configDir);
 
-// The same, asking the platform for the three inputs.
-std::string IniPath(Platform& platform);
+// The settings file, fixed once as the program starts.
+struct IniLocation {
+    std::string path;
+    std::string notice;  // warning lines for standard error when a file was passed over
+};
+
+// The same, asking the platform for the three inputs; beside the executable only where the trust
+// rule (profile/FileTrust.h) accepts its folder and the file there: else the per-user file.
+IniLocation IniPath(Platform& platform);
 
 }  // namespace kelvo

@@ -43,8 +43,13 @@ TMainForm::TMainForm(Platform& platform, QWidget* parent)
     CleanSize = static_cast<int64_t>(MemStat.dwTotalPhys / 2);
     settingFrm_ = std::make_unique<TSettingFrm>(platform_);
     Cleaning = false;
+    // Fixed once: the program file may be replaced or removed while the program runs.
+    const IniLocation ini = IniPath(platform_);
+    iniPath_ = ini.path;
+    if (!ini.notice.empty())
+        qWarning("%s", ini.notice.c_str());
     // Only one instance runs, so a temporary file found now was left by a crashed save.
-    removeLeftoverTempFiles(platform_.fileSystem(), IniPath(platform_));
+    removeLeftoverTempFiles(platform_.fileSystem(), iniPath_);
     LoadSettings();
     ModalOpen = false;
     FirstTick = true;

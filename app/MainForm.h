@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "app/CleanEngine.h"
 #include "app/CpuUsage.h"
@@ -161,6 +162,7 @@ class TMainForm : public QWidget {
     void endShortageWhenOver();
 
     Platform& platform_;
+    std::string iniPath_;  // the settings file, fixed at start
     std::unique_ptr<Ui::TMainForm> ui_;
     std::unique_ptr<TSettingFrm> settingFrm_;
     QMenu* popupMenu_ = nullptr;

@@ -14,7 +14,6 @@
 #include "app/CleanSafety.h"
 #include "app/ErrorBox.h"
 #include "app/Formats.h"
-#include "app/IniPath.h"
 #include "app/MainForm.h"
 #include "app/SettingFrm.h"
 #include "profile/ProfileFile.h"
@@ -68,7 +67,7 @@ std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
         platform_.GlobalMemoryStatus(MemStat);
         // The stored percentage, not the track bar's: an unconfirmed dialog does not count.
         const int32_t percent =
-            readSetting(readProfileFile(platform_.fileSystem(), IniPath(platform_)), keys::Memory);
+            readSetting(readProfileFile(platform_.fileSystem(), iniPath_), keys::Memory);
         CleanSize = autoCleanSize(percent, MemStat.dwMemoryLoad, MemStat.dwTotalPhys,
                                   options.lowMemoryMB());
         // A size of its own choosing shrinks to what the machine can spare, down to the minimum.

@@ -3,10 +3,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "app/IniPath.h"
 #include "app/MainForm.h"
 #include "app/SettingFrm.h"
 #include "components/UpDown.h"
+#include "profile/FileTrust.h"
 #include "profile/ProfileFile.h"
 #include "profile/SettingsKeys.h"
 #include "ui_SettingFrm.h"
@@ -29,8 +29,15 @@ void loadUpDown(TUpDown* upDown, QLineEdit* edit, int32_t stored, int maximum) {
     edit->setText(QString::number(upDown->Position()));
 }
 
-const char* describe(SaveResult r) {
+std::string describe(SaveResult r, FileSystem& fs, const std::string& path) {
     switch (r) {
+        case SaveResult::Untrusted:
+            return trustFile(fs, path).refusal + "; it was not read and will not be changed";
+        case SaveResult::ReadOnly:
+            return "it is read-only; it was left as it is";
+        case SaveResult::WouldBeTooLarge:
+            return "the saved file would be larger than 1 MiB, which is not read as a settings "
+                   "file; it was left as it is";
         case SaveResult::ReadFailed:
             return "the file could not be read";
         case SaveResult::TooLarge:
@@ -68,7 +75,7 @@ void TMainForm::sbtnConfigClick() {
 }
 
 void TMainForm::LoadSettings() {
-    const Profile ini = readProfileFile(platform_.fileSystem(), IniPath(platform_));
+    const Profile ini = readProfileFile(platform_.fileSystem(), iniPath_);
     auto read = [&ini](const SettingKey& key) { return readSetting(ini, key); };
     Ui::TSettingFrm& s = SettingFrm().ui();
     const QSize screen = screenSize();
@@ -123,40 +130,39 @@ void TMainForm::LoadSettings() {
 
 void TMainForm::SaveSettings(bool positionOnly) {
     const TSettingFrm& f = SettingFrm();
-    const SaveResult result =
-        saveProfileFile(platform_.fileSystem(), IniPath(platform_), [&](Profile& ini) {
-            // Where the compositor places the window, its position reads as 0, 0: keep the
-            // saved one for the next X11 session.
-            if (platform_.hasGlobalCoordinates()) {
-                writeSetting(ini, keys::XPos, x());
-                writeSetting(ini, keys::YPos, y());
-            }
-            writeSetting(ini, keys::Small, SmallMode ? 1 : 0);
-            if (positionOnly)
-                return;
-            writeSetting(ini, keys::StayOnTop, f.stayOnTop());
-            writeSetting(ini, keys::DontCatch, f.dontCatch());
-            writeSetting(ini, keys::ShowCpuUsePer, f.showCpuUsage());
-            writeSetting(ini, keys::StopCpuUsePer, f.pauseCleanAtFullCpu());
-            writeSetting(ini, keys::TaskBarHide, f.hideTaskBarButton());
-            writeSetting(ini, keys::Memory, f.cleanPercent());
-            writeSetting(ini, keys::AutoMemClear, f.autoClean());
-            writeSetting(ini, keys::AutoMemMin, f.autoOnLowMemory());
-            writeSetting(ini, keys::AutoMemUsed, f.autoOnLoadDrop());
-            writeSetting(ini, keys::AutoMemSize, f.autoCleanSize());
-            writeSetting(ini, keys::AutoExeSize, static_cast<int16_t>(f.lowMemoryMB()));
-            writeSetting(ini, keys::AutoMemUsePer, static_cast<int16_t>(f.loadDropPoints()));
-            writeSetting(ini, keys::Not100Per, f.noAutoCleanAtFullLoad());
-            writeSetting(ini, keys::Hint, f.hideHints());
-        });
+    const SaveResult result = saveProfileFile(platform_.fileSystem(), iniPath_, [&](Profile& ini) {
+        // Where the compositor places the window, its position reads as 0, 0: keep the
+        // saved one for the next X11 session.
+        if (platform_.hasGlobalCoordinates()) {
+            writeSetting(ini, keys::XPos, x());
+            writeSetting(ini, keys::YPos, y());
+        }
+        writeSetting(ini, keys::Small, SmallMode ? 1 : 0);
+        if (positionOnly)
+            return;
+        writeSetting(ini, keys::StayOnTop, f.stayOnTop());
+        writeSetting(ini, keys::DontCatch, f.dontCatch());
+        writeSetting(ini, keys::ShowCpuUsePer, f.showCpuUsage());
+        writeSetting(ini, keys::StopCpuUsePer, f.pauseCleanAtFullCpu());
+        writeSetting(ini, keys::TaskBarHide, f.hideTaskBarButton());
+        writeSetting(ini, keys::Memory, f.cleanPercent());
+        writeSetting(ini, keys::AutoMemClear, f.autoClean());
+        writeSetting(ini, keys::AutoMemMin, f.autoOnLowMemory());
+        writeSetting(ini, keys::AutoMemUsed, f.autoOnLoadDrop());
+        writeSetting(ini, keys::AutoMemSize, f.autoCleanSize());
+        writeSetting(ini, keys::AutoExeSize, static_cast<int16_t>(f.lowMemoryMB()));
+        writeSetting(ini, keys::AutoMemUsePer, static_cast<int16_t>(f.loadDropPoints()));
+        writeSetting(ini, keys::Not100Per, f.noAutoCleanAtFullLoad());
+        writeSetting(ini, keys::Hint, f.hideHints());
+    });
     // The program goes on with its options as they are; the old file stays as it was.
     if (result != SaveResult::Saved && result != SaveResult::Unchanged)
-        qWarning("kelvo: settings not saved to %s: %s", IniPath(platform_).c_str(),
-                 describe(result));
+        qWarning("kelvo: settings not saved to %s: %s", iniPath_.c_str(),
+                 describe(result, platform_.fileSystem(), iniPath_).c_str());
 }
 
 int TMainForm::readSmallSetting() {
-    return readSetting(readProfileFile(platform_.fileSystem(), IniPath(platform_)), keys::Small);
+    return readSetting(readProfileFile(platform_.fileSystem(), iniPath_), keys::Small);
 }
 
 bool TMainForm::optionShowCpuUsage() const {

@@ -18,7 +18,7 @@ namespace kelvo {
 class InstanceLock {
   public:
     virtual ~InstanceLock() = default;
-    // True when another instance of the same user session already holds the lock.
+    // True when another instance of the same user already holds the lock.
     virtual bool alreadyExists() const = 0;
 };
 
@@ -60,10 +60,12 @@ class Platform {
     // The free-resources function, or an empty function where the system has none.
     virtual FreeResourcesFn loadFreeResources() = 0;
 
-    // Takes the named per-session lock without blocking. Never null.
+    // Takes the named per-user lock without blocking, in a folder only the user can change.
+    // Never null.
     virtual std::unique_ptr<InstanceLock> createInstanceLock(const std::string& name) = 0;
 
-    // Full path of the running executable; empty when it cannot be found.
+    // Full path of the executable as the program was started, taken once: replacing or removing
+    // the file while the program runs changes nothing. Empty when it cannot be found.
     virtual std::string executablePath() = 0;
     // True when a new file can be created in `dir`.
     virtual bool isDirectoryWritable(const std::string& dir) = 0;

@@ -3,6 +3,7 @@
 #include <random>
 
 #include "platform/FileSystem.h"
+#include "profile/FileTrust.h"
 
 namespace kelvo {
 namespace {
@@ -40,7 +41,10 @@ std::string randomSuffix() {
 }  // namespace
 
 Profile readProfileFile(FileSystem& fs, const std::string& path) {
-    FileRead r = fs.readFile(path, kMaxProfileBytes);
+    const FileTrust trust = trustFile(fs, path);
+    if (!trust.usable())
+        return Profile();
+    FileRead r = fs.readFile(trust.path, kMaxProfileBytes);
     if (r.status != FileRead::Status::Ok)
         return Profile();
     return Profile(std::move(r.bytes));
@@ -53,8 +57,16 @@ bool isTempFileName(const std::string& name, const std::string& fileName) {
 
 SaveResult replaceFileAtomically(FileSystem& fs, const std::string& path,
                                  const std::string& bytes) {
-    const SplitPath where = splitPath(path);
-    fs.makeDirectories(where.folder);
+    fs.makeDirectories(splitPath(path).folder);
+    // Checked again once the folder exists: another user may have made it first.
+    const FileTrust trust = trustFile(fs, path);
+    if (!trust.usable())
+        return SaveResult::Untrusted;
+    const std::string& target = trust.path;
+    const SplitPath where = splitPath(target);
+    const FileStatus old = fs.status(target);
+    if (old.kind == FileStatus::Kind::Regular && old.readOnly)
+        return SaveResult::ReadOnly;
 
     std::string temp;
     std::unique_ptr<WritableFile> file;
@@ -65,16 +77,17 @@ SaveResult replaceFileAtomically(FileSystem& fs, const std::string& path,
     if (!file)
         return SaveResult::CreateFailed;
 
-    // A new file keeps the mode the user's umask gave it; a replaced one keeps its own.
-    const std::optional<uint32_t> mode = fs.permissions(path);
-    bool written = file->writeAll(bytes) && (!mode || file->setPermissions(*mode)) && file->sync();
+    // A new file keeps the access the user's defaults gave it; a replaced one keeps its own.
+    const bool replacing = old.kind == FileStatus::Kind::Regular;
+    bool written =
+        file->writeAll(bytes) && (!replacing || file->copyAccess(target)) && file->sync();
     written = file->close() && written;
     file.reset();
     if (!written) {
         fs.remove(temp);
         return SaveResult::WriteFailed;
     }
-    if (!fs.rename(temp, path)) {
+    if (!fs.rename(temp, target)) {
         fs.remove(temp);
         return SaveResult::RenameFailed;
     }
@@ -83,7 +96,10 @@ SaveResult replaceFileAtomically(FileSystem& fs, const std::string& path,
 
 SaveResult saveProfileFile(FileSystem& fs, const std::string& path,
                            const std::function<void(Profile&)>& edit) {
-    FileRead old = fs.readFile(path, kMaxProfileBytes);
+    const FileTrust trust = trustFile(fs, path);
+    if (!trust.usable())
+        return SaveResult::Untrusted;
+    FileRead old = fs.readFile(trust.path, kMaxProfileBytes);
     if (old.status == FileRead::Status::TooLarge)
         return SaveResult::TooLarge;
     if (old.status != FileRead::Status::Ok && old.status != FileRead::Status::Missing)
@@ -92,11 +108,16 @@ SaveResult saveProfileFile(FileSystem& fs, const std::string& path,
     edit(profile);
     if (old.status == FileRead::Status::Ok && profile.text() == old.bytes)
         return SaveResult::Unchanged;
-    return replaceFileAtomically(fs, path, profile.text());
+    if (profile.text().size() > kMaxProfileBytes)
+        return SaveResult::WouldBeTooLarge;
+    return replaceFileAtomically(fs, trust.path, profile.text());
 }
 
 void removeLeftoverTempFiles(FileSystem& fs, const std::string& path) {
-    const SplitPath where = splitPath(path);
+    const FileTrust trust = trustFile(fs, path);
+    if (!trust.usable())
+        return;
+    const SplitPath where = splitPath(trust.path);
     for (const std::string& name : fs.listDirectory(where.folder))
         if (isTempFileName(name, where.name))
             fs.remove(joinPath(where.folder, name));

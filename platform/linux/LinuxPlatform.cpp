@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxPlatform.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -8,9 +9,34 @@
 #include "platform/Meminfo.h"
 
 namespace kelvo {
+namespace {
+
+// The path the program was started as. Once its file is replaced (a rebuild, an update by rename)
+// or removed, the kernel adds " (deleted)" to the link; the folder and the name are still the
+// program's own, so the mark goes, unless a file of exactly that name is the running program.
+std::string startedAs() {
+    char buf[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof(buf) - 1);
+    if (n <= 0)
+        return {};
+    std::string path(buf, static_cast<size_t>(n));
+    constexpr std::string_view kDeleted = " (deleted)";
+    if (!path.ends_with(kDeleted))
+        return path;
+    struct stat running {};
+    struct stat named {};
+    if (::stat("/proc/self/exe", &running) == 0 && ::stat(path.c_str(), &named) == 0 &&
+        running.st_dev == named.st_dev && running.st_ino == named.st_ino)
+        return path;
+    path.resize(path.size() - kDeleted.size());
+    return path;
+}
+
+}  // namespace
 
 LinuxPlatform::LinuxPlatform()
-    : meminfo_("/proc/meminfo"),
+    : exePath_(startedAs()),
+      meminfo_("/proc/meminfo"),
       stat_("/proc/stat"),
       onlineCpus_("/sys/devices/system/cpu/online"),
       clockTicksPerSecond_(::sysconf(_SC_CLK_TCK)) {}
@@ -22,11 +48,7 @@ void LinuxPlatform::GlobalMemoryStatus(MEMORYSTATUS& status) {
 }
 
 std::string LinuxPlatform::executablePath() {
-    char buf[PATH_MAX];
-    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof(buf) - 1);
-    if (n <= 0)
-        return {};
-    return std::string(buf, static_cast<size_t>(n));
+    return exePath_;
 }
 
 bool LinuxPlatform::isDirectoryWritable(const std::string& dir) {

@@ -39,6 +39,7 @@ class LinuxPlatform : public Platform {
     bool hasGlobalCoordinates() override;
 
   private:
+    std::string exePath_;
     ProcFile meminfo_;
     ProcFile stat_;
     ProcFile onlineCpus_;

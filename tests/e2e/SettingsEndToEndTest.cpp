@@ -175,6 +175,51 @@ TEST_F(Desktop, SettingsSurviveARunWithTheDialogConfirmed) {
               QStringList{"kelvo.ini"});
 }
 
+// A rebuild or an update puts a new program file in place while Kelvo runs. The settings stay in
+// the file Kelvo started with: the dialog, cancelled, shows and keeps them, and the close saves
+// them there.
+TEST_F(Desktop, SettingsStayPutWhenTheProgramFileIsReplacedWhileItRuns) {
+    const QString exe = dir.filePath("kelvo");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KELVO_EXE), exe));
+    const QString ini = dir.filePath("kelvo.ini");
+    {
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(kPrepared);
+    }
+    kelvo.setProcessEnvironment(env);
+    kelvo.start(exe, {});
+    ASSERT_TRUE(kelvo.waitForStarted());
+    QString main;
+    ASSERT_TRUE(waitUntil([&] { return !(main = window("Kelvo")).isEmpty(); }))
+        << "the main window never showed";
+
+    ASSERT_TRUE(QFile::copy(exe, exe + ".new"));
+    ASSERT_TRUE(QFile::remove(exe));
+    ASSERT_TRUE(QFile::rename(exe + ".new", exe));
+
+    tool("xdotool", {"mousemove", "--sync", "55", "58", "click", "1"});
+    QString dialog;
+    ASSERT_TRUE(waitUntil([&] { return !(dialog = window("設定画面")).isEmpty(); }))
+        << "the settings dialog never showed";
+    ASSERT_TRUE(waitUntil([&] { return tool("xdotool", {"getactivewindow"}).trimmed() == dialog; }))
+        << "the dialog never got the focus";
+    tool("xdotool", {"key", "Escape"});
+    ASSERT_TRUE(waitUntil([&] { return window("設定画面").isEmpty(); }))
+        << "the dialog did not close";
+    EXPECT_TRUE(tool("xdotool", {"getwindowgeometry", main}).contains("Position: 40,50"))
+        << tool("xdotool", {"getwindowgeometry", main}).toStdString();
+
+    tool("xdotool", {"mousemove", "--sync", "230", "58", "click", "1"});
+    ASSERT_TRUE(kelvo.waitForFinished(20000)) << "the program did not close";
+    EXPECT_EQ(kelvo.exitCode(), 0) << kelvo.readAllStandardError().toStdString();
+    std::string expected = kExpected;
+    expected.replace(expected.find("Hint=1"), 6, "Hint=0");
+    EXPECT_EQ(readFile(ini), expected);
+    EXPECT_EQ(QDir(dir.path()).entryList({"*.ini*"}, QDir::Files | QDir::Hidden),
+              QStringList{"kelvo.ini"});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -47,4 +47,15 @@ echo >"$XDG_CONFIG_HOME/autostart"
 "$KELVO" --autostart on >/dev/null 2>"$E2E_TMP/err" && fail "on succeeded where no folder can be made"
 grep -q "cannot write $entry" "$E2E_TMP/err" || fail "the failure: $(cat "$E2E_TMP/err")"
 echo "ok: a bad value and an unwritable place are said, with a non-zero exit"
+
+# A pipe in place of the entry: said at once, never waited on (timeout's 124 would mean a hang).
+rm -f "$XDG_CONFIG_HOME/autostart"
+mkdir -p "$XDG_CONFIG_HOME/autostart"
+mkfifo "$entry"
+timeout 30 "$KELVO" --autostart >/dev/null 2>"$E2E_TMP/err"
+rc=$?
+[ $rc = 1 ] || fail "a pipe as the entry: exit $rc"
+grep -q "cannot read $entry" "$E2E_TMP/err" || fail "the pipe: $(cat "$E2E_TMP/err")"
+[ -p "$entry" ] || fail "the pipe was replaced"
+echo "ok: a pipe in place of the entry is said, not waited on"
 echo "1 passed, 0 failed"

@@ -78,7 +78,9 @@ TEST(KilledSaves, LeaveTheOldOrTheNewFileAndNoTemporaryAfterTheNextStart) {
 class SmallDisk {
   public:
     explicit SmallDisk(const QString& extraOptions = {}) {
-        const QString options = QStringLiteral("size=64k") + extraOptions;
+        // Private like a user's folder: a tmpfs is open to all by default, and the trust rule
+        // would refuse every save in it.
+        const QString options = QStringLiteral("size=64k,mode=0700") + extraOptions;
         mounted_ = dir_.isValid() &&
                    QProcess::execute(QStringLiteral("mount"),
                                      {"-t", "tmpfs", "-o", options, "tmpfs", dir_.path()}) == 0;

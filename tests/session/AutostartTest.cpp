@@ -123,6 +123,43 @@ TEST_F(AutostartCommand, FailuresAreSaidAndReturnNonZero) {
     EXPECT_TRUE(platform.files.exists(kEntry));
 }
 
+TEST_F(AutostartCommand, TheEntryFollowsTheTrustRuleOfTheSettingsFile) {
+    // A pipe is reported, not waited on.
+    platform.files.putPipe(kEntry);
+    AutostartOutcome state = run();
+    EXPECT_EQ(state.exitCode, 1);
+    EXPECT_TRUE(state.err.contains(QStringLiteral("cannot read"))) << state.err.toStdString();
+
+    // Another user's link is neither read nor written through.
+    platform.files.put("/home/other/secret", "[Desktop Entry]\nExec=evil\n", 0600);
+    platform.files.putLink(kEntry, "/home/other/secret", false);
+    state = run();
+    EXPECT_EQ(state.exitCode, 1);
+    EXPECT_TRUE(state.out.isEmpty());
+    EXPECT_TRUE(state.err.contains(QStringLiteral("another user owns"))) << state.err.toStdString();
+    const AutostartOutcome on = run("on");
+    EXPECT_EQ(on.exitCode, 1);
+    EXPECT_TRUE(on.err.contains(QStringLiteral("another user owns"))) << on.err.toStdString();
+    EXPECT_EQ(platform.files.contents("/home/other/secret"), "[Desktop Entry]\nExec=evil\n");
+
+    // The user's own link into a dotfiles folder stays a link.
+    platform.files.put("/home/user/dotfiles/kelvo.desktop", "[Desktop Entry]\nHidden=true\n", 0600);
+    platform.files.putLink(kEntry, "/home/user/dotfiles/kelvo.desktop");
+    EXPECT_TRUE(run().out.startsWith(QStringLiteral("off:")));
+    EXPECT_EQ(run("on").exitCode, 0);
+    EXPECT_EQ(platform.files.entry(kEntry)->kind, FileStatus::Kind::Link);
+    EXPECT_NE(
+        platform.files.contents("/home/user/dotfiles/kelvo.desktop").find("Exec=/opt/kelvo/kelvo"),
+        std::string::npos);
+
+    // A read-only entry is left as it is.
+    platform.files.put(kEntry, "[Desktop Entry]\nExec=mine\n", 0444);
+    const AutostartOutcome readOnly = run("on");
+    EXPECT_EQ(readOnly.exitCode, 1);
+    EXPECT_TRUE(readOnly.err.contains(QStringLiteral("read-only"))) << readOnly.err.toStdString();
+    EXPECT_EQ(platform.files.contents(kEntry), "[Desktop Entry]\nExec=mine\n");
+}
+
 TEST_F(AutostartCommand, AValueOtherThanOnAndOffChangesNothing) {
     for (const char* value : {"ON", "yes", "1", ""}) {
         const AutostartOutcome bad = run(value);

@@ -6,12 +6,14 @@
 #include <QMenu>
 #include <QScreen>
 #include <QWindow>
+#include <functional>
 
 #include "app/Hints.h"
 #include "app/MainForm.h"
 #include "app/SettingFrm.h"
 #include "components/UpDown.h"
 #include "platform/fake/FakePlatform.h"
+#include "profile/ProfileFile.h"
 #include "tests/settings/ModalDriver.h"
 #include "ui_MainForm.h"
 #include "ui_SettingFrm.h"
@@ -262,6 +264,55 @@ TEST_F(MainFormSettings, AnOversizedFileIsLeftAloneAndTheWarningSaysWhy) {
     EXPECT_TRUE(warnings[0].contains("larger than 1 MiB")) << warnings[0].toStdString();
     EXPECT_TRUE(warnings[0].contains("will not be changed")) << warnings[0].toStdString();
     EXPECT_FALSE(warnings[0].contains("could not be read")) << warnings[0].toStdString();
+}
+
+// A rebuild or an update replaces the program file under the running program; the system then
+// names it "kelvo (deleted)". The settings stay where they were found at start.
+TEST_F(MainFormSettings, TheFileFoundAtStartStaysInUseWhenTheProgramFileIsReplaced) {
+    putIni(kEveryKeySet);
+    start();
+    platform.exePath = "/opt/kelvo/kelvo (deleted)";
+    form->LoadSettings();
+    EXPECT_EQ(form->pos(), QPoint(30, 40));
+    EXPECT_TRUE(s().ckbStayOnTop->isChecked());
+    s().chkbHideHint->setChecked(false);
+    form->SaveSettings(false);
+    EXPECT_NE(ini().find("Hint=0"), std::string::npos) << ini();
+    EXPECT_EQ(platform.files.files.size(), 1u);
+}
+
+TEST_F(MainFormSettings, FilesLeftAloneSayWhyAtEachSave) {
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        const char* said;
+    };
+    const std::string nearLimit =
+        "[SYSTEM]\n;" + std::string(kMaxProfileBytes - 20, 'c') + "\n";  // no room for every key
+    for (const Case& c : std::initializer_list<Case>{
+             {"read-only", [&] { platform.files.put(kIni, kEveryKeySet, 0444); }, "read-only"},
+             {"near the limit", [&] { putIni(nearLimit); }, "would be larger than 1 MiB"},
+             {"made writable by all", [&] { platform.files.put(kIni, kEveryKeySet, 0666); },
+              "can be changed by another user"}}) {
+        SCOPED_TRACE(c.what);
+        form.reset();
+        platform.files.files.clear();
+        putIni(kEveryKeySet);
+        start();
+        c.arrange();
+        const std::string before = ini();
+        static QStringList warnings;
+        warnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext&, const QString& text) { warnings << text; });
+        form->move(300, 300);
+        form->SaveSettings(false);
+        qInstallMessageHandler(previous);
+        EXPECT_EQ(ini(), before);
+        EXPECT_EQ(platform.files.files.size(), 1u);
+        ASSERT_EQ(warnings.size(), 1);
+        EXPECT_TRUE(warnings[0].contains(QString::fromUtf8(c.said))) << warnings[0].toStdString();
+    }
 }
 
 TEST_F(MainFormSettings, TemporaryFilesOfACrashedSaveAreRemovedAtStart) {
