@@ -6,8 +6,8 @@
 #include <climits>
 #include <string>
 
-#include "components/ImageAdv.h"
-#include "components/SplPaint.h"
+#include "components/imageadv/ImageAdv.h"
+#include "components/splpaint/SplPaint.h"
 #include "raster/Bmp.h"
 
 namespace kelvo::fuzz {

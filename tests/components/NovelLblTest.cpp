@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <QSignalSpy>
 
-#include "components/NovelLbl.h"
 #include "components/SysColors.h"
+#include "components/novellabel/NovelLbl.h"
 
 namespace kelvo {
 namespace {

@@ -1,6 +1,6 @@
 #include <climits>
 
-#include "components/MenuLayout.h"
+#include "components/imageadv/MenuLayout.h"
 #include "raster/Pixel.h"
 #include "tests/imageadv/Fixture.h"
 

@@ -1,4 +1,4 @@
-#include "components/MenuLayout.h"
+#include "components/imageadv/MenuLayout.h"
 #include "tests/imageadv/Fixture.h"
 
 namespace kelvo {

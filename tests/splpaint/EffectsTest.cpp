@@ -2,7 +2,7 @@
 #include <climits>
 #include <vector>
 
-#include "components/LevelBytes.h"
+#include "components/splpaint/LevelBytes.h"
 #include "tests/splpaint/Fixture.h"
 
 namespace kelvo::testing {

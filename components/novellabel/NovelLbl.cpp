@@ -1,4 +1,4 @@
-#include "components/NovelLbl.h"
+#include "components/novellabel/NovelLbl.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

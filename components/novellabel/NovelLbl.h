@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "components/DrawText.h"
+#include "components/novellabel/DrawText.h"
 
 namespace kelvo {
 

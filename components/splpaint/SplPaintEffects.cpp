@@ -2,8 +2,8 @@
 #include <string_view>
 #include <thread>
 
-#include "components/LevelBytes.h"
-#include "components/SplPaint.h"
+#include "components/splpaint/LevelBytes.h"
+#include "components/splpaint/SplPaint.h"
 
 namespace kelvo {
 

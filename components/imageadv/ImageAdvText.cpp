@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "components/ImageAdv.h"
-#include "components/MenuLayout.h"
+#include "components/imageadv/ImageAdv.h"
+#include "components/imageadv/MenuLayout.h"
 #include "raster/Blit.h"
 #include "raster/Pixel.h"
 

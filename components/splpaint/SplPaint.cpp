@@ -1,4 +1,4 @@
-#include "components/SplPaint.h"
+#include "components/splpaint/SplPaint.h"
 
 #include <QCoreApplication>
 #include <QPaintEvent>
