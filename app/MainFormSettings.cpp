@@ -6,7 +6,7 @@
 #include "app/IniPath.h"
 #include "app/MainForm.h"
 #include "app/SettingFrm.h"
-#include "components/UpDown.h"
+#include "app/UpDown.h"
 #include "profile/ProfileFile.h"
 #include "profile/SettingsKeys.h"
 #include "ui_SettingFrm.h"
