@@ -10,7 +10,7 @@
 #include "app/Formats.h"
 #include "app/IniPath.h"
 #include "app/SettingFrm.h"
-#include "components/NovelLbl.h"
+#include "components/novellabel/NovelLbl.h"
 #include "profile/ProfileFile.h"
 #include "ui_MainForm.h"
 

@@ -2,7 +2,7 @@
 #include "app/Formats.h"
 #include "app/MainForm.h"
 #include "app/SettingFrm.h"
-#include "components/NovelLbl.h"
+#include "components/novellabel/NovelLbl.h"
 #include "ui_MainForm.h"
 
 namespace kelvo {

@@ -5,7 +5,7 @@
 
 #include "app/MainForm.h"
 #include "app/SettingFrm.h"
-#include "components/UpDown.h"
+#include "app/UpDown.h"
 #include "profile/FileTrust.h"
 #include "profile/ProfileFile.h"
 #include "profile/SettingsKeys.h"

@@ -8,8 +8,8 @@
 #include "app/Formats.h"
 #include "app/Hints.h"
 #include "app/StrToInt.h"
+#include "app/UpDown.h"
 #include "components/SysColors.h"
-#include "components/UpDown.h"
 #include "platform/Platform.h"
 #include "ui_SettingFrm.h"
 

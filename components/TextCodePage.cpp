@@ -30,6 +30,9 @@ bool TextCodePage::setCodePage(int codePage) {
 }
 
 QString TextCodePage::decode(std::string_view bytes) const {
+    static constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    if (bytes.substr(0, kBom.size()) == kBom)
+        return QString::fromUtf8(bytes.data() + kBom.size(), qsizetype(bytes.size() - kBom.size()));
     const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
     if (codePage_ == kAutomatic) {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

@@ -12,10 +12,12 @@ struct Font;
 
 namespace kelvo {
 
-// How a component reads the 8-bit strings it is given: older scene texts are Shift-JIS, newer
-// ones UTF-8. Automatic (0) takes valid UTF-8 as UTF-8 and anything
-// else as code page 932; an owner may name one code page (a Windows number: 932, 1252, 65001
-// for UTF-8, ...) that the toolkit's converters know.
+// How a component reads the 8-bit strings it is given. Scene texts and data files are
+// Shift-JIS (code page 932) unless the owner names another code page (a Windows number: 1252,
+// 65001 for UTF-8, ...) that the toolkit's converters know. Text that begins with the UTF-8
+// byte-order mark is UTF-8 whatever the code page: the file says so itself. Automatic (0), on
+// request only, takes valid UTF-8 as UTF-8 and anything else as code page 932; short Shift-JIS
+// texts can be valid UTF-8, so it may misread them.
 class TextCodePage {
   public:
     static constexpr int kAutomatic = 0;
@@ -31,7 +33,7 @@ class TextCodePage {
     std::string toUtf8(std::string_view bytes) const;
 
   private:
-    int codePage_ = kAutomatic;
+    int codePage_ = kShiftJis;
 };
 
 // The converter name for a Windows code page number, empty when none is available.

@@ -151,8 +151,8 @@ void calcTextRect(const QFont& font, const QString& text, TRect& r, uint32_t fla
     const QFontMetrics fm(font);
     const QRect bounds =
         formatText(nullptr, font, text, toQRect(r), flags & ~uint32_t(DT_RIGHT | DT_CENTER));
-    r.Right = r.Left + bounds.width();
-    r.Bottom = r.Top + std::max(bounds.height(), fm.height());
+    r.Right = saturatedAdd(r.Left, bounds.width());
+    r.Bottom = saturatedAdd(r.Top, std::max(bounds.height(), fm.height()));
 }
 
 }  // namespace qt
@@ -212,6 +212,7 @@ TextMask renderTextOut(const Font& font, std::string_view text, int x, int y, bo
     const QFont qf = qt::toQFont(font);
     const QString s = toQString(text);
     const QFontMetrics fm(qf);
+    x = qt::textCoord(x), y = qt::textCoord(y);
     const QRect cell(x, y, fm.horizontalAdvance(s), fm.height());
     const QRect area = cell.adjusted(-kOverhang, 0, kOverhang, 0).intersected(qt::toQRect(clip));
     return paintMask(qf, area, [&](QPainter& p) {

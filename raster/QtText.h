@@ -5,6 +5,7 @@
 #include <QString>
 
 class QPainter;
+#include <algorithm>
 #include <cstdint>
 
 #include "raster/Font.h"
@@ -18,8 +19,16 @@ namespace kelvo::raster::qt {
 // unless DT_NOPREFIX.
 int textFlags(uint32_t dtFlags);
 QFont toQFont(const Font& font);
+// Qt's rectangles are int and its text layout works in 26.6 fixed point, so edges are held to
+// +-2^23 there. No bitmap reaches that far (sides are at most 32768), and a rectangle that wide
+// still wraps and centres text as the unclamped one would.
+constexpr int kTextCoordLimit = 1 << 23;
+inline int textCoord(int v) {
+    return std::clamp(v, -kTextCoordLimit, kTextCoordLimit);
+}
 inline QRect toQRect(const TRect& r) {
-    return QRect(r.Left, r.Top, r.width(), r.height());
+    const int l = textCoord(r.Left), t = textCoord(r.Top);
+    return QRect(l, t, textCoord(r.Right) - l, textCoord(r.Bottom) - t);
 }
 inline TRect fromQRect(const QRect& r) {
     return {r.left(), r.top(), r.right() + 1, r.bottom() + 1};

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "bench/support/Ratios.h"
-#include "components/ColorEffects.h"
-#include "components/ImageAdv.h"
-#include "components/Scramble.h"
+#include "components/imageadv/ColorEffects.h"
+#include "components/imageadv/ImageAdv.h"
+#include "components/imageadv/Scramble.h"
 #include "raster/Bmp.h"
 
 // Image component operations on a 640 x 480 picture, each against memcpy of the same number of

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bench/support/Ratios.h"
-#include "components/SplPaint.h"
+#include "components/splpaint/SplPaint.h"
 #include "tests/support/NoiseBitmap.h"
 
 // One frame of each transition family and the two colour passes on a 640 x 480 24-bit

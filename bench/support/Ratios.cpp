@@ -1,9 +1,13 @@
 #include "bench/support/Ratios.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
+
+#include "raster/InstructionSet.h"
 
 namespace kelvo::bench {
 namespace {
@@ -89,6 +93,37 @@ Row evaluate(const Figure& f, const FigureReporter& rep) {
     return row;
 }
 
+// The set named by --kelvo_isa= or KELVO_ISA (any case), lowered to what the processor has;
+// without a name, the detected one. Returns what the kernels then take, and says so.
+std::string chooseInstructionSet(const std::string& wanted) {
+    using raster::InstructionSet;
+    const InstructionSet detected = raster::detectedInstructionSet();
+    std::string note;
+    if (!wanted.empty()) {
+        std::string lower;
+        for (char c : wanted)
+            lower.push_back(char(std::tolower(uint8_t(c))));
+        bool known = false;
+        for (InstructionSet set : {InstructionSet::Portable, InstructionSet::Sse2,
+                                   InstructionSet::Avx2, InstructionSet::Avx512Vbmi}) {
+            std::string name;
+            for (const char* p = raster::instructionSetName(set); *p; ++p)
+                name.push_back(char(std::tolower(uint8_t(*p))));
+            if (name == lower) {
+                raster::forceInstructionSet(std::min(set, detected));
+                known = true;
+            }
+        }
+        note = known ? (raster::activeInstructionSet() < detected ? " (forced; the processor has "
+                                                                  : " (the processor has ") +
+                           std::string(raster::instructionSetName(detected)) + ")"
+                     : " (\"" + wanted +
+                           "\" is no instruction set: portable, sse2, avx2, "
+                           "avx512vbmi)";
+    }
+    return raster::instructionSetName(raster::activeInstructionSet()) + note;
+}
+
 }  // namespace
 
 int runFigures(int argc, char** argv, const std::vector<Figure>& figures, int repetitions) {
@@ -97,12 +132,17 @@ int runFigures(int argc, char** argv, const std::vector<Figure>& figures, int re
         argc > 0 ? argv[0] : "bench", "--benchmark_repetitions=" + std::to_string(repetitions),
         "--benchmark_enable_random_interleaving=true", "--benchmark_min_time=0.1"};
     std::string tablePath;
+    const char* isaVariable = std::getenv("KELVO_ISA");
+    std::string isa = isaVariable ? isaVariable : "";
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--kelvo_table=", 14) == 0)
             tablePath = argv[i] + 14;
+        else if (std::strncmp(argv[i], "--kelvo_isa=", 12) == 0)
+            isa = argv[i] + 12;
         else
             store.push_back(argv[i]);
     }
+    const std::string measuredOn = chooseInstructionSet(isa);
     std::vector<char*> args;
     for (std::string& s : store)
         args.push_back(s.data());
@@ -112,7 +152,9 @@ int runFigures(int argc, char** argv, const std::vector<Figure>& figures, int re
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    std::vector<Row> rows;
+    const char* slash = std::strrchr(store[0].c_str(), '/');
+    const std::string program = slash ? slash + 1 : store[0];
+    std::vector<Row> rows = {{"instruction set of " + program, "", measuredOn, "", "-"}};
     for (const Figure& f : figures)
         rows.push_back(evaluate(f, reporter));
     std::printf("\n%-58s %-14s %-12s %-9s %s\n", "figure", "target", "measured", "spread",

@@ -2,9 +2,9 @@
 
 #include <QIcon>
 
-#include "components/ImageAdv.h"
-#include "components/NovelLbl.h"
-#include "components/SplPaint.h"
+#include "components/imageadv/ImageAdv.h"
+#include "components/novellabel/NovelLbl.h"
+#include "components/splpaint/SplPaint.h"
 
 namespace kelvo {
 
@@ -40,15 +40,15 @@ QString ComponentEntry::domXml() const {
 
 KelvoComponentsPlugin::KelvoComponentsPlugin(QObject* parent) : QObject(parent) {
     entries_ << new ComponentEntry(
-        QStringLiteral("kelvo::TNovelLabel"), QStringLiteral("components/NovelLbl.h"),
+        QStringLiteral("kelvo::TNovelLabel"), QStringLiteral("components/novellabel/NovelLbl.h"),
         QStringLiteral("Readout label: one caption, justified, wrapped, shadowed or transparent"),
         QSize(65, 17), [](QWidget* p) { return new TNovelLabel(p); }, this);
     entries_ << new ComponentEntry(
-        QStringLiteral("kelvo::TImageAdv"), QStringLiteral("components/ImageAdv.h"),
+        QStringLiteral("kelvo::TImageAdv"), QStringLiteral("components/imageadv/ImageAdv.h"),
         QStringLiteral("Image control with palette effects, scene text and choice menus"),
         QSize(105, 105), [](QWidget* p) { return new TImageAdv(p); }, this);
     entries_ << new ComponentEntry(
-        QStringLiteral("kelvo::TSplPaint"), QStringLiteral("components/SplPaint.h"),
+        QStringLiteral("kelvo::TSplPaint"), QStringLiteral("components/splpaint/SplPaint.h"),
         QStringLiteral("Sprite painter: a background, 64 masked sprites and nineteen transitions"),
         QSize(105, 105), [](QWidget* p) { return new TSplPaint(p); }, this);
 }

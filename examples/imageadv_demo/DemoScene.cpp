@@ -20,6 +20,7 @@ DemoScene::DemoScene(TImageAdv* adv, QString assets) : adv_(adv), assets_(std::m
     font.setPixelSize(22);
     font.setBold(true);
     adv_->setFont(font);
+    adv_->setCodePage(TextCodePage::kUtf8);  // make_assets.py writes the scene text as UTF-8
 }
 
 bool DemoScene::start() {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "components/ImageAdv.h"
+#include "components/imageadv/ImageAdv.h"
 
 namespace kelvo::demo {
 

@@ -1,8 +1,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "components/ImageAdv.h"
-#include "components/SurfaceForm.h"
+#include "components/imageadv/ImageAdv.h"
+#include "components/imageadv/SurfaceForm.h"
 #include "examples/imageadv_demo/DemoScene.h"
 
 // imageadv_demo [assets folder]

@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "components/SplPaint.h"
+#include "components/splpaint/SplPaint.h"
 
 namespace kelvo::demo {
 

@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "components/ImageAdv.h"
+#include "components/imageadv/ImageAdv.h"
 #include "raster/Blit.h"
 #include "raster/Bmp.h"
 

@@ -10,7 +10,7 @@
 #include "app/MainForm.h"
 #include "app/SecondInstance.h"
 #include "app/SettingFrm.h"
-#include "components/NovelLbl.h"
+#include "components/novellabel/NovelLbl.h"
 #include "platform/fake/FakePlatform.h"
 #include "tests/app/DecimalCommaLocale.h"
 #include "tests/settings/ModalDriver.h"

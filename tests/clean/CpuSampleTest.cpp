@@ -1,4 +1,4 @@
-#include "components/NovelLbl.h"
+#include "components/novellabel/NovelLbl.h"
 #include "tests/clean/CleanFixture.h"
 
 namespace kelvo::test {

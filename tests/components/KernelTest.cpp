@@ -4,9 +4,9 @@
 #include <random>
 #include <vector>
 
-#include "components/ColorEffects.h"
-#include "components/LevelBytes.h"
-#include "components/Scramble.h"
+#include "components/imageadv/ColorEffects.h"
+#include "components/imageadv/Scramble.h"
+#include "components/splpaint/LevelBytes.h"
 #include "raster/InstructionSet.h"
 #include "tests/support/EveryInstructionSet.h"
 

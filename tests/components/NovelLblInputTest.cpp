@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "components/NovelLbl.h"
+#include "components/novellabel/NovelLbl.h"
 
 namespace kelvo {
 namespace {

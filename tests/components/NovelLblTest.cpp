@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <QSignalSpy>
 
-#include "components/NovelLbl.h"
 #include "components/SysColors.h"
+#include "components/novellabel/NovelLbl.h"
 
 namespace kelvo {
 namespace {
@@ -138,6 +138,49 @@ TEST_F(NovelLabelTest, DisabledTextIsEmbossedInThePalettesBevelColoursAndIgnores
     }
     l->setTextShadow(true);
     EXPECT_EQ(render(l), img);
+}
+
+// The label's own Enabled decides: a disabled ancestor greys Qt's widgets, not the label.
+TEST_F(NovelLabelTest, OnlyTheLabelsOwnEnabledEmbossesIt) {
+    QWidget group(&parent_);
+    group.setGeometry(0, 0, 200, 50);
+    auto* l = new TNovelLabel(&group);
+    l->setAutoSize(false);
+    l->setGeometry(10, 10, 120, 17);
+    l->setCaption("Memory");
+    const QImage enabled = render(l);
+    ASSERT_FALSE(pixelsOf(enabled, Qt::black).empty());
+    group.setEnabled(false);
+    EXPECT_TRUE(l->Enabled());
+    EXPECT_EQ(render(l), enabled);
+    l->setEnabled(false);
+    EXPECT_FALSE(l->Enabled());
+    EXPECT_NE(render(l), enabled);
+    group.setEnabled(true);
+    EXPECT_FALSE(l->Enabled());
+}
+
+// The text takes the parent's window-text colour, as a label with ParentFont takes the parent's
+// font, until the owner gives the label a colour of its own.
+TEST_F(NovelLabelTest, TextColourFollowsTheParentUntilTheOwnerSetsOne) {
+    QPalette dark = parent_.palette();
+    dark.setColor(QPalette::Window, QColor(20, 20, 20));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    parent_.setPalette(dark);
+    TNovelLabel* l = make("Memory");
+    EXPECT_TRUE(l->ParentFont());
+    EXPECT_EQ(l->FontColor(), QColor(230, 230, 230));
+    EXPECT_FALSE(pixelsOf(render(l), QColor(230, 230, 230)).empty());
+    l->setFontColor(Qt::red);
+    EXPECT_FALSE(l->ParentFont());
+    EXPECT_FALSE(pixelsOf(render(l), Qt::red).empty());
+    EXPECT_TRUE(pixelsOf(render(l), QColor(230, 230, 230)).empty());
+    l->setParentFont(true);
+    EXPECT_EQ(l->FontColor(), QColor(230, 230, 230));
+    // A disabled parent does not grey the label's font either.
+    parent_.setEnabled(false);
+    EXPECT_EQ(l->FontColor(), QColor(230, 230, 230));
+    parent_.setEnabled(true);
 }
 
 TEST_F(NovelLabelTest, ShadowIsTheLabelColourOnePixelDownRight) {

@@ -21,16 +21,33 @@ TEST(TextCodePage, TheConvertersForShiftJisAreThereAtRunTime) {
     EXPECT_TRUE(codePageConverter(-1).isEmpty());
 }
 
+// Short Shift-JIS texts are often valid UTF-8 as well; they are still Shift-JIS.
+TEST(TextCodePage, ShiftJisUnlessNamedOtherwise) {
+    const TextCodePage cp;
+    EXPECT_EQ(cp.codePage(), TextCodePage::kShiftJis);
+    EXPECT_EQ(cp.decode(kShiftJis), QString::fromUtf8("テストあ"));
+    EXPECT_EQ(cp.decode("\xe3\x81\xb1"), QString::fromUtf8("縺ｱ"));  // not ぱ
+    EXPECT_EQ(cp.decode("\xc3\xbd"), QString::fromUtf8("ﾃｽ"));       // not ý
+    EXPECT_EQ(cp.decode("plain"), "plain");
+    // The code page's own mapping: 0x5C is the backslash, 0x81 0x5F the full-width one.
+    EXPECT_EQ(cp.decode("a\\\x81\x5f"), QString::fromUtf8("a\\＼"));
+    EXPECT_EQ(cp.toUtf8(kShiftJis), kUtf8);
+    EXPECT_EQ(cp.decode(""), "");
+}
+
+TEST(TextCodePage, AByteOrderMarkMakesTheTextUtf8) {
+    TextCodePage cp;
+    EXPECT_EQ(cp.decode("\xef\xbb\xbf" + kUtf8), QString::fromUtf8("テストあ"));
+    EXPECT_EQ(cp.decode("\xef\xbb\xbf"), "");
+    ASSERT_TRUE(cp.setCodePage(1252));
+    EXPECT_EQ(cp.decode("\xef\xbb\xbf\xe3\x81\xb1"), QString::fromUtf8("ぱ"));
+}
+
 TEST(TextCodePage, AutomaticTakesValidUtf8AsUtf8AndAnythingElseAsShiftJis) {
-    const TextCodePage automatic;
-    EXPECT_EQ(automatic.codePage(), TextCodePage::kAutomatic);
+    TextCodePage automatic;
+    ASSERT_TRUE(automatic.setCodePage(TextCodePage::kAutomatic));
     EXPECT_EQ(automatic.decode(kUtf8), QString::fromUtf8("テストあ"));
     EXPECT_EQ(automatic.decode(kShiftJis), QString::fromUtf8("テストあ"));
-    EXPECT_EQ(automatic.decode("plain"), "plain");
-    // The code page's own mapping: 0x5C is the backslash, 0x81 0x5F the full-width one.
-    EXPECT_EQ(automatic.decode("a\\\x81\x5f"), QString::fromUtf8("a\\＼"));
-    EXPECT_EQ(automatic.toUtf8(kShiftJis), kUtf8);
-    EXPECT_EQ(automatic.decode(""), "");
 }
 
 TEST(TextCodePage, AnExplicitCodePageIsUsedWhateverTheBytes) {

@@ -5,7 +5,7 @@
 #include <QPluginLoader>
 #include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
 
-#include "components/NovelLbl.h"
+#include "components/novellabel/NovelLbl.h"
 #include "ui_ComponentsForm.h"
 
 namespace {

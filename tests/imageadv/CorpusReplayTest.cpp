@@ -10,6 +10,7 @@
 #include "raster/Bmp.h"
 #include "raster/QtImage.h"
 
+#include "fuzz/components/ApiInputs.h"
 #include "fuzz/imageadv/FuzzInputs.h"
 #include "fuzz/platform/PlatformInputs.h"
 #include "fuzz/profile/ProfileInputs.h"
@@ -92,6 +93,9 @@ TEST(FuzzCorpus, QtPictureReader) {
 }
 TEST(FuzzCorpus, TextFileReader) {
     replay("txtfile", fuzz::runTxtFile);
+}
+TEST(FuzzCorpus, ComponentOperations) {
+    replay("api", fuzz::runApi);
 }
 TEST(FuzzCorpus, SettingsFile) {
     replay("profile", fuzz::runProfile);

@@ -2,8 +2,8 @@
 #include <filesystem>
 #include <random>
 
-#include "components/DataFiles.h"
-#include "components/Scramble.h"
+#include "components/imageadv/DataFiles.h"
+#include "components/imageadv/Scramble.h"
 #include "tests/imageadv/Fixture.h"
 
 namespace kelvo {

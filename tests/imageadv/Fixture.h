@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "components/ImageAdv.h"
-#include "components/SurfaceForm.h"
+#include "components/imageadv/ImageAdv.h"
+#include "components/imageadv/SurfaceForm.h"
 #include "raster/Bmp.h"
 
 namespace kelvo::testing {

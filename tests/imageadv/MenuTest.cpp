@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "components/MenuLayout.h"
+#include "components/imageadv/MenuLayout.h"
 
 namespace kelvo {
 namespace {

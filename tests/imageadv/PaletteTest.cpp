@@ -1,6 +1,6 @@
 #include <random>
 
-#include "components/ColorEffects.h"
+#include "components/imageadv/ColorEffects.h"
 #include "tests/imageadv/Fixture.h"
 
 namespace kelvo {

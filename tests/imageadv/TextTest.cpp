@@ -1,4 +1,4 @@
-#include "components/MenuLayout.h"
+#include "components/imageadv/MenuLayout.h"
 #include "tests/imageadv/Fixture.h"
 
 namespace kelvo {
@@ -129,6 +129,7 @@ TEST_F(TextTest, SelectHighlightAndRestriction) {
     EXPECT_GT(count(p, raster::clWhite, menu::selectAnswer(640, 480, 3, 3)), 10);
 }
 
+// Shift-JIS by default; UTF-8 when the owner says so or the text starts with a byte-order mark.
 TEST_F(TextTest, ShiftJisTextDrawsAsItsUtf8Twin) {
     const std::string sjis = "\x83\x65\x83\x58\x83\x67";  // テスト
     const std::string utf8 = "\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88";
@@ -142,9 +143,12 @@ TEST_F(TextTest, ShiftJisTextDrawsAsItsUtf8Twin) {
         adv->NovelTextOut(1, 0, 0, text, &f);
         return std::pair{b, c};
     };
+    ASSERT_TRUE(adv->setCodePage(TextCodePage::kUtf8));
     *adv->BmpBkGet(1) = greyPicture();
     const auto want = drawn(utf8);
     const Bitmap wantOut = *adv->BmpBkGet(1);
+    ASSERT_TRUE(adv->setCodePage(TextCodePage::kShiftJis));
+    EXPECT_TRUE(drawn("\xef\xbb\xbf" + utf8).first.samePixels(want.first));
     *adv->BmpBkGet(1) = greyPicture();
     const auto got = drawn(sjis);
     EXPECT_TRUE(got.first.samePixels(want.first));

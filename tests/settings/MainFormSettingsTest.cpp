@@ -11,7 +11,7 @@
 #include "app/Hints.h"
 #include "app/MainForm.h"
 #include "app/SettingFrm.h"
-#include "components/UpDown.h"
+#include "app/UpDown.h"
 #include "platform/fake/FakePlatform.h"
 #include "profile/ProfileFile.h"
 #include "tests/settings/ModalDriver.h"

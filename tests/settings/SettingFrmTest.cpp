@@ -7,7 +7,7 @@
 #include "app/Fonts.h"
 #include "app/Hints.h"
 #include "app/SettingFrm.h"
-#include "components/UpDown.h"
+#include "app/UpDown.h"
 #include "platform/fake/FakePlatform.h"
 #include "tests/settings/ModalDriver.h"
 #include "ui_SettingFrm.h"

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 
-#include "components/UpDown.h"
+#include "app/UpDown.h"
 
 namespace kelvo {
 namespace {

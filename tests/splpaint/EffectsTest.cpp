@@ -2,7 +2,7 @@
 #include <climits>
 #include <vector>
 
-#include "components/LevelBytes.h"
+#include "components/splpaint/LevelBytes.h"
 #include "tests/splpaint/Fixture.h"
 
 namespace kelvo::testing {
@@ -200,7 +200,9 @@ TEST_F(EffectsTest, TextFollowsTheWidgetsFontAndReadsShiftJis) {
     EXPECT_FALSE(pixelsOf(drawn("Kelvo"), raster::rgb(255, 0, 0)).empty());
 
     const std::string utf8 = "\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88";  // テスト
+    ASSERT_TRUE(paint.setCodePage(TextCodePage::kUtf8));
     const Bitmap want = drawn(utf8);
+    ASSERT_TRUE(paint.setCodePage(TextCodePage::kShiftJis));
     EXPECT_EQ(firstDifference(drawn("\x83\x65\x83\x58\x83\x67"), want), "");
     ASSERT_TRUE(paint.setCodePage(1252));
     EXPECT_NE(firstDifference(drawn("\x83\x65\x83\x58\x83\x67"), want), "");

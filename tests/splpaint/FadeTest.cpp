@@ -1,6 +1,6 @@
 #include <functional>
 
-#include "components/LevelBytes.h"
+#include "components/splpaint/LevelBytes.h"
 #include "tests/splpaint/Fixture.h"
 
 namespace kelvo::testing {

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "components/SplPaint.h"
+#include "components/splpaint/SplPaint.h"
 #include "raster/Bmp.h"
 #include "tests/raster/RandomBitmap.h"
 #include "tests/support/NoiseBitmap.h"

@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "components/ColorEffects.h"
-#include "components/ImageAdv.h"
+#include "components/imageadv/ColorEffects.h"
+#include "components/imageadv/ImageAdv.h"
 
 namespace kelvo {
 

@@ -1,4 +1,4 @@
-#include "components/DrawText.h"
+#include "components/novellabel/DrawText.h"
 
 #include "raster/QtText.h"
 

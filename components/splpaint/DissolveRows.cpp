@@ -1,4 +1,4 @@
-#include "components/DissolveRows.h"
+#include "components/splpaint/DissolveRows.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

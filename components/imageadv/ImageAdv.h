@@ -28,10 +28,10 @@ class TSurfaceForm;
 // of the parent window, which must be a TSurfaceForm (otherwise they do nothing too). Palette
 // ranges (first, last) cover first..last-1; one reaching outside 0..256 does nothing, except for
 // brightness on true-colour images, which have no palette range. Rows of every format are
-// backed up; only rows of 8, 15/16, 24 and 32-bit images are scrambled or scaled, and 1 and 4-bit
-// images are left unchanged by those operations. Text bytes are read by the code page chosen
-// with setCodePage (by default UTF-8 when valid, else Shift-JIS). The menus use the widget's
-// font.
+// backed up and descrambled (1 and 4-bit rows within their stored bytes); only rows of 8,
+// 15/16, 24 and 32-bit images are scaled by brightness. Text ends at its first NUL; its bytes
+// are read by the code page chosen with setCodePage (Shift-JIS unless the owner names another,
+// UTF-8 after a byte-order mark). The menus use the widget's font.
 //
 // The control paints its picture without clearing under it (the erase-background rule), and
 // repaints whenever an operation may have changed image 0 (the parent when it drew on it).
@@ -114,11 +114,12 @@ class TImageAdv : public QWidget {
     void NovelDrawText(raster::Canvas* canvas, const TRect* rect, const std::string& text,
                        const raster::Font* font, bool shadow, raster::Color color);
     // The same composed into a bitmap of any format through WorkBmp; the shadow lies two pixels
-    // right and down.
+    // right and down. Pixels outside text and shadow keep their values, on indexed targets too.
     void NovelDrawText(raster::Bitmap* target, const TRect* rect, const std::string& text,
                        const raster::Font* font, bool shadow, raster::Color color);
     // A question and two to four answers ("0" marks an absent c3/c4) on image 0. Highlight bit
-    // k-1 draws answer k in color, bit 64 leaves the others out. The shadow applies to all.
+    // k-1 draws answer k in color, bit 64 leaves the others out. The shadow applies to all. A
+    // control too large for a picture draws nothing (the same for NovelOption).
     void NovelSelect(const std::string& title, const std::string& c1, const std::string& c2,
                      const std::string& c3, const std::string& c4, bool shadow, int highlight,
                      raster::Color color);
@@ -130,8 +131,8 @@ class TImageAdv : public QWidget {
 
     // The widget's font (setFont, style sheets) as the text operations take it.
     raster::Font textFont() const { return rasterFont(*this); }
-    // How text bytes are read: TextCodePage::kAutomatic (the default), or a Windows code page
-    // number; false, keeping the current one, for a code page that is not available.
+    // How text bytes are read: a Windows code page number (932, Shift-JIS, by default) or
+    // TextCodePage::kAutomatic; false, keeping the current one, for one that is not available.
     bool setCodePage(int codePage) { return codePage_.setCodePage(codePage); }
     int codePage() const { return codePage_.codePage(); }
     // Replaces the modal message box, e.g. in tests.

@@ -1,4 +1,4 @@
-#include "components/ImageAdv.h"
+#include "components/imageadv/ImageAdv.h"
 
 #include <QMessageBox>
 #include <QPaintEvent>
@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "components/DataFiles.h"
-#include "components/SurfaceForm.h"
+#include "components/imageadv/DataFiles.h"
+#include "components/imageadv/SurfaceForm.h"
 #include "raster/Blit.h"
 #include "raster/Bmp.h"
 #include "raster/QtImage.h"

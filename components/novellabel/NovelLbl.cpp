@@ -1,4 +1,4 @@
-#include "components/NovelLbl.h"
+#include "components/novellabel/NovelLbl.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -154,10 +154,23 @@ void TNovelLabel::setParentColor(bool on) {
     update();
 }
 
+QColor TNovelLabel::FontColor() const {
+    // The active group: a disabled ancestor greys its own text, not the label's font.
+    return parentFont_ ? palette().color(QPalette::Active, QPalette::WindowText) : fontColor_;
+}
+
 void TNovelLabel::setFontColor(const QColor& c) {
-    if (c == fontColor_)
+    if (c == fontColor_ && !parentFont_)
         return;
     fontColor_ = c;
+    parentFont_ = false;
+    update();
+}
+
+void TNovelLabel::setParentFont(bool on) {
+    if (on == parentFont_)
+        return;
+    parentFont_ = on;
     update();
 }
 
@@ -224,7 +237,7 @@ void TNovelLabel::DoDrawText(QPainter* painter, TRect& rect, uint32_t flags) {
             painter->setPen(colour);
         drawFormattedText(painter, f, text, r, flags);
     };
-    if (!isEnabled()) {
+    if (!Enabled()) {
         // The emboss follows the palette's bevel colours, as buttons' edges do.
         r.offset(1, 1);
         draw(palette().color(QPalette::Light));
@@ -234,9 +247,9 @@ void TNovelLabel::DoDrawText(QPainter* painter, TRect& rect, uint32_t flags) {
         r.offset(1, 1);
         draw(Color());
         r.offset(-1, -1);
-        draw(fontColor_);
+        draw(FontColor());
     } else {
-        draw(fontColor_);
+        draw(FontColor());
     }
     rect = r;
 }
@@ -258,8 +271,9 @@ void TNovelLabel::paintEvent(QPaintEvent*) {
         if (layout_ == tlCenter)
             dy /= 2;  // truncates toward zero
         r.offset(0, dy);
-        // Text taller than the label moved up: clipped to the moved rectangle it would lie
-        // wholly above the label; the label's own bounds clip it instead.
+        // Text taller than the label moved up: clipped to the moved rectangle, the label's
+        // bottom -dy rows would stay empty (all of it from twice or three times its height on);
+        // the label's own bounds clip it instead, so its last line shows at the bottom.
         if (dy < 0)
             style |= DT_NOCLIP;
     }
@@ -283,7 +297,7 @@ void TNovelLabel::Loaded() {
 }
 
 bool TNovelLabel::CMDialogChar(QChar key) {
-    if (!focusControl_ || !isEnabled() || !showAccelChar_)
+    if (!focusControl_ || !Enabled() || !showAccelChar_)
         return false;
     const QChar accel = accelChar(caption_);
     if (accel.isNull() || QString(accel).compare(QString(key), Qt::CaseInsensitive) != 0)

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "components/DrawText.h"
+#include "components/novellabel/DrawText.h"
 
 namespace kelvo {
 
@@ -22,6 +22,7 @@ class TNovelLabel : public QWidget {
     Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
     Q_PROPERTY(QColor Color READ Color WRITE setColor)
     Q_PROPERTY(bool ParentColor READ ParentColor WRITE setParentColor)
+    Q_PROPERTY(bool ParentFont READ ParentFont WRITE setParentFont)
     Q_PROPERTY(QColor FontColor READ FontColor WRITE setFontColor)
     Q_PROPERTY(bool DrawRefresh READ DrawRefresh WRITE setDrawRefresh)
     Q_PROPERTY(bool TextShadow READ TextShadow WRITE setTextShadow)
@@ -63,8 +64,15 @@ class TNovelLabel : public QWidget {
     void setColor(const QColor& c);
     bool ParentColor() const { return parentColor_; }
     void setParentColor(bool on);
-    QColor FontColor() const { return fontColor_; }
+    // With ParentFont (the default) the text takes the window-text colour of the palette the
+    // label inherits from its parent; setting FontColor turns ParentFont off.
+    bool ParentFont() const { return parentFont_; }
+    void setParentFont(bool on);
+    QColor FontColor() const;
     void setFontColor(const QColor& c);
+    // The label's own Enabled: false only when the label itself was disabled, not when an
+    // ancestor was (Qt's isEnabled() is false then too).
+    bool Enabled() const { return !testAttribute(Qt::WA_ForceDisabled); }
     bool DrawRefresh() const { return drawRefresh_; }
     void setDrawRefresh(bool on) { drawRefresh_ = on; }
     bool TextShadow() const { return textShadow_; }
@@ -146,6 +154,7 @@ class TNovelLabel : public QWidget {
     QColor color_;
     QColor fontColor_;
     bool parentColor_ = true;
+    bool parentFont_ = true;
     bool drawRefresh_ = false;
     bool textShadow_ = false;
     QPointer<QWidget> focusControl_;

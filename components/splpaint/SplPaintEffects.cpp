@@ -1,8 +1,9 @@
 #include <algorithm>
+#include <string_view>
 #include <thread>
 
-#include "components/LevelBytes.h"
-#include "components/SplPaint.h"
+#include "components/splpaint/LevelBytes.h"
+#include "components/splpaint/SplPaint.h"
 
 namespace kelvo {
 
@@ -68,7 +69,8 @@ void TSplPaint::DoDrawText(int target, const TRect& rect, const std::string& tex
     CanvasLock lock(c);
     c.setBkMode(raster::BkMode::Transparent);
     const raster::Font f = font ? *font : textFont();
-    const std::string utf8 = codePage_.toUtf8(text);
+    // The text ends at its first NUL, as a zero-terminated string does.
+    const std::string utf8 = codePage_.toUtf8(std::string_view(text).substr(0, text.find('\0')));
     c.setFont(f);
     c.setTextColor(raster::clBlack);
     const uint32_t flags =
@@ -77,7 +79,7 @@ void TSplPaint::DoDrawText(int target, const TRect& rect, const std::string& tex
     c.drawText(utf8, shadow, flags);
     // Selecting the font again brings back its own colour.
     c.setFont(f);
-    TRect face{rect.Left - 2, rect.Top - 2, rect.Right + 2, rect.Bottom + 2};
+    TRect face = rect.inflated(2);
     c.drawText(utf8, face, flags);
     if (target == 0)
         screenChanged();

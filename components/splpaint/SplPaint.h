@@ -38,8 +38,9 @@ struct TpbSplite {
 // restores from, Temp a second buffer, Work1..Work4 belong to the transitions.
 //
 // A sprite index outside 0..63 does nothing (false or 0 where there is a result). Failures are
-// reported by a false result, as for missing or unreadable files. Text bytes are read by the
-// code page chosen with setCodePage (by default UTF-8 when valid, else Shift-JIS).
+// reported by a false result, as for missing or unreadable files. Text ends at its first NUL;
+// its bytes are read by the code page chosen with setCodePage (Shift-JIS unless the owner names
+// another, UTF-8 after a byte-order mark).
 class TSplPaint : public QWidget {
     Q_OBJECT
 
@@ -75,7 +76,8 @@ class TSplPaint : public QWidget {
     void DrawSplite(int index, bool alsoTemp);
     // Restores the whole background, then draws every visible sprite but `skip` in index order.
     void DrawAll(int skip);
-    // Erases one sprite (or everything) by restoring OrgBkGnd into BkGnd and Temp.
+    // Erases one sprite (or everything) by restoring OrgBkGnd into BkGnd and Temp; a mirrored
+    // PosRect restores the area it covers.
     void PatchSplite(int index);
     void PatchSplite();
 
@@ -158,12 +160,14 @@ class TSplPaint : public QWidget {
 
     // --- Host ---
 
+    // The control's surface, made the control's size under the canvas's lock (a thread that
+    // draws under the lock never sees its pixels replaced).
     raster::Bitmap& surface();
     raster::Canvas& canvas() { return surface().canvas(); }
     // The widget's font as DoDrawText takes it.
     raster::Font textFont() const { return rasterFont(*this); }
-    // How text bytes are read: TextCodePage::kAutomatic (the default), or a Windows code page
-    // number; false, keeping the current one, for a code page that is not available.
+    // How text bytes are read: a Windows code page number (932, Shift-JIS, by default) or
+    // TextCodePage::kAutomatic; false, keeping the current one, for one that is not available.
     bool setCodePage(int codePage) { return codePage_.setCodePage(codePage); }
     int codePage() const { return codePage_.codePage(); }
     // What letting the host's pending events run means; tests count the calls.

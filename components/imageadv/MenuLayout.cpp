@@ -1,12 +1,18 @@
-#include "components/MenuLayout.h"
+#include "components/imageadv/MenuLayout.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace kelvo::menu {
 namespace {
 
 bool strictlyInside(const TRect& r, int x, int y) {
     return r.Left < x && x < r.Right && r.Top < y && y < r.Bottom;
+}
+
+// span / (count + 1) for any count the owner passes (INT_MAX included); no bands below 1.
+int bandStep(int span, int count) {
+    return count < 1 ? 0 : int(span / (int64_t(count) + 1));
 }
 
 }  // namespace
@@ -16,16 +22,18 @@ TRect selectTitle(int w, int h) {
 }
 
 TRect selectAnswer(int w, int h, int count, int k) {
-    const int step = (h - h / 3) / (count + 1);
+    const int step = bandStep(h - h / 3, count);
     const int top = h / 3 + (k - 1) * step;
     return {w / 7, top, w - w / 7, top + step};
 }
 
 TRect option(int w, int h, int count, int k) {
+    if (count < 1)
+        return {};
     const int top0 = h / 10;
     int top = top0;
     int bottom = top0 + (h - top0) / count;
-    const int step = (h - top0) / (count + 1) + top0;
+    const int step = bandStep(h - top0, count) + top0;
     for (int i = 2; i <= k; ++i) {
         top = bottom;
         bottom = top + step;

@@ -1,4 +1,4 @@
-#include "components/ColorEffects.h"
+#include "components/imageadv/ColorEffects.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "components/LevelBytes.h"
+#include "components/splpaint/LevelBytes.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,10 @@
-#include "components/ImageAdv.h"
-#include "components/MenuLayout.h"
+#include <algorithm>
+#include <string_view>
+
+#include "components/imageadv/ImageAdv.h"
+#include "components/imageadv/MenuLayout.h"
 #include "raster/Blit.h"
+#include "raster/Pixel.h"
 
 namespace kelvo {
 
@@ -19,6 +23,34 @@ Color textColor(Color c) {
     return c == 0 ? raster::clWhite : c;
 }
 
+// Text stops at its first NUL, as a zero-terminated string does.
+std::string_view untilNul(const std::string& text) {
+    return std::string_view(text.data(), std::min(text.size(), text.find('\0')));
+}
+
+// The two compositions with WorkBmp for an indexed target, in raw pixel values: the mask's white
+// ANDs with all bits set and its black with none, the text pass ORs the nearest entry of its
+// colour. Blitting the 24-bit mask would translate white to the palette's first white entry,
+// which an AND would then stamp over every other pixel.
+void andMaskIndexed(Bitmap& target, const Bitmap& mask) {
+    for (int y = 0; y < target.height(); ++y)
+        for (int x = 0; x < target.width(); ++x)
+            if (mask.pixel(x, y) != raster::clWhite)
+                target.setPixelValue(x, y, 0);
+}
+
+void orTextIndexed(Bitmap& target, const Bitmap& text) {
+    for (int y = 0; y < target.height(); ++y)
+        for (int x = 0; x < target.width(); ++x) {
+            const Color c = text.pixel(x, y);
+            if (c != raster::clBlack)
+                target.setPixelValue(
+                    x, y,
+                    target.pixelValue(x, y) |
+                        raster::colorToPixel(c, target.format(), target.palette()));
+        }
+}
+
 }  // namespace
 
 void TImageAdv::NovelTextOut(int n, int x, int y, const std::string& text, raster::Font* font) {
@@ -29,7 +61,7 @@ void TImageAdv::NovelTextOut(int n, int x, int y, const std::string& text, raste
     Canvas& c = b->canvas();
     c.setFont(*font);
     c.setBkMode(BkMode::Transparent);
-    c.textOut(x, y, codePage_.toUtf8(text));
+    c.textOut(x, y, codePage_.toUtf8(untilNul(text)));
     changed(n);
 }
 
@@ -37,7 +69,7 @@ void TImageAdv::NovelDrawText(Canvas* canvas, const TRect* rect, const std::stri
                               const raster::Font* font, bool shadow, Color color) {
     if (!canvas || !rect || !font)
         return;
-    const std::string utf8 = codePage_.toUtf8(text);
+    const std::string utf8 = codePage_.toUtf8(untilNul(text));
     canvas->setFont(*font);
     canvas->setBkMode(BkMode::Transparent);
     if (shadow) {
@@ -56,7 +88,7 @@ void TImageAdv::NovelDrawText(Bitmap* target, const TRect* rect, const std::stri
                               const raster::Font* font, bool shadow, Color color) {
     if (!target || !rect || !font || target->empty())
         return;
-    const std::string utf8 = codePage_.toUtf8(text);
+    const std::string utf8 = codePage_.toUtf8(untilNul(text));
     if (!WorkBmp.setSize(target->width(), target->height()))
         return;
     Canvas& work = WorkBmp.canvas();
@@ -68,15 +100,22 @@ void TImageAdv::NovelDrawText(Bitmap* target, const TRect* rect, const std::stri
     work.setBkColor(raster::clWhite);
     work.setTextColor(raster::clBlack);
     dst.setCopyMode(raster::rop::SRCAND);
+    const bool indexed = raster::isIndexed(target->format());
+    auto andMask = [&] {
+        if (indexed)
+            andMaskIndexed(*target, WorkBmp);
+        else
+            dst.draw(0, 0, WorkBmp);
+    };
     if (shadow) {
         TRect r = *rect;
         r.offset(2, 2);
         work.drawText(utf8, r, kShadowFlags);
-        dst.draw(0, 0, WorkBmp);
+        andMask();
     }
     TRect r = *rect;
     work.drawText(utf8, r, kShadowFlags);
-    dst.draw(0, 0, WorkBmp);
+    andMask();
 
     work.setBrush(raster::Brush::solid(raster::clBlack));
     work.fillRect(WorkBmp.bounds());
@@ -86,15 +125,19 @@ void TImageAdv::NovelDrawText(Bitmap* target, const TRect* rect, const std::stri
     r = *rect;
     work.drawText(utf8, r, kTextFlags);
     dst.setCopyMode(raster::rop::SRCPAINT);
-    dst.draw(0, 0, WorkBmp);
+    if (indexed)
+        orTextIndexed(*target, WorkBmp);
+    else
+        dst.draw(0, 0, WorkBmp);
     update();
 }
 
 void TImageAdv::drawChoice(const TRect& r, const std::string& text, int k, bool shadow,
                            int highlight, Color color) {
-    if (text.empty())
+    Bitmap* picture = canvasImage(0, false);
+    if (text.empty() || !picture)
         return;
-    Canvas& c = canvasImage(0, false)->canvas();
+    Canvas& c = picture->canvas();
     const raster::Font font = textFont();
     if (highlight & (1 << (k - 1)))
         NovelDrawText(&c, &r, text, &font, shadow, color);
@@ -107,7 +150,10 @@ void TImageAdv::NovelSelect(const std::string& title, const std::string& c1, con
                             int highlight, Color color) {
     const int w = width(), h = height();
     const int n = menu::selectCount(c3, c4);
-    Canvas& c = canvasImage(0, false)->canvas();
+    Bitmap* picture = canvasImage(0, false);
+    if (!picture)
+        return;
+    Canvas& c = picture->canvas();
     const TRect titleRect = menu::selectTitle(w, h);
     const raster::Font font = textFont();
     if (!title.empty())
@@ -127,6 +173,8 @@ void TImageAdv::NovelOption(const std::string& o1, const std::string& o2, const 
                             bool shadow, int highlight, Color color) {
     const int w = width(), h = height();
     const int n = menu::optionCount(o3, o4, o5, o6);
+    if (!canvasImage(0, false))
+        return;
     const std::string* options[] = {&o1, &o2, &o3, &o4, &o5, &o6};
     for (int k = 1; k <= n; ++k)
         drawChoice(menu::option(w, h, n, k), *options[k - 1], k, shadow, highlight, color);

@@ -1,4 +1,4 @@
-#include "components/Scramble.h"
+#include "components/imageadv/Scramble.h"
 
 #include "raster/InstructionSet.h"
 

@@ -1,4 +1,4 @@
-#include "components/UpDown.h"
+#include "app/UpDown.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "components/SurfaceForm.h"
+#include "components/imageadv/SurfaceForm.h"
 
 #include <QPainter>
 #include <QResizeEvent>

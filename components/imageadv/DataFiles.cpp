@@ -1,10 +1,10 @@
-#include "components/DataFiles.h"
+#include "components/imageadv/DataFiles.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "components/Scramble.h"
+#include "components/imageadv/Scramble.h"
 
 namespace kelvo {
 

@@ -2,8 +2,8 @@
 #include <cstring>
 #include <span>
 
-#include "components/DissolveRows.h"
-#include "components/SplPaint.h"
+#include "components/splpaint/DissolveRows.h"
+#include "components/splpaint/SplPaint.h"
 #include "raster/Blit.h"
 #include "raster/Bmp.h"
 

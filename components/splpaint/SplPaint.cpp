@@ -1,4 +1,4 @@
-#include "components/SplPaint.h"
+#include "components/splpaint/SplPaint.h"
 
 #include <QCoreApplication>
 #include <QPaintEvent>
@@ -88,6 +88,8 @@ bool TSplPaint::is24(const Bitmap& b) const {
 
 // A hidden control gets no resize events; the surface catches up when it is asked for.
 Bitmap& TSplPaint::surface() {
+    // Under the canvas's lock: a thread drawing under it must not see the pixels replaced.
+    CanvasLock lock(surface_.canvas());
     // A control larger than a bitmap can be gets no surface: drawing on it then does nothing.
     if ((surface_.width() != width() || surface_.height() != height()) &&
         !surface_.setSize(width(), height()))
@@ -207,7 +209,7 @@ void TSplPaint::MoveSplite(int index, const TRect& rect) {
 void TSplPaint::MoveSplite(int index, int x, int y) {
     if (TpbSplite* s = slot(index)) {
         s->OldPosRect = s->PosRect;
-        s->PosRect.offset(x - s->PosRect.Left, y - s->PosRect.Top);
+        s->PosRect.moveTo(x, y);
     }
 }
 
@@ -246,11 +248,9 @@ void TSplPaint::PatchSplite(int index) {
     if (!s)
         return;
     CanvasLock lock(canvas());
-    const TRect& r = s->PosRect;
-    raster::bitBlt(BkGnd, r.Left, r.Top, r.width(), r.height(), &OrgBkGnd, r.Left, r.Top,
-                   rop::SRCCOPY);
-    raster::bitBlt(Temp, r.Left, r.Top, r.width(), r.height(), &OrgBkGnd, r.Left, r.Top,
-                   rop::SRCCOPY);
+    // The same rectangle on both sides: a mirrored PosRect erases the area it covers.
+    raster::stretchBlt(BkGnd, s->PosRect, &OrgBkGnd, s->PosRect, rop::SRCCOPY);
+    raster::stretchBlt(Temp, s->PosRect, &OrgBkGnd, s->PosRect, rop::SRCCOPY);
 }
 
 void TSplPaint::PatchSplite() {
@@ -337,7 +337,7 @@ void TSplPaint::CopyRectToBkGnd(bool fromScreen, const TRect& rect) {
         return;
     CanvasLock lock(canvas());
     // The bottom row belongs to the area, the right column does not.
-    const TRect area{rect.Left, rect.Top, rect.Right, rect.Bottom + 1};
+    const TRect area{rect.Left, rect.Top, rect.Right, saturatedAdd(rect.Bottom, 1)};
     raster::stretchBlt(BkGnd, area, fromScreen ? &surface() : &Temp, area, rop::SRCCOPY);
 }
 
@@ -381,8 +381,7 @@ void TSplPaint::fillScreenRect(Bitmap& dst, const raster::Brush& brush) {
 }
 
 void TSplPaint::copyScreenRect(Bitmap& dst, const Bitmap& src, uint32_t op) {
-    const TRect& r = ScreenRect;
-    raster::bitBlt(dst, r.Left, r.Top, r.width(), r.height(), &src, r.Left, r.Top, op);
+    raster::stretchBlt(dst, ScreenRect, &src, ScreenRect, op);
 }
 
 }  // namespace kelvo
