@@ -80,6 +80,8 @@ class TMainForm : public QWidget {
     // A desktop notification through the tray icon; on standard error where there is none, and
     // for the execute option's clean, whose program closes at once and its tray icon with it.
     void Notify(const CleanNotice& notice);
+    // How long a notice stays up.
+    int NoticeTimeoutMs = 10000;
     // True from an automatic clean the safety rule refused until the machine could spare it.
     bool InMemoryShortage() const { return shortageProbe_ != nullptr; }
     // True while a running clean waits for the processor.
@@ -168,6 +170,7 @@ class TMainForm : public QWidget {
     void noteRefusedAutoClean(const CleanResult& result, int64_t needed,
                               const QString& settingNote);
     void showCleanPaused(bool paused);
+    void closeBalloonAfterItsTime();
     void endShortageWhenOver();
 
     Platform& platform_;
@@ -186,6 +189,7 @@ class TMainForm : public QWidget {
     std::unique_ptr<MemoryProbe> shortageProbe_;
     uint64_t refusedSize_ = 0;
     bool cleanPaused_ = false;
+    int noticeSerial_ = 0;
     bool closePending_ = false;  // asked to close during a clean: close when it returns
     TrayClickPairing trayClicks_;
     NativeWindow nativeWindow_ = 0;  // the native window the hints were last given to

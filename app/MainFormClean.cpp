@@ -1,6 +1,6 @@
 // The clean: the button, the stop button and the run with its progress in the top row; what it
 // tells afterwards, and its watch over the memory it holds.
-#include <QCoreApplication>
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QSystemTrayIcon>
@@ -201,10 +201,26 @@ void TMainForm::endShortageWhenOver() {
         shortageProbe_.reset();
 }
 
+// Where no notification service shows the notice, the toolkit draws a balloon of its own near the
+// icon, where the pointer often stands after a click; when its time is up under the pointer it
+// stays, and for good. Each balloon closes after its time wherever the pointer is; a newer one is
+// left to its own timer.
+void TMainForm::closeBalloonAfterItsTime() {
+    const int serial = ++noticeSerial_;
+    QTimer::singleShot(NoticeTimeoutMs + 100, this, [this, serial] {
+        if (serial != noticeSerial_)
+            return;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->inherits("QBalloonTip") && w->isVisible())
+                w->close();
+    });
+}
+
 void TMainForm::Notify(const CleanNotice& notice) {
     if (!ClosingAfterClean && trayIcon_ && trayIcon_->isVisible() && platform_.hasSystemTray()) {
         trayIcon_->showMessage(notice.title, notice.body.trimmed(), QSystemTrayIcon::Information,
-                               10000);
+                               NoticeTimeoutMs);
+        closeBalloonAfterItsTime();
         emit noticeShownInTray(notice.title, notice.body.trimmed());
         return;
     }
