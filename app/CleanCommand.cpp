@@ -33,6 +33,7 @@ class CpuWatch {
         percent_ = std::min(usage_.sample(platform_.queryCpuTimes()), 100);
     }
     bool fullyBusy() const { return percent_ >= 100; }
+    int percent() const { return percent_; }
 
   private:
     Platform& platform_;
@@ -74,7 +75,8 @@ int runCleanCommand(Platform& platform, const std::function<void(const QByteArra
     const Profile settings = readProfileFile(platform.fileSystem(), ini.path);
     MEMORYSTATUS memory;
     platform.GlobalMemoryStatus(memory);
-    const int32_t percent = readSetting(settings, keys::Memory);
+    const int32_t storedPercent = readSetting(settings, keys::Memory);
+    const int32_t percent = limits::memoryPercent(storedPercent);
     const bool pauseAtFullCpu = readSetting(settings, keys::StopCpuUsePer) != 0;
     // The minimum as the settings dialog's up-down holds it.
     const int minimumMB =
@@ -122,6 +124,15 @@ int runCleanCommand(Platform& platform, const std::function<void(const QByteArra
         shown = number;
         pausedShown = paused;
     };
+    // A line of its own on each change, also into a file: a timer's log must not look hung.
+    hooks.pauseChanged = [&](bool paused) {
+        const QByteArray line =
+            paused ? "一時停止中（プロセッサ使用率 100%）: " + QByteArray::number(shown) + "%\n"
+                   : "再開（プロセッサ使用率 " + QByteArray::number(cpu.percent()) +
+                         "%）: " + QByteArray::number(shown) + "%\n";
+        // On a terminal the line goes above the bar, which is drawn again below it.
+        out(terminal ? "\r\x1b[K" + line + bar(shown, paused).mid(1) : line);
+    };
     hooks.processMessages = processMessages;
     hooks.pauseWanted = [&] { return pauseAtFullCpu && cpu.fullyBusy(); };
     hooks.stopRequested = [&stop] { return stop; };
@@ -130,7 +141,8 @@ int runCleanCommand(Platform& platform, const std::function<void(const QByteArra
     if (terminal && shown > 0)
         out("\n");
     const CleanNotice notice = describeClean(result);
-    out(notice.title.toUtf8() + "\n" + notice.body.toUtf8());
+    out(notice.title.toUtf8() + "\n" + notice.body.toUtf8() +
+        memorySettingNote(storedPercent).toUtf8());
     return exitCodeOf(result.outcome);
 }
 

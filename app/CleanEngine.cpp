@@ -99,6 +99,7 @@ CleanResult runClean(Platform& platform, int64_t size, const CleanHooks& hooks, 
     const MemorySafetySample first = probe->sample();
     result.before = result.after = first.meminfo;
     result.holdable = safety::holdableBytes(first);
+    result.groupRoomBefore = result.groupRoomAfter = first.cgroupHeadroom;
     // A size of 0 or below asks for no memory at all, which the system does not hand out.
     if (size <= 0) {
         hooks.outOfMemory();
@@ -129,14 +130,19 @@ CleanResult runClean(Platform& platform, int64_t size, const CleanHooks& hooks, 
     StepWrites writes(plan);
     CleanOutcome outcome = CleanOutcome::Finished;
     int i = 0;
+    bool wasPaused = false;
     while (i < kCleanPasses) {
         hooks.showProgress(i + 1);
+        result.lastPass = i + 1;
         platform.Sleep(10);
         if (memory.releaseIfShort()) {
             outcome = CleanOutcome::SafetyStop;
             break;
         }
         const bool paused = hooks.pauseWanted();
+        if (paused != wasPaused && hooks.pauseChanged)
+            hooks.pauseChanged(paused);
+        wasPaused = paused;
         if (!paused) {
             const StepWrites::Writes pass = writes.forPass(i);
             for (int w = 0; w < pass.count; ++w) {
@@ -167,7 +173,9 @@ CleanResult runClean(Platform& platform, int64_t size, const CleanHooks& hooks, 
         hooks.watchHeldMemory({});
 
     result.outcome = outcome;
-    result.after = probe->sample().meminfo;
+    const MemorySafetySample last = probe->sample();
+    result.after = last.meminfo;
+    result.groupRoomAfter = last.cgroupHeadroom;
     result.elapsedNs = platform.monotonicNs() - first.takenNs;
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "platform/Meminfo.h"
 
@@ -14,6 +15,8 @@ struct CleanHooks {
     std::function<void(int number)> showProgress;  // pass number, 1..100
     std::function<void()> processMessages;
     std::function<bool()> pauseWanted;  // the processor is fully busy and the user asked to wait
+    // Told when the passes start waiting and when they go on again. May be empty.
+    std::function<void(bool paused)> pauseChanged;
     std::function<bool()> stopRequested;
     std::function<void()> outOfMemory;  // tells the user; returns when they have read it
     // Called with a check once the memory is held and with an empty function once it is given
@@ -36,8 +39,13 @@ struct CleanResult {
     int64_t size = 0;           // bytes asked for, after fitting
     uint64_t holdable = 0;      // what the machine could spare before it started
     bool groupLimited = false;  // the memory control group had less room than the clean
+    int lastPass = 0;           // the progress number shown last (1..100), 0 when none ran
     Meminfo before;
     Meminfo after;
+    // The memory control group's room (its headroom) before and after, where a group limits the
+    // program: there the group's figures, not the machine's, tell what the clean did.
+    std::optional<uint64_t> groupRoomBefore;
+    std::optional<uint64_t> groupRoomAfter;
     int64_t elapsedNs = 0;  // from the first sample to the last
 };
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "profile/SettingsKeys.h"
+
 namespace kelvo {
 namespace {
 
@@ -33,34 +35,71 @@ QString beforeAfter(const QString& label, uint64_t before, uint64_t after) {
            QStringLiteral("）\n");
 }
 
-QString titleOf(CleanOutcome outcome) {
-    switch (outcome) {
+QString percentMark(int pass) {
+    return pass > 0 ? QStringLiteral("（%1%）").arg(pass) : QString();
+}
+
+QString titleOf(const CleanResult& r) {
+    switch (r.outcome) {
         case CleanOutcome::Finished:
             return QStringLiteral("掃除しました");
         case CleanOutcome::Stopped:
-            return QStringLiteral("掃除を中断しました");
+            return QStringLiteral("掃除を中断しました") + percentMark(r.lastPass);
         case CleanOutcome::SafetyStop:
-            return QStringLiteral("メモリが足りなくなったため掃除を途中で止めました");
+            return QStringLiteral("メモリが足りなくなったため掃除を途中で止めました") +
+                   percentMark(r.lastPass);
         case CleanOutcome::OutOfMemory:
             break;
     }
     return QStringLiteral("メモリ不足のため掃除しませんでした");
 }
 
+uint64_t sizeOf(const CleanResult& r) {
+    return static_cast<uint64_t>(std::max<int64_t>(r.size, 0));
+}
+
+// The bytes the passes zeroed: all of them, or those up to the pass it stopped in.
+uint64_t writtenOf(const CleanResult& r) {
+    if (r.outcome == CleanOutcome::Finished)
+        return sizeOf(r);
+    return sizeOf(r) / 100 * static_cast<uint64_t>(std::clamp(r.lastPass, 0, 100));
+}
+
+bool noSwap(const CleanResult& r) {
+    return r.before.swapTotal.value_or(0) == 0 || r.before.swapFree.value_or(0) == 0;
+}
+
 // Why nothing was pushed out, as far as the figures before the clean tell.
 QString whyNothing(const CleanResult& r) {
+    const uint64_t written = writtenOf(r);
     const uint64_t free = freeOf(r.before);
     const uint64_t available = r.before.memAvailable.value_or(free);
     const uint64_t cache = available > free ? available - free : 0;
-    const bool noSwap = r.before.swapTotal.value_or(0) == 0;
-    // Inside a memory group its limit, not the machine's free memory, decides.
-    if (!r.groupLimited && free >= static_cast<uint64_t>(std::max<int64_t>(r.size, 0)))
-        return QStringLiteral("掃除の量より空きが多かったため、何も追い出されませんでした。");
-    if (noSwap && cache < static_cast<uint64_t>(r.size) / 20)
+    // Inside a memory group its room, not the machine's free memory, decides.
+    if (r.groupRoomBefore && *r.groupRoomBefore >= written)
         return QStringLiteral(
-            "スワップがなく、追い出せるキャッシュもないため、空きは増えませんでし"
-            "た。");
+            "掃除の量よりメモリグループの空きが多かったため、何も追い出されませんでした。");
+    if (noSwap(r) && (r.groupRoomBefore || cache < written / 20))
+        return QStringLiteral(
+            "スワップがなく、追い出せるキャッシュもないため、空きは増えませんでした。");
+    // Without swap no program's pages can go anywhere: the page cache is all a clean can empty.
+    if (noSwap(r))
+        return QStringLiteral(
+            "スワップがないため、ほかのプログラムのページは追い出せません"
+            "（空けられるのはページキャッシュだけです）。");
+    if (!r.groupLimited && !r.groupRoomBefore && free >= written)
+        return QStringLiteral("掃除の量より空きが多かったため、何も追い出されませんでした。");
     return QStringLiteral("空きは増えませんでした。");
+}
+
+QString whyStopped(const CleanResult& r) {
+    QString line = QStringLiteral("掃除したのは ") + mb(writtenOf(r)) +
+                   QStringLiteral("（掃除の量 ") + mb(sizeOf(r)) + QStringLiteral(" のうち）\n");
+    if (r.outcome == CleanOutcome::SafetyStop)
+        line += QStringLiteral(
+            "安全のため止めました：これ以上はほかのプログラムのメモリが足りなく"
+            "なります。\n");
+    return line;
 }
 
 }  // namespace
@@ -70,32 +109,55 @@ bool freedNothing(const CleanResult& r) {
         return static_cast<double>(after) - static_cast<double>(before);
     };
     // Other programs move a few pages meanwhile: a change under 5 % of the clean is none.
-    const double noise = static_cast<double>(std::max<int64_t>(r.size, 0)) / 20;
-    return grew(freeOf(r.before), freeOf(r.after)) < noise &&
-           grew(swapUsed(r.before), swapUsed(r.after)) < noise;
+    const double noise = static_cast<double>(writtenOf(r)) / 20;
+    const double freed = r.groupRoomBefore && r.groupRoomAfter
+                             ? grew(*r.groupRoomBefore, *r.groupRoomAfter)
+                             : grew(freeOf(r.before), freeOf(r.after));
+    return freed < noise && grew(swapUsed(r.before), swapUsed(r.after)) < noise;
 }
 
 CleanNotice describeClean(const CleanResult& r) {
     CleanNotice n;
-    n.title = titleOf(r.outcome);
+    n.title = titleOf(r);
     if (r.outcome == CleanOutcome::OutOfMemory) {
-        n.body = QStringLiteral("利用可能 ") + mb(r.before.memAvailable.value_or(0)) +
+        n.body = (r.groupRoomBefore
+                      ? QStringLiteral("メモリグループの空き ") + mb(*r.groupRoomBefore)
+                      : QStringLiteral("利用可能 ") + mb(r.before.memAvailable.value_or(0))) +
                  QStringLiteral("、スワップの空き ") + mb(r.before.swapFree.value_or(0)) +
                  QStringLiteral("：掃除に回せるのは ") + mb(r.holdable) +
                  QStringLiteral(" まで（掃除の量 ") +
                  mb(static_cast<uint64_t>(std::max<int64_t>(r.size, 0))) + QStringLiteral("）\n");
         return n;
     }
-    n.body = beforeAfter(QStringLiteral("利用可能"), r.before.memAvailable.value_or(0),
-                         r.after.memAvailable.value_or(0)) +
-             beforeAfter(QStringLiteral("未使用"), freeOf(r.before), freeOf(r.after)) +
-             beforeAfter(QStringLiteral("スワップ使用"), swapUsed(r.before), swapUsed(r.after)) +
-             QStringLiteral("かかった時間 ") +
-             QString::number(static_cast<double>(r.elapsedNs) / 1e9, 'f', 1) +
-             QStringLiteral(" 秒\n");
-    if (freedNothing(r))
+    if (r.groupRoomBefore && r.groupRoomAfter)
+        n.body = beforeAfter(QStringLiteral("メモリグループの空き"), *r.groupRoomBefore,
+                             *r.groupRoomAfter);
+    else
+        n.body = beforeAfter(QStringLiteral("利用可能"), r.before.memAvailable.value_or(0),
+                             r.after.memAvailable.value_or(0)) +
+                 beforeAfter(QStringLiteral("未使用"), freeOf(r.before), freeOf(r.after));
+    n.body += beforeAfter(QStringLiteral("スワップ使用"), swapUsed(r.before), swapUsed(r.after)) +
+              QStringLiteral("かかった時間 ") +
+              QString::number(static_cast<double>(r.elapsedNs) / 1e9, 'f', 1) +
+              QStringLiteral(" 秒\n");
+    if (r.outcome != CleanOutcome::Finished)
+        n.body += whyStopped(r);
+    else if (freedNothing(r))
         n.body += whyNothing(r) + QStringLiteral("\n");
+    else if (noSwap(r))
+        n.body += QStringLiteral("スワップがないため、空いたのはページキャッシュの分です。\n");
     return n;
+}
+
+QString memorySettingNote(int32_t stored) {
+    const int32_t used = limits::memoryPercent(stored);
+    if (used == stored)
+        return {};
+    return QStringLiteral("設定の Memory=%1 は %2〜%3 の範囲外のため、%4% として扱いました。\n")
+        .arg(stored)
+        .arg(limits::kMemoryMin)
+        .arg(limits::kMemoryMax)
+        .arg(used);
 }
 
 }  // namespace kelvo

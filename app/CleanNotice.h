@@ -13,10 +13,16 @@ struct CleanNotice {
     QString body;
 };
 
-// A clean that ran (finished or stopped): available and free physical memory and swap in use,
-// before and after, and the time it took; said plainly when it freed nothing. A refused clean:
-// what the machine could spare against what was asked.
+// A clean that ran (finished or stopped): available and free physical memory (inside a limiting
+// memory group, the group's room instead) and swap in use, before and after, and the time it
+// took; a stopped one says at which percentage and how much it zeroed; a finished one says
+// plainly why when it freed nothing, and that only the page cache could go where there is no
+// swap. A refused clean: what the machine could spare against what was asked.
 CleanNotice describeClean(const CleanResult& result);
+
+// A line telling that the stored "Memory" percentage was outside the track bar's range and which
+// percentage was used instead; empty when it was in range.
+QString memorySettingNote(int32_t stored);
 
 // True when the clean left no more memory free than it found and put nothing in swap.
 bool freedNothing(const CleanResult& result);

@@ -1,7 +1,9 @@
 #include "app/Fonts.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QStringList>
+#include <cstdio>
 
 namespace kelvo {
 
@@ -15,6 +17,16 @@ void installFontFallbacks() {
                                QStringLiteral("DejaVu Sans Mono")};
     QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"), proportional);
     QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"), fixed);
+    if (!hasJapaneseFont())
+        std::fputs(
+            "kelvo: no Japanese font is installed, so the window's texts show as boxes; "
+            "install one, such as fonts-ipafont-gothic, fonts-vlgothic or "
+            "fonts-noto-cjk.\n",
+            stderr);
+}
+
+bool hasJapaneseFont() {
+    return !QFontDatabase::families(QFontDatabase::Japanese).isEmpty();
 }
 
 }  // namespace kelvo

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontInfo>
 #include <QMenu>
 #include <QTimer>
 
@@ -58,6 +59,18 @@ TMainForm::TMainForm(Platform& platform, QWidget* parent)
     FreeResources = platform_.loadFreeResources();
     if (!FreeResources)
         hideResourcesColumn();
+    fitFigureFont();
+
+    // The starting point of the first processor figure, which the first tick measures.
+    if (platform_.IsWinNT())
+        cpuUsage_.sample(platform_.queryCpuTimes());
+    // Logging out: a running clean gives its memory back now, before the session ends us.
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(app, &QGuiApplication::commitDataRequest, this, [this] {
+            if (Cleaning)
+                StopRequest = true;
+            SaveSettings(false);
+        });
 
     timMain_ = new QTimer(this);
     timMain_->setInterval(100);
@@ -128,6 +141,35 @@ void TMainForm::widenFigureColumns() {
         l->setGeometry(132, l->y(), 66, l->height());
 }
 
+// The design's gothic draws digits 6 pixels wide at 12; a fallback face, a Latin one where no
+// Japanese font is installed, draws them up to 8 and would cut the first digit of a five-digit
+// figure. The figures then take the largest size at which "99999.9 MB" fits every column.
+void TMainForm::fitFigureFont() {
+    const std::array<TNovelLabel*, 9> figures = {
+        ui_->nlblPhysicalFree, ui_->nlblPhysicalUse, ui_->nlblPhysicalTotal,
+        ui_->nlblVirtualFree,  ui_->nlblVirtualUse,  ui_->nlblVirtualTotal,
+        ui_->nlblPageFree,     ui_->nlblPageUse,     ui_->nlblPageTotal};
+    const auto fits = [&figures](const QFont& font) {
+        const QFontMetrics fm(font);
+        for (size_t i = 0; i < figures.size(); ++i) {
+            const QString widest =
+                i % 3 == 2 ? QStringLiteral("99999.9 MB") : QStringLiteral("99999.9");
+            if (fm.horizontalAdvance(widest) > figures[i]->width())
+                return false;
+        }
+        return true;
+    };
+    QFont font = figures[0]->font();
+    const int designSize = QFontInfo(font).pixelSize();
+    font.setPixelSize(designSize);
+    constexpr int kSmallest = 8;
+    while (!fits(font) && font.pixelSize() > kSmallest)
+        font.setPixelSize(font.pixelSize() - 1);
+    if (font.pixelSize() != designSize)
+        for (TNovelLabel* l : figures)
+            l->setFont(font);
+}
+
 void TMainForm::MenuClose() {
     // A posted request, as the close button's: the handler that asked returns first.
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -135,6 +177,15 @@ void TMainForm::MenuClose() {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     SaveSettings(false);
+    if (Cleaning) {
+        // The window stays, with the progress and the stop button, until the clean returns
+        // (RunCleanFrom closes it then). A clean waiting for the processor ends now.
+        closePending_ = true;
+        if (cleanPaused_)
+            StopRequest = true;
+        event->ignore();
+        return;
+    }
     event->accept();
     QCoreApplication::quit();
 }
@@ -142,6 +193,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::timMainTimer() {
     if (FirstTick) {
         FirstTick = false;
+        // The first figure measured over the time since start, before anything shows it or a
+        // clean or a trigger reads it.
+        SampleCpuUsage();
         QCoreApplication::processEvents();
         startDesktop(readSmallSetting() != 0);
         if (executeOptionIn(CommandLine)) {
@@ -163,8 +217,12 @@ void TMainForm::timMainTimer() {
 
 void TMainForm::timSubTimer() {
     platform_.GlobalMemoryStatus(MemStat);
-    if (SmallMode)
+    if (SmallMode) {
+        // A paused clean waits for this figure, so it is measured whatever the window shows.
+        if (cleanPaused_)
+            measureCpuUsage();
         return;
+    }
     SampleCpuUsage();
     UpdateResources();
 }

@@ -45,6 +45,9 @@ class TMainForm : public QWidget {
     void FormCreate();
     void FormDestroy();
     void MenuClose();
+    // A close request from outside the window (a termination signal, the session's end): a
+    // running clean stops at once and gives its memory back, then the program closes.
+    void ExternalClose();
     void sbtnGetMemClick();
     void btnStopClick();
     void RunClean();
@@ -78,8 +81,12 @@ class TMainForm : public QWidget {
     // A desktop notification through the tray icon; on standard error where there is none, and
     // for the execute option's clean, whose program closes at once and its tray icon with it.
     void Notify(const CleanNotice& notice);
+    // How long a notice stays up.
+    int NoticeTimeoutMs = 10000;
     // True from an automatic clean the safety rule refused until the machine could spare it.
     bool InMemoryShortage() const { return shortageProbe_ != nullptr; }
+    // True while a running clean waits for the processor.
+    bool CleanPaused() const { return cleanPaused_; }
     int GetNtCpuUsage();
 
     // Lets the application handle pending events once; a test may put its own hook in place.
@@ -127,11 +134,14 @@ class TMainForm : public QWidget {
     void applyDesignFonts();
     void hideResourcesColumn();
     void widenFigureColumns();
+    void fitFigureFont();
     void setCaptionIfChanged(TNovelLabel* label, const QString& text);
     int readSmallSetting();
 
     // The processor usage step of the two-second tick, and the Windows 95 family's statistics.
     void SampleCpuUsage();
+    // Measures `CpuUsePer` only; false when the figure could not be read (the last one stands).
+    bool measureCpuUsage();
     void startCpuStatistics();
     void stopCpuStatistics();
 
@@ -158,7 +168,10 @@ class TMainForm : public QWidget {
     // The clean's watch over its memory while the window waits in nested loops, and the
     // low-memory episode that keeps refused automatic cleans quiet (MainFormClean.cpp).
     void watchCleanMemory(std::function<void()> check);
-    void noteRefusedAutoClean(const CleanResult& result, int64_t needed);
+    void noteRefusedAutoClean(const CleanResult& result, int64_t needed,
+                              const QString& settingNote);
+    void showCleanPaused(bool paused);
+    void closeBalloonAfterItsTime();
     void endShortageWhenOver();
 
     Platform& platform_;
@@ -177,6 +190,9 @@ class TMainForm : public QWidget {
     std::function<void()> cleanWatch_;
     std::unique_ptr<MemoryProbe> shortageProbe_;
     uint64_t refusedSize_ = 0;
+    bool cleanPaused_ = false;
+    int noticeSerial_ = 0;
+    bool closePending_ = false;  // asked to close during a clean: close when it returns
     TrayClickPairing trayClicks_;
     NativeWindow nativeWindow_ = 0;  // the native window the hints were last given to
 

@@ -1,6 +1,6 @@
 // The clean: the button, the stop button and the run with its progress in the top row; what it
 // tells afterwards, and its watch over the memory it holds.
-#include <QCoreApplication>
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QSystemTrayIcon>
@@ -21,6 +21,9 @@
 #include "ui_MainForm.h"
 
 namespace kelvo {
+
+// Aqua, a colour of the design's palette, for a clean that waits: yellow is one that works.
+const QColor kPausedColour(0, 255, 255);
 
 const QString kOutOfMemoryMessage = QStringLiteral(
     "メモリ不足です。確保量を調整してみてください。\n\n（空きスワップ量などを確認してみてください"
@@ -63,13 +66,13 @@ std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
 
     const TSettingFrm& options = SettingFrm();
     int64_t fitDownTo = 0;
+    // The stored percentage, not the track bar's: an unconfirmed dialog does not count.
+    const int32_t storedPercent =
+        readSetting(readProfileFile(platform_.fileSystem(), iniPath_), keys::Memory);
     if (options.autoCleanSize()) {
         platform_.GlobalMemoryStatus(MemStat);
-        // The stored percentage, not the track bar's: an unconfirmed dialog does not count.
-        const int32_t percent =
-            readSetting(readProfileFile(platform_.fileSystem(), iniPath_), keys::Memory);
-        CleanSize = autoCleanSize(percent, MemStat.dwMemoryLoad, MemStat.dwTotalPhys,
-                                  options.lowMemoryMB());
+        CleanSize = autoCleanSize(limits::memoryPercent(storedPercent), MemStat.dwMemoryLoad,
+                                  MemStat.dwTotalPhys, options.lowMemoryMB());
         // A size of its own choosing shrinks to what the machine can spare, down to the minimum.
         fitDownTo = int64_t{options.lowMemoryMB()} * 1048576;
     }
@@ -77,7 +80,14 @@ std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
     CleanHooks hooks;
     hooks.showProgress = [&u](int number) { u.stcInfo->setText(formatInt("掃除中 %d% ", number)); };
     hooks.processMessages = [this] { ProcessMessages(); };
-    hooks.pauseWanted = [this] { return SettingFrm().pauseCleanAtFullCpu() && CpuUsePer >= 100; };
+    hooks.pauseWanted = [this] {
+        const bool wanted = SettingFrm().pauseCleanAtFullCpu() && CpuUsePer >= 100;
+        // A program that was asked to close does not wait for the processor.
+        if (wanted && closePending_)
+            StopRequest = true;
+        return wanted;
+    };
+    hooks.pauseChanged = [this](bool paused) { showCleanPaused(paused); };
     hooks.stopRequested = [this] { return StopRequest; };
     // A refused automatic clean tells nobody in a box: memory is short right now, and the next
     // tick would only ask again.
@@ -92,6 +102,7 @@ std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
     if (options.autoCleanSize())
         CleanSize = result.size;
 
+    showCleanPaused(false);
     platform_.GlobalMemoryStatus(MemStat);
     PeakUsePer = static_cast<int>(MemStat.dwMemoryLoad);
     Cleaning = false;
@@ -105,16 +116,49 @@ std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
     u.sbtnMinimize->show();
     u.sbtnClose->show();
 
+    const QString settingNote = memorySettingNote(storedPercent);
     if (result.outcome == CleanOutcome::OutOfMemory) {
         // The episode is over once the smallest clean that could run fits again.
         if (origin == CleanOrigin::Automatic)
             noteRefusedAutoClean(result,
-                                 fitDownTo > 0 ? std::min(result.size, fitDownTo) : result.size);
+                                 fitDownTo > 0 ? std::min(result.size, fitDownTo) : result.size,
+                                 settingNote);
     } else {
         shortageProbe_.reset();
-        Notify(describeClean(result));
+        CleanNotice notice = describeClean(result);
+        notice.body += settingNote;
+        Notify(notice);
+    }
+    if (closePending_) {
+        closePending_ = false;
+        MenuClose();
     }
     return result;
+}
+
+// The progress text keeps its words while the passes wait for the processor; its colour and
+// its hint tell that the clean waits rather than hangs.
+void TMainForm::showCleanPaused(bool paused) {
+    if (paused == cleanPaused_)
+        return;
+    cleanPaused_ = paused;
+    QLabel* info = ui_->stcInfo;
+    QPalette p = info->palette();
+    p.setColor(QPalette::Window, paused ? kPausedColour : QColor(Qt::yellow));
+    info->setPalette(p);
+    info->setToolTip(paused ? QStringLiteral("一時停止中：プロセッサ使用率が 100% の間は待ちます"
+                                             "（中断で終わります）")
+                            : QString());
+}
+
+void TMainForm::ExternalClose() {
+    if (Cleaning) {
+        // The memory goes back at once; the program closes when the clean has returned.
+        StopRequest = true;
+        closePending_ = true;
+        return;
+    }
+    MenuClose();
 }
 
 void TMainForm::watchCleanMemory(std::function<void()> check) {
@@ -137,7 +181,8 @@ void TMainForm::watchCleanMemory(std::function<void()> check) {
 
 // One notification per low-memory episode: the first refusal tells, later ones stay silent until
 // the machine could spare the refused size again.
-void TMainForm::noteRefusedAutoClean(const CleanResult& result, int64_t needed) {
+void TMainForm::noteRefusedAutoClean(const CleanResult& result, int64_t needed,
+                                     const QString& settingNote) {
     refusedSize_ = static_cast<uint64_t>(std::max<int64_t>(needed, 1));
     if (shortageProbe_)
         return;
@@ -146,6 +191,7 @@ void TMainForm::noteRefusedAutoClean(const CleanResult& result, int64_t needed) 
     notice.title = QStringLiteral("メモリ不足のため自動掃除をしませんでした");
     notice.body +=
         QStringLiteral("メモリに余裕ができるまで、自動掃除はこのお知らせを繰り返しません。\n");
+    notice.body += settingNote;
     Notify(notice);
 }
 
@@ -154,10 +200,26 @@ void TMainForm::endShortageWhenOver() {
         shortageProbe_.reset();
 }
 
+// Where no notification service shows the notice, the toolkit draws a balloon of its own near the
+// icon, where the pointer often stands after a click; when its time is up under the pointer it
+// stays, and for good. Each balloon closes after its time wherever the pointer is; a newer one is
+// left to its own timer.
+void TMainForm::closeBalloonAfterItsTime() {
+    const int serial = ++noticeSerial_;
+    QTimer::singleShot(NoticeTimeoutMs + 100, this, [this, serial] {
+        if (serial != noticeSerial_)
+            return;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->inherits("QBalloonTip") && w->isVisible())
+                w->close();
+    });
+}
+
 void TMainForm::Notify(const CleanNotice& notice) {
     if (!ClosingAfterClean && trayIcon_ && trayIcon_->isVisible() && platform_.hasSystemTray()) {
         trayIcon_->showMessage(notice.title, notice.body.trimmed(), QSystemTrayIcon::Information,
-                               10000);
+                               NoticeTimeoutMs);
+        closeBalloonAfterItsTime();
         emit noticeShownInTray(notice.title, notice.body.trimmed());
         return;
     }

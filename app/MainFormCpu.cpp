@@ -17,11 +17,7 @@ int TMainForm::GetNtCpuUsage() {
     return cpuUsage_.sample(platform_.queryCpuTimes());
 }
 
-void TMainForm::SampleCpuUsage() {
-    TNovelLabel* label = ui_->nlblCpuUsePer;
-    const bool wanted = SettingFrm().showCpuUsage();
-    if (wanted == label->isHidden())
-        label->setVisible(wanted);
+bool TMainForm::measureCpuUsage() {
     if (platform_.IsWinNT()) {
         CpuUsePer = GetNtCpuUsage();
     } else {
@@ -29,11 +25,21 @@ void TMainForm::SampleCpuUsage() {
         const std::optional<uint32_t> value =
             platform_.ReadDynDataValue(HKEY_DYN_DATA, "PerfStats\\StatData", kCpuUsageValue);
         if (!value)
-            return;
+            return false;
         CpuUsePer = static_cast<int32_t>(*value);
     }
     if (CpuUsePer > 100)
         CpuUsePer = 100;
+    return true;
+}
+
+void TMainForm::SampleCpuUsage() {
+    TNovelLabel* label = ui_->nlblCpuUsePer;
+    const bool wanted = SettingFrm().showCpuUsage();
+    if (wanted == label->isHidden())
+        label->setVisible(wanted);
+    if (!measureCpuUsage())
+        return;
     const QString text = formatInt("CPU:%3d%", CpuUsePer);
     if (!label->isHidden() && label->Caption() != text)
         label->setCaption(text);

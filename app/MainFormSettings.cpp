@@ -106,8 +106,9 @@ void TMainForm::LoadSettings() {
     applyTaskBarButtonHidden(noButton);
     s.chkbAutoMem->setChecked(read(keys::AutoMemSize) != 0);
 
-    // The track bar holds the percentage within its range; the clean size takes it as read.
-    const int32_t percent = read(keys::Memory);
+    // The clean size takes the percentage within the track bar's range too: a stored 0 or -5
+    // would ask for no memory at all.
+    const int32_t percent = limits::memoryPercent(read(keys::Memory));
     s.trkberMemPer->setValue(percent);
     platform_.GlobalMemoryStatus(MemStat);
     CleanSize = limits::cleanSize(percent, MemStat.dwTotalPhys);
@@ -121,7 +122,8 @@ void TMainForm::LoadSettings() {
 
     const int maximum = limits::upDownMaximum(MemStat.dwTotalPhys);
     loadUpDown(s.udMem, s.edtMem, read(keys::AutoExeSize), maximum);
-    loadUpDown(s.udUsePer, s.edtUsePer, read(keys::AutoMemUsePer), maximum);
+    // A drop in percentage points can be no more than 100, whatever the memory.
+    loadUpDown(s.udUsePer, s.edtUsePer, read(keys::AutoMemUsePer), limits::kLoadDropMax);
 
     const bool hideHints = read(keys::Hint) != 0;
     s.chkbHideHint->setChecked(hideHints);

@@ -2,7 +2,11 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <algorithm>
 
 #include "app/ErrorBox.h"
 #include "app/Formats.h"
@@ -11,6 +15,7 @@
 #include "app/UpDown.h"
 #include "components/SysColors.h"
 #include "platform/Platform.h"
+#include "profile/SettingsKeys.h"
 #include "ui_SettingFrm.h"
 
 namespace kelvo {
@@ -23,6 +28,11 @@ TSettingFrm::TSettingFrm(Platform& platform, QWidget* parent)
       ui_(std::make_unique<Ui::TSettingFrm>()) {
     ui_->setupUi(this);
     applyDesignLook();
+    // For the largest maximum either field can have: 32767 MB, and a drop of 100 points.
+    fitNumberField(ui_->edtMem, ui_->udMem, ui_->lblAuto,
+                   static_cast<int>(QString::number(limits::kUpDownCeiling).size()));
+    fitNumberField(ui_->edtUsePer, ui_->udUsePer, ui_->lblAutoPer,
+                   static_cast<int>(QString::number(limits::kLoadDropMax).size()));
     ui_->udMem->setAssociate(ui_->edtMem);
     ui_->udUsePer->setAssociate(ui_->edtUsePer);
     connectHandlers();
@@ -53,6 +63,35 @@ void TSettingFrm::applyDesignLook() {
         if (show.isValid() && !show.toBool())
             setShowHint(w, false);
     }
+}
+
+// The design's fields are 25 pixels wide, two digits of its font: a threshold of 1000 MB showed
+// as "000". The field grows to its digits (in the widest digit of the font in use); its up-down
+// follows it, and the label behind takes what is left up to its own right edge, never less than
+// its text.
+void TSettingFrm::fitNumberField(QLineEdit* edit, TUpDown* upDown, QLabel* label, int digits) {
+    const QFontMetrics fm(edit->font());
+    int digitWidth = 0;
+    for (char c = '0'; c <= '9'; ++c)
+        digitWidth = std::max(digitWidth, fm.horizontalAdvance(QLatin1Char(c)));
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+    const QMargins margins = edit->textMargins();
+    // The line edit keeps 2 pixels of its own on each side, and one for the cursor.
+    const QSize text(digitWidth * digits + 2 * 2 + 1 + margins.left() + margins.right(),
+                     fm.height());
+    const int width =
+        std::max(edit->width(),
+                 edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, edit).width());
+    const int grown = width - edit->width();
+    edit->resize(width, edit->height());
+    upDown->move(upDown->x() + grown, upDown->y());
+    const int right = label->geometry().right();
+    const int left = std::max(label->x(), upDown->geometry().right() + 1);
+    const int labelWidth =
+        std::max(right - left + 1, label->fontMetrics().horizontalAdvance(label->text()));
+    label->setGeometry(left, label->y(), labelWidth, label->height());
 }
 
 void TSettingFrm::connectHandlers() {

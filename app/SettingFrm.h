@@ -5,6 +5,7 @@
 #include <optional>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 
 namespace Ui {
@@ -74,6 +75,7 @@ class TSettingFrm : public QDialog {
     void applyDesignLook();
     void connectHandlers();
     void holdInRange(QLineEdit* edit, const TUpDown* upDown);
+    void fitNumberField(QLineEdit* edit, TUpDown* upDown, QLabel* label, int digits);
 
     Platform& platform_;
     std::unique_ptr<Ui::TSettingFrm> ui_;

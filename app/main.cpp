@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
         mainForm = std::make_unique<kelvo::TMainForm>(*platform);
         mainForm->CommandLine = rawArguments;
         kelvo::TMainForm* form = mainForm.get();
-        platform->onTerminationRequest([form] { form->MenuClose(); });
+        platform->onTerminationRequest([form] { form->ExternalClose(); });
         mainForm->FormCreate();
         QApplication::exec();
     } catch (const std::exception& e) {

@@ -62,8 +62,15 @@ inline constexpr int kUpDownCeiling = 32767;
 int32_t windowCoordinate(int32_t stored, int32_t screenExtent);
 // The up-downs' maximum: a quarter of the physical memory in megabytes, within 1..32767.
 int upDownMaximum(uint64_t totalPhysBytes);
-// Bytes one clean takes: `percent` (as read, not limited) times the physical memory divided by
-// 100. Held at the 64-bit range where a hand-edited percentage would overflow it.
+// The load-drop up-down's maximum: a drop in percentage points can be no more than 100.
+inline constexpr int kLoadDropMax = 100;
+// The clean size's percentage as every reader takes it: the track bar's range. A hand-edited 0,
+// negative or non-numeric value would otherwise ask for no memory at all.
+inline int32_t memoryPercent(int32_t stored) {
+    return stored < kMemoryMin ? kMemoryMin : stored > kMemoryMax ? kMemoryMax : stored;
+}
+// Bytes one clean takes: `percent` times the physical memory divided by 100. Held at the 64-bit
+// range where a hand-edited percentage would overflow it.
 int64_t cleanSize(int32_t percent, uint64_t totalPhysBytes);
 }  // namespace limits
 

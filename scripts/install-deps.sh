@@ -38,6 +38,7 @@ declare -A provides=(
   [python3-gi]=""
   [imagemagick]="import convert"
   [fonts-ipafont-gothic]=""
+  [fonts-dejavu-core]=""     # the Latin-only font of the readout test without a Japanese font
   [desktop-file-utils]="desktop-file-validate"
   [appstream]="appstreamcli"
   [dpkg-dev]="dpkg-shlibdeps"

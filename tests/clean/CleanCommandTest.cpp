@@ -62,11 +62,26 @@ TEST_F(CleanCommand, ARefusedCleanHoldsNothingAndSaysWhy) {
         << output.toStdString();
 }
 
-// A clean of no size is refused with the machine's real figures, not zeros.
-TEST_F(CleanCommand, AZeroSizeCleanIsRefusedWithTheMachinesFigures) {
-    EXPECT_EQ(run("Memory=0\n"), kCleanExitRefused);
-    EXPECT_TRUE(platform.allocatedSizes.empty());
-    EXPECT_TRUE(text().contains(QStringLiteral("利用可能 3072.0 MB"))) << output.toStdString();
+// A refusal gives the machine's real figures, not zeros.
+TEST_F(CleanCommand, ARefusalGivesTheMachinesFigures) {
+    platform.setMemoryMB(4096, 300, 93);
+    EXPECT_EQ(run("Memory=95\n"), kCleanExitRefused);
+    EXPECT_TRUE(text().contains(QStringLiteral("利用可能 300.0 MB"))) << output.toStdString();
+}
+
+// A hand-edited 0, negative or non-numeric percentage is the track bar's 5, said in the result.
+TEST_F(CleanCommand, AStoredPercentageOutOfRangeCleansAtItsLimit) {
+    for (const char* stored : {"0", "-5", "abc"}) {
+        platform.allocatedSizes.clear();
+        output.clear();
+        EXPECT_EQ(run(std::string("Memory=") + stored + "\n"), kCleanExitFinished) << stored;
+        EXPECT_EQ(platform.allocatedSizes, std::vector<uint64_t>{4096 * MiB / 100 * 5});
+        EXPECT_TRUE(text().endsWith(QStringLiteral("5% として扱いました。\n")))
+            << output.toStdString();
+    }
+    output.clear();
+    EXPECT_EQ(run("Memory=0\nAutoMemSize=1\nAutoExeSize=1\n"), kCleanExitFinished);
+    EXPECT_EQ(platform.allocatedSizes.back(), 4096 * MiB / 100 * 5);
 }
 
 TEST_F(CleanCommand, MemoryRunningShortStopsItWithItsOwnCode) {
@@ -113,6 +128,25 @@ TEST_F(CleanCommand, AtFullProcessorLoadItPausesUntilTheTwoSecondSampleDrops) {
     EXPECT_EQ(passes, 300);
     EXPECT_EQ(platform.writes.size(), 100u + (4096 * MiB / 10 % 100 ? 1 : 0));
     EXPECT_EQ(output.count("掃除中 "), 10) << "a paused number is not printed again";
+    // A timer's log tells a wait from a hang: a line when the passes wait and when they go on.
+    EXPECT_TRUE(
+        output.startsWith("一時停止中（プロセッサ使用率 100%）: 1%\n"
+                          "再開（プロセッサ使用率 50%）: 1%\n掃除中 10%\n"))
+        << output.toStdString();
+}
+
+TEST_F(CleanCommand, OnATerminalThePauseLinesGoAboveTheBar) {
+    platform.cpuTimes = CpuTimes{2, 1'000'000'000, 500'000'000};
+    int passes = 0;
+    platform.onSleep = [&](uint32_t ms) {
+        platform.cpuTimes->systemTime += int64_t{ms} * 10'000;
+        if (ms == 10 && ++passes > 100)
+            platform.cpuTimes->idleTime += 2 * int64_t{ms} * 10'000;
+    };
+    EXPECT_EQ(run("Memory=10\nStopCpuUsePer=1\n", true), kCleanExitFinished);
+    EXPECT_TRUE(output.contains("\r\x1b[K一時停止中（プロセッサ使用率 100%）: 1%\n掃除中 [") &&
+                output.contains("\r\x1b[K再開（プロセッサ使用率 50%）: 1%\n掃除中 ["))
+        << output.toStdString();
 }
 
 TEST_F(CleanCommand, ASignalDuringTheFirstProcessorSampleEndsItWithNothingHeld) {

@@ -27,6 +27,20 @@ TEST_F(CpuSample, TheFirstSampleReads100ThenTheIntervalsUsage) {
     EXPECT_FALSE(u().nlblCpuUsePer->isHidden());
 }
 
+// The first figure is measured from start to the first tick, so that neither the label, nor the
+// pause, nor the triggers see a made-up 100 for the first two seconds.
+TEST_F(CpuSample, TheFirstTickShowsAFigureMeasuredSinceStart) {
+    platform.cpuTimes = CpuTimes{2, 100 * kSecond, 50 * kSecond};
+    start("ShowCpuUsePer=1\n");
+    platform.cpuTimes = CpuTimes{2, 101 * kSecond, 52 * kSecond};  // both processors idle
+    form->FirstTick = true;
+    form->timMainTimer();
+    EXPECT_EQ(form->CpuUsePer, 0);
+    EXPECT_EQ(label(), "CPU:  0%");
+    sampleAt(103, 53);
+    EXPECT_EQ(form->CpuUsePer, 75) << "the two-second tick goes on from there";
+}
+
 TEST_F(CpuSample, AHiddenLabelKeepsItsTextWhileTheFigureMovesOn) {
     start("ShowCpuUsePer=1\n");
     sampleAt(100, 50);

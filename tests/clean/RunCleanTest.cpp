@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <QSystemTrayIcon>
+#include "components/NovelLbl.h"
 #include "tests/clean/CleanFixture.h"
 #include "tests/settings/ModalDriver.h"
 
@@ -16,7 +17,16 @@ const QString kOutOfMemory = QStringLiteral(
     "メモリ不足です。確保量を調整してみてください。\n\n（空きスワップ量などを確認してみてください"
     "）");
 
-using RunClean = CleanFixture;
+class RunClean : public CleanFixture {
+  protected:
+    // A clean that should have ended is stopped, so that the test ends.
+    void stopIfStillPausedAt(int limit) {
+        if (messages < limit)
+            return;
+        ADD_FAILURE() << "still paused after " << messages << " passes";
+        form->btnStopClick();
+    }
+};
 
 QString progress(int n) {
     return QStringLiteral("掃除中 %1% ").arg(n);
@@ -130,6 +140,139 @@ TEST_F(RunClean, ACloseRequestDuringACleanSavesAndLetsTheCleanFinish) {
     EXPECT_EQ(platform.liveBlocks, 0);
 }
 
+// The tray menu's 終了 (or the window manager's close) during a clean: the window stays up with
+// its progress and the stop button until the clean has run to its end, then the program closes.
+TEST_F(RunClean, ACloseRequestFromTheWindowKeepsItUpUntilTheCleanHasReturned) {
+    TMainForm& f = start();
+    f.show();
+    bool shownThroughout = true;
+    onMessages = [&] {
+        if (messages == 10)
+            f.close();
+        shownThroughout = shownThroughout && f.isVisible() && !u().btnStop->isHidden();
+    };
+    f.sbtnGetMemClick();
+    EXPECT_TRUE(shownThroughout);
+    EXPECT_EQ(caption(), progress(100));
+    QCoreApplication::processEvents();  // the close it posted when the clean returned
+    EXPECT_FALSE(f.isVisible());
+}
+
+// SIGTERM, SIGINT: the clean stops at once and gives its memory back, then the program closes.
+TEST_F(RunClean, ATerminationRequestStopsTheCleanAtOnceThenCloses) {
+    TMainForm& f = start();
+    f.show();
+    onMessages = [&] {
+        if (messages == 10)
+            f.ExternalClose();
+    };
+    f.sbtnGetMemClick();
+    EXPECT_EQ(caption(), progress(10));
+    EXPECT_EQ(platform.liveBlocks, 0);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_NE(platform.files.contents(kIni).find("Small=0"), std::string::npos) << "saved";
+    // Without a clean it simply closes.
+    TMainForm& g = start();
+    g.show();
+    g.ExternalClose();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(g.isVisible());
+}
+
+TEST_F(RunClean, AnyCloseRequestEndsAPausedClean) {
+    for (bool fromOutside : {false, true}) {
+        SCOPED_TRACE(fromOutside ? "from outside" : "from the window");
+        TMainForm& f = start("Memory=10\nStopCpuUsePer=1\n");
+        f.show();
+        f.CpuUsePer = 100;
+        onMessages = [&] {
+            if (messages == 20 && fromOutside)
+                f.ExternalClose();
+            else if (messages == 20)
+                f.close();
+            stopIfStillPausedAt(200);
+        };
+        f.sbtnGetMemClick();
+        EXPECT_EQ(caption(), progress(1));
+        EXPECT_EQ(platform.liveBlocks, 0);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(f.isVisible());
+        platform.writes.clear();
+        messages = 0;
+    }
+}
+
+// A close request that came while the clean ran and the pause began only later still ends it.
+TEST_F(RunClean, AClosingProgramsCleanDoesNotStartWaitingForTheProcessor) {
+    TMainForm& f = start("Memory=10\nStopCpuUsePer=1\n");
+    onMessages = [&] {
+        if (messages == 5)
+            f.close();
+        if (messages == 8)
+            f.CpuUsePer = 100;
+        stopIfStillPausedAt(200);
+    };
+    f.sbtnGetMemClick();
+    EXPECT_EQ(caption(), progress(9));
+    EXPECT_EQ(platform.liveBlocks, 0);
+}
+
+TEST_F(RunClean, APausedCleanShowsItKeepingItsText) {
+    TMainForm& f = start("Memory=10\nStopCpuUsePer=1\n");
+    const QColor running = u().stcInfo->palette().color(QPalette::Window);
+    f.CpuUsePer = 100;
+    QColor paused;
+    QString hint;
+    onMessages = [&] {
+        if (messages == 5) {
+            paused = u().stcInfo->palette().color(QPalette::Window);
+            hint = u().stcInfo->toolTip();
+            EXPECT_TRUE(f.CleanPaused());
+            EXPECT_EQ(caption(), progress(1));
+            f.CpuUsePer = 40;
+        }
+        if (messages == 10) {
+            EXPECT_FALSE(f.CleanPaused());
+            EXPECT_EQ(u().stcInfo->palette().color(QPalette::Window), QColor(Qt::yellow));
+            EXPECT_TRUE(u().stcInfo->toolTip().isEmpty());
+        }
+    };
+    f.sbtnGetMemClick();
+    EXPECT_EQ(running, QColor(Qt::yellow));
+    EXPECT_NE(paused, QColor(Qt::yellow));
+    EXPECT_TRUE(hint.contains(QStringLiteral("一時停止中"))) << hint.toStdString();
+    EXPECT_EQ(caption(), progress(100));
+    EXPECT_FALSE(f.CleanPaused());
+}
+
+// In small mode the two-second tick measures nothing; a paused clean would wait for a figure
+// that never changes. While a clean is paused the processor is measured in every mode.
+TEST_F(RunClean, InSmallModeAPausedCleanStillHasTheProcessorMeasured) {
+    constexpr int64_t kSecond = 10000000;
+    platform.cpuTimes = CpuTimes{2, 100 * kSecond, 50 * kSecond};
+    TMainForm& f = start("Memory=10\nStopCpuUsePer=1\n");
+    f.timSubTimer();  // the starting point
+    f.SmallMode = true;
+    f.CpuUsePer = 100;
+    int64_t seconds = 100;
+    onMessages = [&] {
+        if (messages % 200 != 0)
+            return;
+        // Two seconds, half of them idle: 75 %.
+        seconds += 2;
+        platform.cpuTimes = CpuTimes{2, seconds * kSecond, (50 + (seconds - 100) / 2) * kSecond};
+        f.timSubTimer();
+        if (messages >= 2000)
+            f.btnStopClick();
+    };
+    f.sbtnGetMemClick();
+    EXPECT_LT(f.CpuUsePer, 100);
+    EXPECT_EQ(caption(), progress(100));
+    EXPECT_EQ(u().nlblCpuUsePer->Caption(), QStringLiteral("CPU:100%"))
+        << "in small mode only the figure, not the label";
+}
+
 TEST_F(RunClean, AtFullProcessorUsageThePassesWaitAndGoOnWhenItDrops) {
     TMainForm& f = start("Memory=10\nStopCpuUsePer=1\n");
     f.CpuUsePer = 100;
@@ -183,8 +326,9 @@ TEST_F(RunClean, SixHundredMebibytesOnTheWindows95FamilyAreThreeBlocks) {
     EXPECT_GT(blockEndRewrites, 40);
 }
 
-TEST_F(RunClean, ZeroPercentGivesTheOutOfMemoryMessageAndStillResetsThePeak) {
-    TMainForm& f = start("Memory=0\n");
+TEST_F(RunClean, ASizeOfZeroGivesTheOutOfMemoryMessageAndStillResetsThePeak) {
+    TMainForm& f = start();
+    f.CleanSize = 0;
     f.PeakUsePer = 90;
     QString text;
     acceptNextMessage(&text);
@@ -195,6 +339,28 @@ TEST_F(RunClean, ZeroPercentGivesTheOutOfMemoryMessageAndStillResetsThePeak) {
     EXPECT_EQ(f.PeakUsePer, 25);
     EXPECT_FALSE(f.Cleaning);
     EXPECT_TRUE(topButtonsShown());
+}
+
+// A stored percentage outside 5..95 is taken at the nearest limit, by the plain and by the
+// automatically sized clean alike, and the notice says so.
+TEST_F(RunClean, AStoredPercentageOutOfRangeCleansAtItsLimitAndTheNoticeSaysSo) {
+    platform.systemTray = false;
+    for (const char* stored : {"0", "-5", "abc"}) {
+        SCOPED_TRACE(stored);
+        for (const char* sizing : {"", "AutoMemSize=1\nAutoExeSize=1\n"}) {
+            platform.allocatedSizes.clear();
+            TMainForm& f = start(std::string("Memory=") + stored + "\n" + sizing);
+            testing::internal::CaptureStderr();
+            f.sbtnGetMemClick();
+            const QString told = QString::fromStdString(testing::internal::GetCapturedStderr());
+            EXPECT_EQ(platform.allocatedSizes, std::vector<uint64_t>{4096 * MiB / 100 * 5});
+            EXPECT_TRUE(told.startsWith(QStringLiteral("kelvo: 掃除しました\n")))
+                << told.toStdString();
+            EXPECT_TRUE(
+                told.contains(QStringLiteral("は 5〜95 の範囲外のため、5% として扱いました")))
+                << told.toStdString();
+        }
+    }
 }
 
 TEST_F(RunClean, ASizeTheMachineCannotSpareIsRefusedBeforeAnythingIsAllocated) {

@@ -55,8 +55,7 @@ echo "ok: SIGTERM ends with code 0"
 
 # Only the program's own first parameter counts. With a toolkit option in first place, "/exec" is
 # a second parameter: the program starts as usual and stays. The program's "/exec" followed by a
-# toolkit option cleans and closes. A sized clean of a negative share is held at its minimum of
-# 1 MB, which takes little more than a second.
+# toolkit option cleans and closes. A negative share is taken as the track bar's lowest, 5 %.
 printf '[DEFAULT]\nMemory=-5\nAutoMemSize=1\n' >"$KELVO_DIR/kelvo.ini"
 "$KELVO" -reverse /exec >"$E2E_TMP/third.log" 2>&1 &
 third=$!

@@ -30,6 +30,8 @@ echo "$files" | grep -q autostart && fail "the package starts the program at log
 dpkg-deb -f "$deb" Recommends | grep -q qt6-wayland || fail "the package does not recommend qt6-wayland"
 dpkg-deb -c "$plugin_deb" | grep -q "qt6/plugins/designer/libkelvocomponents.so" || fail "plugin package lacks the plugin"
 depends=$(dpkg-deb -f "$deb" Depends)
+echo "$depends" | grep -q "fonts-ipafont-gothic | fonts-vlgothic | fonts-noto-cjk" ||
+  fail "the package does not depend on a Japanese gothic font: $depends"
 for lib in libqt6widgets6 libqt6gui6 libqt6core6 libc6; do
   echo "$depends" | grep -q "$lib" || fail "Depends lacks $lib: $depends"
 done

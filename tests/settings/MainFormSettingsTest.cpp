@@ -104,14 +104,21 @@ TEST_F(MainFormSettings, HintKeySwitchesTheHintsOfTheNineControls) {
     EXPECT_EQ(form->ui().sbtnConfig->toolTip(), "(設定ボタン)設定画面を開きます");
 }
 
-TEST_F(MainFormSettings, UpDownsReachAQuarterOfPhysicalMegabytes) {
-    putIni("[DEFAULT]\nAutoExeSize=50\nAutoMemUsePer=100\n");
+TEST_F(MainFormSettings, TheThresholdReachesAQuarterOfPhysicalMegabytesTheDropAHundredPoints) {
+    putIni("[DEFAULT]\nAutoExeSize=50\nAutoMemUsePer=101\n");
     start();
     EXPECT_EQ(s().udMem->Max(), 64);
-    EXPECT_EQ(s().udUsePer->Max(), 64);
+    // A load drop is in percentage points, whatever the memory.
+    EXPECT_EQ(s().udUsePer->Max(), 100);
     // Above the form's initial maximum of 32, and still kept on the first load.
     EXPECT_EQ(s().edtMem->text(), "50");
-    EXPECT_EQ(s().edtUsePer->text(), "64");
+    EXPECT_EQ(s().edtUsePer->text(), "100");
+    platform.setMemoryMB(24 * 1024, 1000, 40);
+    reload("[DEFAULT]\nAutoMemUsePer=6026\n");
+    EXPECT_EQ(s().udMem->Max(), 6144);
+    EXPECT_EQ(s().edtUsePer->text(), "100");
+    s().edtUsePer->setText("500");
+    EXPECT_EQ(s().edtUsePer->text(), "100");
     reload("[DEFAULT]\nAutoExeSize=0\nAutoMemUsePer=-3\n");
     EXPECT_EQ(s().edtMem->text(), "1");
     EXPECT_EQ(s().edtUsePer->text(), "1");
@@ -141,15 +148,21 @@ TEST_F(MainFormSettings, LoadingStopAtFullCpuAlsoTurnsOnTheCpuLabel) {
     EXPECT_TRUE(s().ckbCpuPer->isChecked());
 }
 
-TEST_F(MainFormSettings, CleanSizeTakesTheStoredPercentageTheTrackBarItsLimit) {
+// A hand-edited percentage outside the track bar's range would ask for no memory at all (0, -5,
+// letters) or for more than the machine has: the clean size takes the track bar's limits too.
+TEST_F(MainFormSettings, CleanSizeTakesTheStoredPercentageWithinTheTrackBarsLimits) {
     putIni("[DEFAULT]\nMemory=200\n");
     start();
     EXPECT_EQ(s().trkberMemPer->value(), 95);
     EXPECT_EQ(s().stcMemSize->text(), "[243.2 MB] ");
-    EXPECT_EQ(form->CleanSize, 200 * (256 * MB / 100));
-    reload("[DEFAULT]\nMemory=-5\n");
-    EXPECT_EQ(s().trkberMemPer->value(), 5);
-    EXPECT_LT(form->CleanSize, 0);
+    EXPECT_EQ(form->CleanSize, 95 * (256 * MB / 100));
+    for (const char* stored : {"-5", "0", "abc", "4"}) {
+        reload(std::string("[DEFAULT]\nMemory=") + stored + "\n");
+        EXPECT_EQ(s().trkberMemPer->value(), 5) << stored;
+        EXPECT_EQ(form->CleanSize, 5 * (256 * MB / 100)) << stored;
+    }
+    reload("[DEFAULT]\nMemory=37\n");
+    EXPECT_EQ(form->CleanSize, 37 * (256 * MB / 100));
 }
 
 TEST_F(MainFormSettings, CleanSizeHasNo32BitLimit) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -67,6 +69,46 @@ TEST_F(SettingDialog, BothSizeLabelsFitSideBySideUpToSixDigitMegabytes) {
         EXPECT_LT(size->geometry().right(), u().groupBoxMem->width() - 1);
     }
     EXPECT_EQ(u().stcMemSize->text(), "[124518.4 MB] ");
+}
+
+// The fields hold every digit of the largest maximum each can have (32767 MB, 100 points): the
+// design's 25 pixels showed 1000 as "000". The up-down stays attached, the label behind keeps its
+// text whole and the field its button-face colour.
+TEST_F(SettingDialog, EachNumberFieldShowsEveryDigitOfItsLargestMaximum) {
+    struct Field {
+        QLineEdit* edit;
+        TUpDown* upDown;
+        QLabel* label;
+        int maximum;
+    };
+    u().chkbAuto->setChecked(true);
+    for (const Field& f : {Field{u().edtMem, u().udMem, u().lblAuto, 32767},
+                           Field{u().edtUsePer, u().udUsePer, u().lblAutoPer, 100}}) {
+        SCOPED_TRACE(f.edit->objectName().toStdString());
+        f.upDown->setMax(f.maximum);
+        for (const QString& text :
+             {QString::number(f.maximum),
+              QStringLiteral("88888").left(QString::number(f.maximum).size())}) {
+            f.edit->setText(text);
+            f.edit->end(false);
+            // With the cursor behind the last digit, a field too narrow scrolls the first one out.
+            f.edit->grab();
+            EXPECT_EQ(f.edit->cursorPositionAt(QPoint(4, f.edit->height() / 2)), 0)
+                << "the first digit scrolled out of " << text.toStdString();
+        }
+        EXPECT_EQ(f.upDown->x(), f.edit->geometry().right() + 1);
+        EXPECT_EQ(f.upDown->y(), f.edit->y());
+        EXPECT_GE(f.label->x(), f.upDown->geometry().right() + 1);
+        EXPECT_LE(QFontMetrics(f.label->font()).horizontalAdvance(f.label->text()),
+                  f.label->width());
+        EXPECT_LT(f.label->geometry().right(), u().groupBoxMem->width() - 1);
+        for (bool enabled : {true, false}) {
+            f.edit->setEnabled(enabled);
+            EXPECT_EQ(
+                f.edit->palette().color(f.edit->palette().currentColorGroup(), QPalette::Base),
+                QColor(192, 192, 192));
+        }
+    }
 }
 
 TEST_F(SettingDialog, HintsAreShownOrOnlyStoredAsDesigned) {

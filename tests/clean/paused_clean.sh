@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# A clean paused at full processor load, on a real display: the window says it waits, a window
+# in small mode still has the processor measured, and SIGTERM ends the program at once with
+# code 0 and its settings saved. The processor figures are a /proc/stat that never moves (every
+# processor fully busy), bound over the real one in a private mount namespace.
+source "$(dirname "$0")/../e2e/desktop.sh"
+source "$(dirname "$0")/clean_helpers.sh"
+[ "$(id -u)" -eq 0 ] || skip "binding a file over /proc/stat needs root"
+FAKE="$E2E_TMP/stat"
+cat /proc/stat >"$FAKE"
+unshare -m sh -c 'mount --bind "$1" /proc/stat' _ "$FAKE" 2>/dev/null ||
+  skip "no private mount namespace can be made here"
+AQUA=$(convert xc:cyan -format "%[pixel:p{0,0}]" info:)
+
+start_desktop
+install_kelvo "$1"
+
+size_kb=$(($(meminfo_kb MemTotal) / 20))
+[ "$size_kb" -le $((2048 * 1024)) ] || skip "5 % of this machine's memory is more than 2 GiB"
+
+# start_paused <settings>: the execute option's clean, under the frozen processor figures.
+start_paused() {
+  put_settings "$1"
+  : >"$E2E_TMP/kelvo.log"
+  unshare -m sh -c 'mount --bind "$1" /proc/stat && exec "$2" /exec' _ "$FAKE" "$KELVO" \
+    >"$E2E_TMP/kelvo.log" 2>&1 &
+  KELVO_PID=$!
+  E2E_PIDS+=($KELVO_PID)
+}
+
+# term_and_check <what>: SIGTERM ends the paused clean and the program with code 0 in a few
+# seconds, and the settings file was written on the way out.
+term_and_check() {
+  kill -TERM $KELVO_PID
+  local deadline=$((SECONDS + 10))
+  while kill -0 $KELVO_PID 2>/dev/null && ! grep -q '^State:.*Z' /proc/$KELVO_PID/status 2>/dev/null; do
+    [ $SECONDS -lt $deadline ] || { cat "$E2E_TMP/kelvo.log"; fail "$1: still running 10 s after SIGTERM"; }
+    sleep 0.1
+  done
+  wait $KELVO_PID
+  local rc=$?
+  [ $rc -eq 0 ] || { cat "$E2E_TMP/kelvo.log"; fail "$1: exit code $rc"; }
+  grep -q '^kelvo: 掃除を中断しました（1%）' "$E2E_TMP/kelvo.log" ||
+    { cat "$E2E_TMP/kelvo.log"; fail "$1: no notice of the clean stopped at 1 %"; }
+  # Our file has no Hint key: a full save adds it.
+  grep -q '^Hint=0' "$KELVO_DIR/kelvo.ini" && grep -q '^StopCpuUsePer=1' "$KELVO_DIR/kelvo.ini" ||
+    fail "$1: settings not written: $(cat "$KELVO_DIR/kelvo.ini")"
+  echo "ok: $1: SIGTERM ended the paused clean, code 0, settings saved"
+}
+
+# In the window: the progress text stands at 1 % in the pause's colour.
+start_paused '[DEFAULT]\nMemory=5\nStopCpuUsePer=1\nShowCpuUsePer=1\n'
+wait_until 20 has_visible_window $KELVO_PID || { cat "$E2E_TMP/kelvo.log"; fail "no window"; }
+win=$(visible_window $KELVO_PID)
+paused_shown() {
+  import -silent -window "$win" "$E2E_TMP/shot.png" 2>/dev/null &&
+    [ "$(convert "$E2E_TMP/shot.png" -format '%[pixel:p{190,2}]' info:)" = "$AQUA" ]
+}
+wait_until 10 paused_shown || fail "the paused clean does not show that it waits"
+sleep 3  # more than one two-second sample: still paused
+paused_shown || fail "the clean went on although the processor stayed fully busy"
+cp "$E2E_TMP/shot.png" "$E2E_TMP/paused.png"
+echo "ok: a paused clean shows it in the window"
+term_and_check "window"
+
+# In small mode (only the tray icon, here none): the same, without any window.
+start_paused '[SYSTEM]\nSmall=1\n[DEFAULT]\nMemory=5\nStopCpuUsePer=1\n'
+sleep 4
+kill -0 $KELVO_PID 2>/dev/null || { cat "$E2E_TMP/kelvo.log"; fail "small mode: ended before SIGTERM"; }
+term_and_check "small mode"
+echo "2 passed, 0 failed"
