@@ -1,6 +1,37 @@
 #include "app/CommandLine.h"
 
 namespace kelvo {
+namespace {
+
+// The toolkit takes these from the command line with one dash or two (some with a value).
+bool isToolkitOption(const QString& name) {
+    static const QStringList names = {"platform",
+                                      "platformpluginpath",
+                                      "platformtheme",
+                                      "plugin",
+                                      "qwindowgeometry",
+                                      "qwindowicon",
+                                      "qwindowtitle",
+                                      "reverse",
+                                      "session",
+                                      "style",
+                                      "stylesheet",
+                                      "widgetcount",
+                                      "display",
+                                      "geometry",
+                                      "name",
+                                      "title",
+                                      "icon",
+                                      "visual",
+                                      "nograb",
+                                      "dograb",
+                                      "sync",
+                                      "qmljsdebugger",
+                                      "testability"};
+    return names.contains(name);
+}
+
+}  // namespace
 
 bool executeOptionIn(const QStringList& arguments) {
     if (arguments.size() < 2)
@@ -21,6 +52,9 @@ CommandLineAction commandLineAction(const QStringList& arguments) {
         return CommandLineAction::Status;
     if (first == QLatin1String("--clean"))
         return CommandLineAction::Clean;
+    if (first.startsWith(QLatin1String("--")) && first.size() > 2 &&
+        !isToolkitOption(first.mid(2).section('=', 0, 0)))
+        return CommandLineAction::Unknown;
     return CommandLineAction::Run;
 }
 
@@ -48,7 +82,9 @@ QString helpText() {
         "  --version     print the version and exit\n"
         "\n"
         "Only the first parameter is looked at (with the value after --autostart); any\n"
-        "other parameter, and an unknown option, is ignored and the program starts as usual.\n"
+        "other parameter is ignored. A first parameter of two dashes that is neither one\n"
+        "of the above nor one of the toolkit's (-platform, -display, -style…) prints this\n"
+        "text on standard error and exits with code 2.\n"
         "\n"
         "Settings: kelvo.ini beside the program where its folder is writable and is not\n"
         "named bin; otherwise $XDG_CONFIG_HOME/kelvo/kelvo.ini (~/.config/kelvo/kelvo.ini).\n"

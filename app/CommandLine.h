@@ -9,8 +9,10 @@ namespace kelvo {
 // Later parameters are never looked at.
 bool executeOptionIn(const QStringList& arguments);
 
-// What the first parameter asks for. Anything not listed here starts the program as usual.
-enum class CommandLineAction { Run, Help, Version, Status, Clean };
+// What the first parameter asks for. A first parameter of two dashes that is neither one of
+// ours nor one of the toolkit's is Unknown: the usage, and no start. Anything else starts the
+// program as usual.
+enum class CommandLineAction { Run, Help, Version, Status, Clean, Unknown };
 CommandLineAction commandLineAction(const QStringList& arguments);
 
 // The text `kelvo --help` prints.

@@ -31,12 +31,18 @@ bool reshowsAfterPointer(bool dontCatch, bool smallMode, ScreenPoint cursor, con
     return dontCatch && !smallMode && !pointerOnWindow(cursor, box);
 }
 
-std::optional<QString> trayTipUpdate(uint64_t availPhysBytes, long double& lastTipFreeMB) {
-    const long double mb = static_cast<long double>(availPhysBytes) / 1048576.0L;
-    if (mb == lastTipFreeMB)
+std::optional<QString> TrayTipPacer::update(uint64_t availPhysBytes, int64_t nowNs,
+                                            long double& lastTipFreeMB) {
+    if (writtenNs_ && nowNs - *writtenNs_ < kIntervalNs)
         return std::nullopt;
+    const long double mb = static_cast<long double>(availPhysBytes) / 1048576.0L;
+    QString text = formatDouble("%4.1lfMB Free", static_cast<double>(mb));
+    if (text == shown_)
+        return std::nullopt;
+    shown_ = text;
+    writtenNs_ = nowNs;
     lastTipFreeMB = mb;
-    return formatDouble("%4.1lfMB Free", static_cast<double>(mb));
+    return text;
 }
 
 bool skipsTaskBar(bool optionChecked, bool hasTray) {

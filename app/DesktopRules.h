@@ -32,9 +32,21 @@ bool hidesUnderPointer(bool dontCatch, bool smallMode, ScreenPoint cursor, const
                        bool shiftDown);
 bool reshowsAfterPointer(bool dontCatch, bool smallMode, ScreenPoint cursor, const WindowBox& box);
 
-// The tray tip for the free physical memory just sampled, or nothing when the megabytes equal
-// the ones last written; `lastTipFreeMB` remembers what was written.
-std::optional<QString> trayTipUpdate(uint64_t availPhysBytes, long double& lastTipFreeMB);
+// The tray tip for the free physical memory. Each write makes a StatusNotifierItem host read
+// every property of the icon again, so the tip is written only when its text changes, and at
+// most once a second: a change within the second waits for a later sample.
+class TrayTipPacer {
+  public:
+    static constexpr int64_t kIntervalNs = 1'000'000'000;
+
+    // The text to write at `nowNs`, or nothing. `lastTipFreeMB` keeps the megabytes written.
+    std::optional<QString> update(uint64_t availPhysBytes, int64_t nowNs,
+                                  long double& lastTipFreeMB);
+
+  private:
+    QString shown_;
+    std::optional<int64_t> writtenNs_;
+};
 
 // Without a tray the task-bar button is the only way back to a minimised window, so the
 // option that hides it counts only while a tray icon is there.

@@ -38,6 +38,11 @@ void applyDisplayChoice(const DisplayChoice& choice) {
         qputenv("QT_QPA_PLATFORM", choice.qtPlatform.toLatin1());
 }
 
+void keepOffAbsentSessionBus(Platform& platform) {
+    if (!platform.hasSessionBus())
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+}
+
 QString displayLimitsNotice(const DisplayChoice& choice, const QString& platformName) {
     if (!platformName.startsWith(QLatin1String("wayland")))
         return {};

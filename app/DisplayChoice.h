@@ -29,6 +29,12 @@ DisplayChoice chooseDisplay(const QStringList& arguments, Platform& platform);
 // Hands the choice to the toolkit. Call before the application object is made.
 void applyDisplayChoice(const DisplayChoice& choice);
 
+// Where the session has no message bus, the toolkit's bus library would start one for the
+// display (for the tray and the desktop's services) and leave it running after the program
+// ends: it is given an address that names no bus instead. Call before the application object
+// is made.
+void keepOffAbsentSessionBus(Platform& platform);
+
 // What cannot work on the toolkit platform named `platformName` (its name once running), for
 // standard error; empty where everything works.
 QString displayLimitsNotice(const DisplayChoice& choice, const QString& platformName);

@@ -102,7 +102,8 @@ void TMainForm::buildPopupMenu() {
     auto add = [this](const char* name, const QString& caption, auto handler) {
         QAction* action = popupMenu_->addAction(caption);
         action->setObjectName(name);
-        connect(action, &QAction::triggered, this, handler);
+        connect(action, &QAction::triggered, this,
+                [this, handler] { trayMenuChoice(std::function<void()>(handler)); });
         return action;
     };
     QAction* restore =

@@ -10,6 +10,7 @@
 
 #include "app/CleanEngine.h"
 #include "app/CpuUsage.h"
+#include "app/DesktopRules.h"
 #include "app/TrayClicks.h"
 #include "platform/MemoryStatus.h"
 #include "platform/Platform.h"
@@ -27,7 +28,6 @@ namespace kelvo {
 
 class TNovelLabel;
 class TSettingFrm;
-struct WindowBox;
 struct CleanNotice;
 
 // Who started a clean: the user (button, tray menu, execute option) or a trigger.
@@ -72,6 +72,9 @@ class TMainForm : public QWidget {
     // window under the pointer.
     bool WMNCHitTest();
     QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
+    // Out of the pointer's way: still mapped, so still in the task bar, but drawing nothing and
+    // letting the pointer through.
+    bool HiddenUnderPointer() const { return hiddenUnderPointer_; }
 
     // The readout steps, run by the timers.
     void UpdateReadout();
@@ -150,6 +153,7 @@ class TMainForm : public QWidget {
 
     // Effects of loading the settings on the window; they act only on a change.
     void applyStayOnTop(bool on);
+    void setInputTransparent(bool on);
     void applyTaskBarButtonHidden(bool hidden);
     void applyHints(bool show);
     void restoreApplication();
@@ -159,6 +163,16 @@ class TMainForm : public QWidget {
     void desktopTick();
     void refreshTrayTip();
     void trayPopup();
+    void trayActivated(int reason);
+    void followTrayMenu();
+    // A choice from the tray menu: the menu has closed; while the settings dialog is open no
+    // choice reaches the program.
+    void trayMenuChoice(const std::function<void()>& handler);
+    // The settings dialog holds ModalOpen while it is open, and the tray waits for it.
+    void setDialogOpen(bool open);
+    void updateModalOpen();
+    void hideUnderPointer();
+    void showFromUnderPointer();
     void minimizeApplication();
     void setTaskBarSkipped(bool skip);
     NativeWindow currentNativeWindow() const;
@@ -194,6 +208,10 @@ class TMainForm : public QWidget {
     int noticeSerial_ = 0;
     bool closePending_ = false;  // asked to close during a clean: close when it returns
     TrayClickPairing trayClicks_;
+    TrayMenuState trayMenu_;
+    TrayTipPacer trayTip_;
+    bool dialogOpen_ = false;
+    bool hiddenUnderPointer_ = false;
     NativeWindow nativeWindow_ = 0;  // the native window the hints were last given to
 
     // The readout's labels in writing order (free, used, total of physical, virtual, page file;

@@ -15,34 +15,23 @@
 
 namespace kelvo {
 
+// The menu goes to the icon: a StatusNotifierItem host gets it exported over D-Bus and draws it
+// itself on a right click; an XEmbed tray has the toolkit open it at the pointer on a right
+// press. Either way its showing and hiding tell whether it is open.
 void TMainForm::FormCreate() {
     trayIcon_ = new QSystemTrayIcon(windowIcon(), this);
     trayIcon_->setToolTip(QStringLiteral("Kelvo"));
+    trayIcon_->setContextMenu(popupMenu_);
+    connect(popupMenu_, &QMenu::aboutToShow, this, [this] {
+        trayMenu_.opened(platform_.monotonicNs());
+        updateModalOpen();
+    });
+    connect(popupMenu_, &QMenu::aboutToHide, this, [this] {
+        trayMenu_.closed();
+        updateModalOpen();
+    });
     connect(trayIcon_, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                switch (reason) {
-                    case QSystemTrayIcon::DoubleClick:
-                        trayClicks_.reset();
-                        pmRestoreClick();
-                        break;
-                    case QSystemTrayIcon::Trigger:
-                        if (trayClicks_.secondOfPair(platform_.monotonicNs(),
-                                                     QApplication::doubleClickInterval()))
-                            pmRestoreClick();
-                        platform_.GlobalMemoryStatus(MemStat);
-                        refreshTrayTip();
-                        break;
-                    case QSystemTrayIcon::Context:
-                        // After the press handler has returned, so the menu gets the release.
-                        QMetaObject::invokeMethod(this, &TMainForm::trayPopup,
-                                                  Qt::QueuedConnection);
-                        break;
-                    default:
-                        platform_.GlobalMemoryStatus(MemStat);
-                        refreshTrayTip();
-                        break;
-                }
-            });
+            [this](QSystemTrayIcon::ActivationReason reason) { trayActivated(reason); });
     trayIcon_->show();
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
@@ -115,7 +104,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
             break;
         case QEvent::MouseButtonPress:
             if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && WMNCHitTest() &&
-                isVisible()) {
+                isVisible() && !hiddenUnderPointer_) {
                 windowHandle()->startSystemMove();
                 return true;
             }
@@ -126,16 +115,91 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
+void TMainForm::trayActivated(int reason) {
+    // A D-Bus tray reaches the program past the settings dialog, which the whole program waits
+    // for (an XEmbed tray is held back by the dialog like any window).
+    if (dialogOpen_)
+        return;
+    switch (reason) {
+        case QSystemTrayIcon::DoubleClick:
+            trayClicks_.reset();
+            pmRestoreClick();
+            break;
+        case QSystemTrayIcon::Trigger:
+            if (trayClicks_.secondOfPair(platform_.monotonicNs(),
+                                         QApplication::doubleClickInterval()))
+                pmRestoreClick();
+            platform_.GlobalMemoryStatus(MemStat);
+            refreshTrayTip();
+            break;
+        case QSystemTrayIcon::Context:
+            // After the press handler has returned, so the menu gets the release.
+            QMetaObject::invokeMethod(this, &TMainForm::trayPopup, Qt::QueuedConnection);
+            break;
+        default:
+            platform_.GlobalMemoryStatus(MemStat);
+            refreshTrayTip();
+            break;
+    }
+}
+
+void TMainForm::trayMenuChoice(const std::function<void()>& handler) {
+    trayMenu_.closed();
+    updateModalOpen();
+    if (dialogOpen_)
+        return;
+    handler();
+}
+
+// The items are greyed while the dialog is open, on a host that draws the menu too.
+void TMainForm::setDialogOpen(bool open) {
+    dialogOpen_ = open;
+    for (QAction* action : popupMenu_->actions())
+        action->setEnabled(!open);
+    updateModalOpen();
+}
+
+void TMainForm::updateModalOpen() {
+    ModalOpen = dialogOpen_ || trayMenu_.isOpen();
+}
+
+// A menu the host draws is followed on the screen, where the host does not say it closed.
+void TMainForm::followTrayMenu() {
+    if (!trayMenu_.isOpen() || popupMenu_->isVisible())
+        return;
+    trayMenu_.hostMenuShown(platform_.isPopupMenuShown(), platform_.monotonicNs());
+    updateModalOpen();
+}
+
 bool TMainForm::WMNCHitTest() {
     CursorPos = platform_.GetCursorPos();
     const bool drag = isDragArea(CursorPos, x(), y());
     // Without global coordinates the pointer is only seen over the window, so a window hidden
     // under it would never learn that the pointer has left.
-    if (isVisible() && platform_.hasGlobalCoordinates() &&
+    if (isVisible() && !hiddenUnderPointer_ && platform_.hasGlobalCoordinates() &&
         hidesUnderPointer(SettingFrm().dontCatch(), SmallMode, platform_.GetCursorPos(), box(),
                           platform_.isShiftDown()))
-        hide();
+        hideUnderPointer();
     return drag;
+}
+
+// Unmapping the window would take its entry out of the task bar each time the pointer crosses
+// it, and the task bar would shift. An empty shape hides it, an input-transparent one lets
+// the pointer through; the flag is kept in the widget's flags, so that a stay-on-top change
+// keeps it.
+void TMainForm::hideUnderPointer() {
+    hiddenUnderPointer_ = true;
+    setMask(QRegion(-1, -1, 1, 1));  // outside the window: nothing of it is shown
+    setInputTransparent(true);
+}
+
+void TMainForm::showFromUnderPointer() {
+    if (!hiddenUnderPointer_)
+        return;
+    hiddenUnderPointer_ = false;
+    setInputTransparent(false);
+    clearMask();
+    update();
 }
 
 WindowBox TMainForm::box() const {
@@ -146,34 +210,38 @@ WindowBox TMainForm::box() const {
 // has left its rectangle; a minimised window whose tray went away gets its task-bar button back.
 void TMainForm::desktopTick() {
     followNativeWindow();
+    followTrayMenu();
     if (SmallMode) {
         if (taskBarSkipped_ && !platform_.hasSystemTray())
             setTaskBarSkipped(false);
         return;
     }
-    if (!isHidden() || !SettingFrm().dontCatch())
+    if (!hiddenUnderPointer_ || !SettingFrm().dontCatch())
         return;
     if (reshowsAfterPointer(SettingFrm().dontCatch(), SmallMode, platform_.GetCursorPos(), box()))
-        show();
+        showFromUnderPointer();
     ApplyTaskBarHide();
 }
 
 void TMainForm::refreshTrayTip() {
     if (!trayIcon_)
         return;
-    if (std::optional<QString> tip = trayTipUpdate(MemStat.dwAvailPhys, LastTipFreeMB))
+    if (std::optional<QString> tip =
+            trayTip_.update(MemStat.dwAvailPhys, platform_.monotonicNs(), LastTipFreeMB))
         trayIcon_->setToolTip(*tip);
 }
 
-// The menu runs a loop of its own; ModalOpen keeps automatic cleaning away meanwhile.
+// Where the tray asks for the menu (an XEmbed tray's right click opened it already): at the
+// pointer, in a loop of its own; ModalOpen follows its showing and hiding.
 void TMainForm::trayPopup() {
+    if (dialogOpen_ || popupMenu_->isVisible())
+        return;
     CursorPos = platform_.GetCursorPos();
-    ModalOpen = true;
-    PopupMenu()->exec(QPoint(CursorPos.x, CursorPos.y));
-    ModalOpen = false;
+    popupMenu_->exec(QPoint(CursorPos.x, CursorPos.y));
 }
 
 void TMainForm::startDesktop(bool small) {
+    showFromUnderPointer();
     if (small) {
         minimizeApplication();
         SmallMode = true;
@@ -211,6 +279,7 @@ void TMainForm::pmRestoreClick() {
 }
 
 void TMainForm::AppRestore() {
+    showFromUnderPointer();
     show();
     raise();
     activateWindow();

@@ -23,6 +23,18 @@ void TMainForm::applyStayOnTop(bool on) {
         raise();
 }
 
+// Like the stay-on-top flag, on the live native window: the toolkit turns it into an empty input
+// shape.
+void TMainForm::setInputTransparent(bool on) {
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowTransparentForInput, on);
+    if (flags == windowFlags())
+        return;
+    overrideWindowFlags(flags);
+    if (QWindow* window = windowHandle())
+        window->setFlags(flags);
+}
+
 // Loading sets the button's state outright, either way; without a tray the button stays, as
 // it is then the only way back to a minimised window. A window not created yet gets the hint
 // when it is shown.

@@ -59,16 +59,17 @@ std::string describe(SaveResult r, FileSystem& fs, const std::string& path) {
 }  // namespace
 
 void TMainForm::sbtnConfigClick() {
+    showFromUnderPointer();
     show();
     SmallMode = false;
     restoreApplication();
     SaveSettings(true);
     LoadSettings();
-    ModalOpen = true;
+    setDialogOpen(true);
     const std::optional<TSettingFrm::ModalResult> result = SettingFrm().ShowModal();
     if (!result)
         return;  // the dialog was already open; its own call finishes the job
-    ModalOpen = false;
+    setDialogOpen(false);
     if (*result == TSettingFrm::mrOk)
         SaveSettings(false);
     LoadSettings();

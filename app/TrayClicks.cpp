@@ -12,3 +12,22 @@ bool TrayClickPairing::secondOfPair(int64_t nowNs, int intervalMs) {
 }
 
 }  // namespace kelvo
+
+namespace kelvo {
+
+void TrayMenuState::opened(int64_t nowNs) {
+    open_ = true;
+    seen_ = false;
+    openedNs_ = nowNs;
+}
+
+void TrayMenuState::hostMenuShown(bool popupOnScreen, int64_t nowNs) {
+    if (!open_)
+        return;
+    if (popupOnScreen)
+        seen_ = true;
+    else if (seen_ || nowNs - openedNs_ > kUnseenLimitNs)
+        open_ = false;
+}
+
+}  // namespace kelvo

@@ -19,4 +19,27 @@ class TrayClickPairing {
     std::optional<int64_t> first_;
 };
 
+// Whether the tray menu is open. The program's own menu says when it opens and closes. A
+// StatusNotifierItem host draws the exported menu itself: it asks for it as it opens it, but
+// some hosts (Xfce's) never say that it closed. While such a menu is open, each tick looks
+// whether a pop-up menu is on the screen: once the host's menu has been seen and is gone, the
+// menu has closed. One never seen (a host on another display server) counts as open until the
+// host says it closed, or for at most kUnseenLimitNs.
+class TrayMenuState {
+  public:
+    static constexpr int64_t kUnseenLimitNs = 30'000'000'000;
+
+    void opened(int64_t nowNs);
+    // Closed by the menu itself, by its host, or by a choice from it.
+    void closed() { open_ = false; }
+    // A tick while the menu is open and the program did not draw it.
+    void hostMenuShown(bool popupOnScreen, int64_t nowNs);
+    bool isOpen() const { return open_; }
+
+  private:
+    bool open_ = false;
+    bool seen_ = false;
+    int64_t openedNs_ = 0;
+};
+
 }  // namespace kelvo

@@ -53,6 +53,10 @@ std::optional<int> runTerminalAction(int argc, char** argv) {
                 },
                 platform->standardOutputIsTerminal());
         }
+        case kelvo::CommandLineAction::Unknown:
+            std::fprintf(stderr, "kelvo: unknown option %s\n\n", argv[1]);
+            std::fputs(kelvo::helpText().toUtf8().constData(), stderr);
+            return 2;
         case kelvo::CommandLineAction::Run:
             return std::nullopt;
     }
@@ -80,6 +84,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     kelvo::applyDisplayChoice(display);
+    kelvo::keepOffAbsentSessionBus(*platform);
     Q_INIT_RESOURCE(kelvo);
     auto lock = platform->createInstanceLock("KELVO_EXE");
 

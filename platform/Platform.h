@@ -88,6 +88,12 @@ class Platform {
     // itself (a native Wayland client): the program can neither place its window nor learn where
     // it or the pointer is, and positions read back are relative to its own window.
     virtual bool hasGlobalCoordinates() = 0;
+    // True when the session has a message bus to reach: the D-Bus session bus named in the
+    // environment, or the user's bus socket in the runtime folder.
+    virtual bool hasSessionBus() = 0;
+    // True while a pop-up menu of any program is shown on the screen. A tray host that draws
+    // the program's menu itself may never say when it closed it.
+    virtual bool isPopupMenuShown() = 0;
     // Asks the window manager to leave `window` out of the task bar (and its switchers), or to
     // put it back. Works on shown and hidden windows; does nothing where the desktop has no such
     // hint.

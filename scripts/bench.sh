@@ -17,6 +17,10 @@ for b in "$build"/bench/*/bench_*; do
   echo "== $(basename "$b")"
   "$b" --kelvo_table="$table" || echo "($(basename "$b") failed)"
 done
+# What Kelvo costs a desktop with a real panel: three phases of DESKTOP_COST_SECONDS (60) each.
+echo "== desktop_cost"
+"$(dirname "$0")/../bench/desktop_cost.sh" "$build/kelvo" "${DESKTOP_COST_SECONDS:-60}" "$table" ||
+  echo "(desktop_cost failed)"
 echo
 echo "All figures (load average before: $load_before, after: $(cut -d' ' -f1-3 /proc/loadavg))"
 awk -F'\t' '

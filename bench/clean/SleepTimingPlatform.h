@@ -42,6 +42,8 @@ class SleepTimingPlatform : public Platform {
         return s_->isX11ServerReachable(display);
     }
     bool hasGlobalCoordinates() override { return s_->hasGlobalCoordinates(); }
+    bool hasSessionBus() override { return s_->hasSessionBus(); }
+    bool isPopupMenuShown() override { return s_->isPopupMenuShown(); }
     void setSkipTaskBar(NativeWindow window, bool skip) override {
         s_->setSkipTaskBar(window, skip);
     }

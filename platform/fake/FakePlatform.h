@@ -30,6 +30,9 @@ class FakePlatform : public Platform {
     std::set<std::string> reachableX11Displays;
     std::vector<std::string> x11Probes;  // every display asked about
     bool globalCoordinates = true;
+    bool sessionBus = true;
+    bool popupMenuShown = false;
+    int popupMenuProbes = 0;
 
     int memoryStatusCalls = 0;
 
@@ -88,6 +91,11 @@ class FakePlatform : public Platform {
     bool hasSystemTray() override { return systemTray; }
     void setSkipTaskBar(NativeWindow window, bool skip) override { skipTaskBar[window] = skip; }
     DesktopSession desktopSession() override { return session; }
+    bool hasSessionBus() override { return sessionBus; }
+    bool isPopupMenuShown() override {
+        ++popupMenuProbes;
+        return popupMenuShown;
+    }
     bool isX11ServerReachable(const std::string& display) override {
         x11Probes.push_back(display);
         return reachableX11Displays.count(display) > 0;

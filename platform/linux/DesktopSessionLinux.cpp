@@ -1,4 +1,5 @@
 // The desktop session as the environment describes it, and whether its X server answers.
+#include <sys/stat.h>
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
@@ -30,6 +31,16 @@ bool LinuxPlatform::isX11ServerReachable(const std::string& display) {
     const bool ok = xcb_connection_has_error(c) == 0;
     xcb_disconnect(c);
     return ok;
+}
+
+// Where neither is there, the bus library would start a bus of its own for the display, and
+// leave it running after the program ends.
+bool LinuxPlatform::hasSessionBus() {
+    if (!variable("DBUS_SESSION_BUS_ADDRESS").empty())
+        return true;
+    const std::string runtime = variable("XDG_RUNTIME_DIR");
+    struct stat st {};
+    return !runtime.empty() && stat((runtime + "/bus").c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
 }
 
 bool LinuxPlatform::hasGlobalCoordinates() {

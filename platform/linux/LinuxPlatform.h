@@ -37,6 +37,8 @@ class LinuxPlatform : public Platform {
     DesktopSession desktopSession() override;
     bool isX11ServerReachable(const std::string& display) override;
     bool hasGlobalCoordinates() override;
+    bool hasSessionBus() override;
+    bool isPopupMenuShown() override;
 
   private:
     std::string exePath_;

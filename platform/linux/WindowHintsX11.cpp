@@ -1,9 +1,11 @@
-// Window-manager hints the toolkit has no call for, set through the toolkit's own X connection.
+// Window-manager hints the toolkit has no call for, set through the toolkit's own X connection,
+// and the one look at other programs' windows: whether a menu is open.
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -85,7 +87,58 @@ void editStateProperty(xcb_connection_t* c, xcb_window_t w, xcb_atom_t netWmStat
                         static_cast<uint32_t>(states.size()), states.data());
 }
 
+bool isPopupMenuType(xcb_connection_t* c, xcb_window_t w, xcb_atom_t type,
+                     std::initializer_list<xcb_atom_t> menus) {
+    Reply<xcb_get_property_reply_t> r(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, w, type, XCB_ATOM_ATOM, 0, 8), nullptr),
+        &std::free);
+    if (!r || r->format != 32)
+        return false;
+    const auto* data = static_cast<const xcb_atom_t*>(xcb_get_property_value(r.get()));
+    const int n = xcb_get_property_value_length(r.get()) / 4;
+    for (int i = 0; i < n; ++i)
+        for (xcb_atom_t menu : menus)
+            if (data[i] == menu)
+                return true;
+    return false;
+}
+
 }  // namespace
+
+// A menu is an override-redirect window mapped straight onto the root, typed as a menu by every
+// toolkit of today. The windows' attributes are asked for all at once: one round trip.
+bool LinuxPlatform::isPopupMenuShown() {
+    xcb_connection_t* c = x11Connection();
+    if (!c)
+        return false;
+    const xcb_atom_t type = atom(c, "_NET_WM_WINDOW_TYPE");
+    const xcb_atom_t popup = atom(c, "_NET_WM_WINDOW_TYPE_POPUP_MENU");
+    const xcb_atom_t dropdown = atom(c, "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU");
+    for (auto s = xcb_setup_roots_iterator(xcb_get_setup(c)); s.rem; xcb_screen_next(&s)) {
+        Reply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(c, xcb_query_tree(c, s.data->root), nullptr), &std::free);
+        if (!tree)
+            continue;
+        const xcb_window_t* children = xcb_query_tree_children(tree.get());
+        const int n = xcb_query_tree_children_length(tree.get());
+        std::vector<xcb_get_window_attributes_cookie_t> cookies;
+        cookies.reserve(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i)
+            cookies.push_back(xcb_get_window_attributes(c, children[i]));
+        std::vector<xcb_window_t> candidates;
+        for (int i = 0; i < n; ++i) {
+            Reply<xcb_get_window_attributes_reply_t> a(
+                xcb_get_window_attributes_reply(c, cookies[static_cast<size_t>(i)], nullptr),
+                &std::free);
+            if (a && a->override_redirect && a->map_state == XCB_MAP_STATE_VIEWABLE)
+                candidates.push_back(children[i]);
+        }
+        for (xcb_window_t w : candidates)
+            if (isPopupMenuType(c, w, type, {popup, dropdown}))
+                return true;
+    }
+    return false;
+}
 
 void LinuxPlatform::setSkipTaskBar(NativeWindow window, bool skip) {
     xcb_connection_t* c = x11Connection();

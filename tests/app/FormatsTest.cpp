@@ -133,14 +133,22 @@ TEST(ExecuteOption, FirstParameterOnlyInAnyCase) {
     EXPECT_FALSE(executeOptionIn({"kelvo", "x", "/exec"}));
 }
 
-TEST(CommandLineActions, OnlyTheFirstParameterChoosesAndUnknownOnesStartTheProgram) {
+TEST(CommandLineActions, OnlyTheFirstParameterChoosesAndUnknownOptionsOfOursAreRefused) {
     EXPECT_EQ(commandLineAction({"kelvo"}), CommandLineAction::Run);
     EXPECT_EQ(commandLineAction({"kelvo", "--help"}), CommandLineAction::Help);
     EXPECT_EQ(commandLineAction({"kelvo", "-h"}), CommandLineAction::Help);
     EXPECT_EQ(commandLineAction({"kelvo", "--version"}), CommandLineAction::Version);
     EXPECT_EQ(commandLineAction({"kelvo", "--status"}), CommandLineAction::Status);
     EXPECT_EQ(commandLineAction({"kelvo", "/exec", "--help"}), CommandLineAction::Run);
-    EXPECT_EQ(commandLineAction({"kelvo", "--bogus"}), CommandLineAction::Run);
+    EXPECT_EQ(commandLineAction({"kelvo", "--bogus"}), CommandLineAction::Unknown);
+    EXPECT_EQ(commandLineAction({"kelvo", "--help=x"}), CommandLineAction::Unknown);
+    EXPECT_EQ(commandLineAction({"kelvo", "/exec", "--bogus"}), CommandLineAction::Run);
+    // The toolkit's own options, with two dashes too, and anything of one dash start as before.
+    EXPECT_EQ(commandLineAction({"kelvo", "--platform", "xcb"}), CommandLineAction::Run);
+    EXPECT_EQ(commandLineAction({"kelvo", "--style=fusion"}), CommandLineAction::Run);
+    EXPECT_EQ(commandLineAction({"kelvo", "-bogus"}), CommandLineAction::Run);
+    EXPECT_EQ(commandLineAction({"kelvo", "--"}), CommandLineAction::Run);
+    EXPECT_EQ(commandLineAction({"kelvo", "-EXEC"}), CommandLineAction::Run);
     EXPECT_TRUE(helpText().contains("Only the first parameter"));
     // An installed program keeps its settings per user even where it could write beside itself.
     EXPECT_TRUE(helpText().contains("named bin")) << helpText().toStdString();

@@ -63,23 +63,35 @@ TEST(HideUnderPointer, NoReshowWithoutTheOptionOrInSmallMode) {
     EXPECT_FALSE(reshowsAfterPointer(true, true, away, kBox));
 }
 
-TEST(TrayTip, WrittenOnlyWhenTheMegabytesChange) {
+constexpr int64_t kSecond = 1'000'000'000;
+
+TEST(TrayTip, WrittenOnlyWhenItsTextChangesAndAtMostOnceASecond) {
+    TrayTipPacer pacer;
     long double last = 0;
-    EXPECT_EQ(trayTipUpdate(512 * 1048576ull, last), QStringLiteral("512.0MB Free"));
+    EXPECT_EQ(pacer.update(512 * 1048576ull, 5 * kSecond, last), QStringLiteral("512.0MB Free"));
     EXPECT_EQ(last, 512.0L);
-    EXPECT_EQ(trayTipUpdate(512 * 1048576ull, last), std::nullopt);
-    // One byte more is a different value, though its text reads the same.
-    EXPECT_EQ(trayTipUpdate(512 * 1048576ull + 1, last), QStringLiteral("512.0MB Free"));
-    EXPECT_EQ(trayTipUpdate(512 * 1048576ull + 1, last), std::nullopt);
+    // A new figure within the second waits; so does one that reads as the text shown.
+    EXPECT_EQ(pacer.update(600 * 1048576ull, 6 * kSecond - 1, last), std::nullopt);
+    EXPECT_EQ(pacer.update(512 * 1048576ull + 1, 6 * kSecond, last), std::nullopt);
+    EXPECT_EQ(last, 512.0L);
+    // The waiting change goes out at the first sample past the second.
+    EXPECT_EQ(pacer.update(600 * 1048576ull, 6 * kSecond + 1, last),
+              QStringLiteral("600.0MB Free"));
+    EXPECT_EQ(pacer.update(512 * 1048576ull, 7 * kSecond + 1, last),
+              QStringLiteral("512.0MB Free"));
 }
 
 TEST(TrayTip, FourCharactersAtLeastOneDecimalAndNoLimitOnSize) {
+    TrayTipPacer pacer;
     long double last = 0;
-    EXPECT_EQ(trayTipUpdate(1048576ull / 2, last), QStringLiteral(" 0.5MB Free"));
-    EXPECT_EQ(trayTipUpdate(0, last), QStringLiteral(" 0.0MB Free"));
-    EXPECT_EQ(trayTipUpdate(256ull * 1024 * 1048576, last), QStringLiteral("262144.0MB Free"));
-    long double fresh = 0;
-    EXPECT_EQ(trayTipUpdate(0, fresh), std::nullopt);  // nothing free equals the start value
+    EXPECT_EQ(pacer.update(1048576ull / 2, 0, last), QStringLiteral(" 0.5MB Free"));
+    EXPECT_EQ(pacer.update(0, kSecond, last), QStringLiteral(" 0.0MB Free"));
+    EXPECT_EQ(pacer.update(256ull * 1024 * 1048576, 2 * kSecond, last),
+              QStringLiteral("262144.0MB Free"));
+    // The first tip replaces the name even with nothing free.
+    TrayTipPacer fresh;
+    long double none = 0;
+    EXPECT_EQ(fresh.update(0, 0, none), QStringLiteral(" 0.0MB Free"));
 }
 
 TEST(TaskBar, TheOptionCountsOnlyWithATray) {

@@ -6,6 +6,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 #include "app/MainForm.h"
 #include "app/SettingFrm.h"
@@ -121,9 +122,9 @@ TEST_F(MainFormDesktop, RestoreActsOnlyOnAMinimisedApplication) {
     form->SettingFrm().ui().ckbDontCatch->setChecked(true);
     platform.cursor = {320, 220};
     form->WMNCHitTest();
-    ASSERT_TRUE(form->isHidden());
+    ASSERT_TRUE(form->HiddenUnderPointer());
     restoreItem(*this);
-    EXPECT_TRUE(form->isHidden());
+    EXPECT_TRUE(form->HiddenUnderPointer());
 }
 
 TEST_F(MainFormDesktop, WithoutTheOptionTheTaskBarButtonStays) {
@@ -160,12 +161,20 @@ TEST_F(MainFormDesktop, HidesUnderThePointerAndComesBackAtTheFirstTickOutside) {
     start("[SYSTEM]\nXPos=300\nYPos=200\n[DEFAULT]\nDontCatch=1\n");
     platform.cursor = {500, 280};  // the bottom right edge pixel counts as inside
     form->WMNCHitTest();
-    EXPECT_TRUE(form->isHidden());
+    EXPECT_TRUE(form->HiddenUnderPointer());
     EXPECT_FALSE(form->SmallMode);
+    // Still shown to the window manager, so its task-bar entry stays; it draws nothing and lets
+    // the pointer through.
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->windowHandle()->flags().testFlag(Qt::WindowTransparentForInput));
+    EXPECT_FALSE(form->mask().intersects(form->rect()));
     form->timMainTimer();
-    EXPECT_TRUE(form->isHidden());
+    EXPECT_TRUE(form->HiddenUnderPointer());
     platform.cursor = {501, 280};
     form->timMainTimer();
+    EXPECT_FALSE(form->HiddenUnderPointer());
+    EXPECT_FALSE(form->windowHandle()->flags().testFlag(Qt::WindowTransparentForInput));
+    EXPECT_TRUE(form->mask().isEmpty());
     EXPECT_TRUE(form->isVisible());
     EXPECT_FALSE(form->isMinimized());
 }
@@ -175,10 +184,10 @@ TEST_F(MainFormDesktop, ShiftLetsThePointerReachTheWindow) {
     platform.cursor = {310, 205};
     platform.shiftDown = true;
     form->WMNCHitTest();
-    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->HiddenUnderPointer());
     platform.shiftDown = false;
     form->WMNCHitTest();
-    EXPECT_TRUE(form->isHidden());
+    EXPECT_TRUE(form->HiddenUnderPointer());
 }
 
 TEST_F(MainFormDesktop, InSmallModeThePointerNeitherHidesNorShowsTheWindow) {
@@ -190,7 +199,7 @@ TEST_F(MainFormDesktop, InSmallModeThePointerNeitherHidesNorShowsTheWindow) {
     form->timMainTimer();
     EXPECT_TRUE(form->SmallMode);
     EXPECT_TRUE(form->isMinimized());
-    EXPECT_FALSE(form->isHidden());
+    EXPECT_FALSE(form->HiddenUnderPointer());
 }
 
 TEST_F(MainFormDesktop, AHiddenWindowKeepsTheTaskBarHintAtEveryTick) {
@@ -202,7 +211,8 @@ TEST_F(MainFormDesktop, AHiddenWindowKeepsTheTaskBarHintAtEveryTick) {
     EXPECT_TRUE(taskBarSkipped());
 }
 
-TEST_F(MainFormDesktop, TrayTipStartsAsTheNameAndFollowsFreeMemoryOnlyOnAChange) {
+TEST_F(MainFormDesktop, TrayTipStartsAsTheNameAndFollowsItsTextAtMostOnceASecond) {
+    constexpr int64_t kMs = 1'000'000;
     platform.files.put(kIni, "");
     form = std::make_unique<TMainForm>(platform);
     form->FormCreate();
@@ -210,14 +220,29 @@ TEST_F(MainFormDesktop, TrayTipStartsAsTheNameAndFollowsFreeMemoryOnlyOnAChange)
     form->timMainTimer();
     EXPECT_EQ(form->TrayIcon()->toolTip(), QStringLiteral("300.0MB Free"));
     form->TrayIcon()->setToolTip("marker");
+    platform.clockNs += 1000 * kMs;
     form->timMainTimer();  // the same free memory: the tip is not written
     EXPECT_EQ(form->TrayIcon()->toolTip(), QStringLiteral("marker"));
-    platform.setMemoryMB(1024, 299.97, 70);
+    platform.setMemoryMB(1024, 299.97, 70);  // another figure, the same text
     form->timMainTimer();
-    EXPECT_EQ(form->TrayIcon()->toolTip(), QStringLiteral("300.0MB Free"));
+    EXPECT_EQ(form->TrayIcon()->toolTip(), QStringLiteral("marker"));
+    platform.setMemoryMB(1024, 250, 70);
+    form->timMainTimer();
+    EXPECT_EQ(form->TrayIcon()->toolTip(), QStringLiteral("250.0MB Free"));
+    // Every tick's change within the next second waits, then the latest goes out.
+    for (double free : {240.0, 230.0, 220.0}) {
+        platform.clockNs += 300 * kMs;
+        platform.setMemoryMB(1024, free, 70);
+        form->timMainTimer();
+        EXPECT_EQ(form->TrayIcon()->toolTip(), QStringLiteral("250.0MB Free"));
+    }
+    platform.clockNs += 100 * kMs;
+    form->timMainTimer();
+    EXPECT_EQ(form->TrayIcon()->toolTip(), QStringLiteral("220.0MB Free"));
     // In small mode too: the tip is all there is to read.
     clickMinimize(*this);
     platform.setMemoryMB(1024, 12.34, 70);
+    platform.clockNs += 1000 * kMs;
     form->timMainTimer();
     EXPECT_EQ(form->TrayIcon()->toolTip(), QStringLiteral("12.3MB Free"));
     form->FormDestroy();
@@ -248,6 +273,78 @@ TEST_F(MainFormDesktop, TrayMenuOpensAtThePointerWithModalOpenSetMeanwhile) {
     EXPECT_TRUE(modalWhileOpen);
     EXPECT_EQ(shownAt, QPoint(40, 30));
     EXPECT_FALSE(form->ModalOpen);
+}
+
+// A StatusNotifierItem host draws the exported menu itself: it asks for it as it opens it, and
+// Xfce's never says it closed it.
+TEST_F(MainFormDesktop, AMenuTheHostDrawsHoldsModalOpenWhileItIsOnTheScreen) {
+    start();
+    QMenu* menu = form->PopupMenu();
+    emit menu->aboutToShow();
+    EXPECT_TRUE(form->ModalOpen);
+    form->timMainTimer();  // not drawn yet
+    EXPECT_TRUE(form->ModalOpen);
+    platform.popupMenuShown = true;
+    form->timMainTimer();
+    EXPECT_TRUE(form->ModalOpen);
+    platform.popupMenuShown = false;
+    form->timMainTimer();
+    EXPECT_FALSE(form->ModalOpen);
+    const int probes = platform.popupMenuProbes;
+    form->timMainTimer();
+    EXPECT_EQ(platform.popupMenuProbes, probes);  // the screen is looked at only meanwhile
+
+    // A host that says it closed the menu; one whose item was chosen.
+    emit menu->aboutToShow();
+    emit menu->aboutToHide();
+    EXPECT_FALSE(form->ModalOpen);
+    emit menu->aboutToShow();
+    platform.popupMenuShown = true;
+    form->timMainTimer();
+    emit menu->findChild<QAction*>("pmRestore")->triggered(false);
+    EXPECT_FALSE(form->ModalOpen);
+}
+
+TEST_F(MainFormDesktop, WhileTheDialogIsOpenNothingFromTheTrayReachesTheProgram) {
+    start("[SYSTEM]\nXPos=300\nYPos=200\n[DEFAULT]\nAutoMemClear=1\n");
+    QMenu* menu = form->PopupMenu();
+    QString error;
+    bool modalOpenThroughout = true;
+    bool itemsGreyed = true;
+    bool menuOpened = false;
+    test::onNextModal([&](QWidget* dialog) {
+        test::acceptNextMessage(&error, dialog);
+        for (QAction* a : menu->actions())
+            itemsGreyed = itemsGreyed && (a->isSeparator() || !a->isEnabled());
+        // What a D-Bus tray can send past the dialog: the host's menu opening and closing,
+        // its items chosen (whether greyed or not), clicks and a request for the menu.
+        emit menu->aboutToShow();
+        emit menu->aboutToHide();
+        modalOpenThroughout = modalOpenThroughout && form->ModalOpen;
+        for (const char* item : {"pmConfig", "pmClean", "pmRestore", "pmExit"})
+            emit menu->findChild<QAction*>(item)->triggered(false);
+        modalOpenThroughout = modalOpenThroughout && form->ModalOpen;
+        emit form->TrayIcon()->activated(QSystemTrayIcon::Trigger);
+        emit form->TrayIcon()->activated(QSystemTrayIcon::Trigger);
+        emit form->TrayIcon()->activated(QSystemTrayIcon::Context);
+        for (int i = 0; i < 20; ++i)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        menuOpened = QApplication::activePopupWidget() != nullptr;
+        modalOpenThroughout = modalOpenThroughout && form->ModalOpen;
+        static_cast<TSettingFrm*>(dialog)->reject();
+    });
+    form->sbtnConfigClick();
+    EXPECT_TRUE(itemsGreyed);
+    EXPECT_TRUE(modalOpenThroughout);
+    EXPECT_FALSE(menuOpened);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();  // no second dialog
+    EXPECT_TRUE(platform.allocatedSizes.empty());         // no clean
+    EXPECT_FALSE(form->ModalOpen);
+    for (QAction* a : menu->actions())
+        EXPECT_TRUE(a->isEnabled());
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_TRUE(form->isVisible());  // the exit item did not close the program
 }
 
 TEST_F(MainFormDesktop, DeactivationKeepsTheTaskBarHintWhenOnTop) {

@@ -41,7 +41,8 @@ start_desktop() {
   for attempt in 1 2 3; do
     local fdfile="$E2E_TMP/displayfd$attempt"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
-    E2E_PIDS+=($!)
+    XVFB_PID=$!
+    E2E_PIDS+=($XVFB_PID)
     wait_until 20 test -s "$fdfile" || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$fdfile")"
     openbox >"$E2E_TMP/openbox.log" 2>&1 &
@@ -84,6 +85,60 @@ start_tray() {
     { cat "$E2E_TMP/trayer.log"; fail "trayer did not start"; }
 }
 
+# Xfce's panel holding only its tray, along the top of the screen, from settings of its own. The
+# tray hosts StatusNotifierItems over D-Bus (it is the watcher too) and XEmbed icons, and draws
+# the menu an item exports. Needs the session bus (dbus-run-session). PANEL_PID is the panel.
+start_xfce_panel() {
+  export XDG_CONFIG_HOME="$E2E_TMP/config" NO_AT_BRIDGE=1
+  local channel="$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml" xfconfd
+  mkdir -p "$channel"
+  cat >"$channel/xfce4-panel.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="size" type="uint" value="26"/>
+      <property name="plugin-ids" type="array">
+        <value type="int" value="1"/>
+      </property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="systray"/>
+  </property>
+</channel>
+XML
+  # Started here rather than by the bus, so that it reads the settings above.
+  xfconfd=$(dpkg-query -L xfconf | grep '/xfconfd$') || fail "no xfconfd (Debian package xfconf)"
+  "$xfconfd" >"$E2E_TMP/xfconfd.log" 2>&1 &
+  E2E_PIDS+=($!)
+  # Asked without starting it: the bus would start one that reads the default settings.
+  wait_until 10 sh -c 'gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+    --method org.freedesktop.DBus.NameHasOwner org.xfce.Xfconf | grep -q true' || fail "xfconfd did not start"
+  xfce4-panel >"$E2E_TMP/panel.log" 2>&1 &
+  PANEL_PID=$!
+  E2E_PIDS+=($PANEL_PID)
+  wait_until 20 gdbus introspect --session --dest org.kde.StatusNotifierWatcher \
+    --object-path /StatusNotifierWatcher || { cat "$E2E_TMP/panel.log"; fail "the panel's tray did not start"; }
+}
+
+# A menu of any program on the screen: an override-redirect child of the root typed as a menu.
+screen_menu() {
+  local w
+  for w in $(xwininfo -root -children | awk '/^ +0x/ {print $1}'); do
+    xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
+    xwininfo -id "$w" | grep -q IsViewable || continue
+    xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_POPUP_MENU && echo "$w" && return 0
+  done
+  return 1
+}
+no_screen_menu() { ! screen_menu >/dev/null; }
+
 # Starts the installed program with the given settings-file text; KELVO_PID is its process and
 # MAIN its main window once the window manager has taken the window (normal or minimised).
 start_kelvo() {
@@ -116,6 +171,19 @@ is_viewable() {
 
 is_unviewable() {
   ! is_viewable "$1"
+}
+
+# Hidden under the pointer: still mapped and in the window manager's client list (so still in
+# the task bar), but with a shape that leaves nothing of it on the screen.
+in_client_list() {
+  xprop -root _NET_CLIENT_LIST | grep -q "$(printf '0x%x' "$1")\b"
+}
+is_hidden_under_pointer() {
+  is_viewable "$1" && in_client_list "$1" &&
+    xwininfo -shape -id "$1" | grep 'Window shape extents' | grep -vq '200x80'
+}
+is_shown_whole() {
+  is_viewable "$1" && xwininfo -shape -id "$1" | grep -q 'No window shape defined'
 }
 
 is_iconic() {

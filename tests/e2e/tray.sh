@@ -134,9 +134,9 @@ pointer_to $((dx + 302)) $((dy + 77)); xdotool click 1   # ckbStayOnTop
 pointer_to $((dx + 213)) $((dy + 252)); xdotool click 1  # OK
 wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
 pointer_to 350 340
-wait_until 10 is_unviewable "$MAIN" || fail "the window did not get out of the pointer's way"
+wait_until 10 is_hidden_under_pointer "$MAIN" || fail "the window did not get out of the pointer's way"
 pointer_to 700 600
-shown_again() { MAIN=$(main_window $KELVO_PID) && is_viewable "$MAIN"; }
+shown_again() { MAIN=$(main_window $KELVO_PID) && is_shown_whole "$MAIN"; }
 wait_until 10 shown_again || fail "the window did not come back"
 wait_until 10 has_state "$MAIN" ABOVE || fail "the shown-again window is not above: $(xprop -id "$MAIN" _NET_WM_STATE)"
 wait_until 10 has_state "$MAIN" SKIP_TASKBAR ||

@@ -41,6 +41,15 @@ activate() { item --method org.kde.StatusNotifierItem.Activate 0 0 >/dev/null; }
 tip_shows_free_memory() { tip | grep -Eq "'[ 0-9]{3}[0-9]*\.[0-9]MB Free'"; }
 echo "ok: the icon registered with the watcher as $item_name $item_path"
 
+# The menu is exported, for the hosts that draw it themselves.
+menu_path=$(item --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem Menu |
+  grep -o "'[^']*'" | tr -d "'")
+labels=$(gdbus call --session --dest "$item_name" --object-path "$menu_path" \
+  --method com.canonical.dbusmenu.GetLayout 0 -- -1 '[]' |
+  grep -o "'label': <'[^']*'>" | sed "s/'label': <'//; s/'>//" | paste -sd' ')
+[ "$labels" = "元の大きさに戻す 設定 掃除 終了" ] || fail "exported menu at '$menu_path': '$labels'"
+echo "ok: the icon exports its menu: $labels"
+
 wait_until 10 tip_shows_free_memory || fail "the tip does not show the free memory: $(tip)"
 echo "ok: the tip shows the free memory: $(tip | grep -o "'[^']*MB Free'")"
 
@@ -56,7 +65,7 @@ wait_until 10 is_viewable "$MAIN" || fail "a double click did not restore the wi
 [ "$(position_of "$MAIN")" = "300 300" ] || fail "restored at $(position_of "$MAIN")"
 echo "ok: a single click leaves the window in the tray, a double click restores it"
 
-# The host asks for the menu; it opens at the pointer and Escape closes it.
+# A host that asks for the menu instead: it opens at the pointer and Escape closes it.
 pointer_to 500 400
 item --method org.kde.StatusNotifierItem.ContextMenu 500 400 >/dev/null
 wait_until 10 shown_popup $KELVO_PID menu || fail "no menu when the host asked for it"

@@ -4,8 +4,12 @@
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstring>
 
 #include <filesystem>
 
@@ -170,6 +174,32 @@ TEST_F(InstanceLockTest, AForeignOrSharedRuntimeFolderIsNotTrustedWithTheLock) {
     }
     close(held);
     unsetenv("TMPDIR");
+}
+
+// The session bus: named in the environment, or the user's bus socket in the runtime folder.
+TEST_F(InstanceLockTest, ASessionBusIsTheVariableOrASocketInTheRuntimeFolder) {
+    const char* saved = getenv("DBUS_SESSION_BUS_ADDRESS");
+    const std::string address = saved ? saved : "";
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    EXPECT_FALSE(platform_->hasSessionBus());
+    const std::string bus = dir_ + "/bus";
+    std::filesystem::create_directory(bus);  // something else by that name is no bus
+    EXPECT_FALSE(platform_->hasSessionBus());
+    std::filesystem::remove(bus);
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, bus.c_str(), sizeof addr.sun_path - 1);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    EXPECT_TRUE(platform_->hasSessionBus());
+    close(fd);
+    std::filesystem::remove(bus);
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nowhere", 1);
+    EXPECT_TRUE(platform_->hasSessionBus());
+    if (saved)
+        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+    else
+        unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
 }  // namespace

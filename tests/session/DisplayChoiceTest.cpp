@@ -129,5 +129,22 @@ TEST(DisplayLimitsNotice, SaidOnlyForNativeWaylandAndNamesWhatCannotWork) {
                     .contains(QStringLiteral("QT_QPA_PLATFORM or -platform")));
 }
 
+// Without a bus the bus library would start one for the display that outlives the program.
+TEST(SessionBus, AnAbsentOneIsGivenAnAddressThatStartsNone) {
+    const QByteArray saved = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    const bool wasSet = qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS");
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    FakePlatform platform;
+    keepOffAbsentSessionBus(platform);
+    EXPECT_FALSE(qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"));
+    platform.sessionBus = false;
+    keepOffAbsentSessionBus(platform);
+    EXPECT_EQ(qgetenv("DBUS_SESSION_BUS_ADDRESS"), QByteArray("disabled:"));
+    if (wasSet)
+        qputenv("DBUS_SESSION_BUS_ADDRESS", saved);
+    else
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
 }  // namespace
 }  // namespace kelvo

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The program in a real panel's tray: Xfce's, which hosts StatusNotifierItems over D-Bus and draws
+# the menu an item exports, without ever asking the item to show one, and without saying when it
+# closed it. The exported menu, a right click on the icon, the tray while the settings dialog is
+# open, and how often the tip goes to the panel while free memory moves.
+[ -n "${KELVO_PRIVATE_BUS:-}" ] || exec env KELVO_PRIVATE_BUS=1 dbus-run-session -- "$0" "$@"
+source "$(dirname "$0")/desktop.sh"
+start_desktop
+start_xfce_panel
+install_kelvo "$1"
+
+watcher_items() {
+  gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
+    --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher \
+    RegisteredStatusNotifierItems
+}
+start_kelvo '[SYSTEM]\nXPos=300\nYPos=300\n[DEFAULT]\nMemory=5\n'
+wait_until 20 sh -c "$(declare -f watcher_items); watcher_items | grep -q StatusNotifierItem" ||
+  { cat "$E2E_TMP/kelvo.log"; fail "no item registered with the panel's watcher"; }
+read -r item_name item_path < <(watcher_items | grep -o "'[^']*'" | tr -d "'" | sed 's|/| /|')
+item() { gdbus call --session --dest "$item_name" --object-path "$item_path" "$@"; }
+menu_path=$(item --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem Menu |
+  grep -o "'[^']*'" | tr -d "'")
+[ -n "$menu_path" ] && [ "$menu_path" != /NO_DBUSMENU ] || fail "the icon exports no menu: '$menu_path'"
+layout() {
+  gdbus call --session --dest "$item_name" --object-path "$menu_path" \
+    --method com.canonical.dbusmenu.GetLayout 0 -- -1 '[]'
+}
+labels() { layout | grep -o "'label': <'[^']*'>" | sed "s/'label': <'//; s/'>//" | paste -sd' '; }
+# id_of <label>: the item's number in the exported menu.
+id_of() { layout | grep -o "<([0-9]*, {[^}]*'label': <'$1'>" | grep -o '^<([0-9]*' | tr -d '<('; }
+enabled_items() { layout | grep -o "'enabled': <true>" | wc -l; }
+
+[ "$(labels)" = "元の大きさに戻す 設定 掃除 終了" ] || fail "exported menu: $(layout)"
+[ "$(enabled_items)" = 4 ] || fail "not every item is enabled: $(layout)"
+echo "ok: the icon exports the menu at $menu_path: $(labels)"
+
+# The icon is the tray's first, at the panel's left end.
+right_click_icon() {
+  pointer_to 12 13
+  xdotool click 3
+  wait_until 10 screen_menu || fail "no menu on a right click of the icon"
+}
+right_click_icon
+xdotool key Escape
+wait_until 10 no_screen_menu || fail "Escape did not close the menu"
+echo "ok: a right click on the icon opens a menu drawn by the panel"
+
+# Its second item opens the settings dialog.
+right_click_icon
+xdotool key Down Down Return
+wait_until 10 window_sized $KELVO_PID 523 276 || fail "the menu's 設定 opened no dialog"
+dialog=$(window_sized $KELVO_PID 523 276)
+echo "ok: the panel's menu is Kelvo's: its 設定 opens the dialog"
+
+# While the dialog is open the exported items are greyed, and nothing the panel can send reaches
+# the program: no second dialog (an error box), no menu of its own, no clean.
+wait_until 10 test "$(enabled_items)" = 0 || fail "items not greyed while the dialog is open: $(layout)"
+windows_before=$(xdotool search --onlyvisible --pid $KELVO_PID | wc -l)
+peak_kb() { awk '/VmHWM/ {print $2}' "/proc/$KELVO_PID/status"; }
+peak_before=$(peak_kb)
+right_click_icon
+xdotool key Escape
+wait_until 10 no_screen_menu || fail "Escape did not close the menu"
+for label in 設定 掃除 元の大きさに戻す; do
+  gdbus call --session --dest "$item_name" --object-path "$menu_path" \
+    --method com.canonical.dbusmenu.Event -- "$(id_of "$label")" clicked '<0>' 0 >/dev/null ||
+    fail "the menu took no click on $label"
+done
+item --method org.kde.StatusNotifierItem.Activate 0 0 >/dev/null
+item --method org.kde.StatusNotifierItem.ContextMenu 500 400 >/dev/null
+sleep 2
+[ "$(xdotool search --onlyvisible --pid $KELVO_PID | wc -l)" = "$windows_before" ] ||
+  fail "a window opened past the dialog: $(xdotool search --onlyvisible --pid $KELVO_PID)"
+is_viewable "$dialog" || fail "the dialog went away"
+# A clean writes 5 % of physical memory, which the program's peak size would show.
+[ $(($(peak_kb) - peak_before)) -lt 200000 ] || fail "a clean ran: peak $peak_before kB, now $(peak_kb) kB"
+xdotool windowactivate "$dialog" key Escape
+wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
+wait_until 10 test "$(enabled_items)" = 4 || fail "items still greyed after the dialog: $(layout)"
+echo "ok: while the dialog is open the panel's menu is greyed and nothing from the tray gets through"
+
+# The tip goes to the panel at most about once a second while free memory moves every tick.
+/usr/bin/python3 -c '
+import time
+for i in range(160):
+    block = bytearray(b"\x01") * ((i % 4 + 1) * (16 << 20))
+    time.sleep(0.05)
+    del block
+' &
+mover=$!
+E2E_PIDS+=($mover)
+sleep 1
+timeout 6 dbus-monitor --session \
+  "type='signal',interface='org.kde.StatusNotifierItem',member='NewToolTip'" >"$E2E_TMP/tips.log" 2>&1
+kill $mover 2>/dev/null
+tips=$(grep -c 'member=NewToolTip' "$E2E_TMP/tips.log")
+[ "$tips" -ge 1 ] && [ "$tips" -le 7 ] || fail "$tips tip changes in 6 s"
+echo "ok: $tips tip changes in 6 s while free memory moved"
+
+# The last item ends the program.
+right_click_icon
+xdotool key Up Return
+wait_until 10 sh -c "! kill -0 $KELVO_PID 2>/dev/null" || fail "the menu's 終了 did not end the program"
+wait $KELVO_PID || fail "exit code $?"
+echo "ok: the panel's menu's 終了 ends the program"
+echo "1 passed, 0 failed"
