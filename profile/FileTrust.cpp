@@ -28,7 +28,10 @@ Followed follow(FileSystem& fs, const std::string& path) {
             f.refusal = link + " is a symbolic link that leads nowhere usable";
             return f;
         }
-        f.path = target.front() == '/' ? target : folderOfPath(link) + "/" + target;
+        // Absolute on either system: "/..." or a drive's "X:/...".
+        const bool absolute =
+            target.front() == '/' || (target.size() > 2 && target[1] == ':' && target[2] == '/');
+        f.path = absolute ? target : folderOfPath(link) + "/" + target;
         f.status = fs.status(f.path);
     }
     return f;

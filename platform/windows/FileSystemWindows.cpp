@@ -27,9 +27,11 @@ class WindowsWritableFile : public WritableFile {
         }
         return true;
     }
-    // Only the owner's write bit has a meaning here: without it the file is read-only.
-    bool setPermissions(uint32_t mode) override {
-        readOnly_ = (mode & 0200) == 0;
+    // Windows keeps access in the folder's inherited access list, which a new file in the same
+    // folder already has; the read-only attribute is the one thing to carry over.
+    bool copyAccess(const std::string& like) override {
+        const DWORD attributes = GetFileAttributesW(widen(like).c_str());
+        readOnly_ = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
         return true;
     }
     bool sync() override { return FlushFileBuffers(h_) != 0; }
@@ -108,6 +110,49 @@ std::optional<uint32_t> WindowsFileSystem::permissions(const std::string& path) 
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return std::nullopt;
     return (attributes & FILE_ATTRIBUTE_READONLY) ? 0444u : 0644u;
+}
+
+// Windows keeps who may write a file in its access list, not in mode bits: the owner and other
+// users' rights are not examined here (see docs/windows.md); links are followed as the user's own.
+FileStatus WindowsFileSystem::status(const std::string& path) {
+    FileStatus s;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data)) {
+        const DWORD e = GetLastError();
+        s.kind = e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? FileStatus::Kind::Missing
+                                                                        : FileStatus::Kind::Other;
+        return s;
+    }
+    const DWORD a = data.dwFileAttributes;
+    if (a & FILE_ATTRIBUTE_REPARSE_POINT)
+        s.kind = FileStatus::Kind::Link;
+    else if (a & FILE_ATTRIBUTE_DIRECTORY)
+        s.kind = FileStatus::Kind::Directory;
+    else if (a & FILE_ATTRIBUTE_DEVICE)
+        s.kind = FileStatus::Kind::Other;
+    else
+        s.kind = FileStatus::Kind::Regular;
+    s.readOnly = (a & FILE_ATTRIBUTE_READONLY) && !(a & FILE_ATTRIBUTE_DIRECTORY);
+    return s;
+}
+
+// Where a link (a symbolic link or a junction) finally leads, as an absolute path.
+std::string WindowsFileSystem::linkTarget(const std::string& path) {
+    const HANDLE h =
+        CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return {};
+    std::wstring buf(32768, L'\0');
+    const DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()),
+                                              FILE_NAME_NORMALIZED);
+    CloseHandle(h);
+    if (n == 0 || n >= buf.size())
+        return {};
+    buf.resize(n);
+    if (buf.rfind(L"\\\\?\\", 0) == 0)
+        buf.erase(0, 4);
+    return forwardSlashes(narrow(buf));
 }
 
 bool WindowsFileSystem::rename(const std::string& from, const std::string& to) {

@@ -11,6 +11,8 @@ class WindowsFileSystem : public FileSystem {
     FileRead readFile(const std::string& path, size_t limit) override;
     std::unique_ptr<WritableFile> createNew(const std::string& path) override;
     std::optional<uint32_t> permissions(const std::string& path) override;
+    FileStatus status(const std::string& path) override;
+    std::string linkTarget(const std::string& path) override;
     bool rename(const std::string& from, const std::string& to) override;
     bool remove(const std::string& path) override;
     bool syncDirectory(const std::string& dir) override;

@@ -29,8 +29,6 @@ std::string narrow(const std::wstring& wide) {
     return utf8;
 }
 
-namespace {
-
 std::string forwardSlashes(std::string path) {
     for (char& c : path)
         if (c == '\\')
@@ -38,9 +36,27 @@ std::string forwardSlashes(std::string path) {
     return path;
 }
 
+namespace {
+
+std::string modulePath() {
+    std::wstring buf(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0)
+            return {};
+        if (n < buf.size()) {
+            buf.resize(n);
+            return forwardSlashes(narrow(buf));
+        }
+        if (buf.size() >= 32768)
+            return {};
+        buf.resize(buf.size() * 2);
+    }
+}
+
 }  // namespace
 
-WindowsPlatform::WindowsPlatform() = default;
+WindowsPlatform::WindowsPlatform() : executablePath_(modulePath()) {}
 
 WindowsPlatform::~WindowsPlatform() {
     if (resourcesLibrary_)
@@ -98,20 +114,9 @@ FreeResourcesFn WindowsPlatform::loadFreeResources() {
     return [fn](int32_t kind) { return static_cast<uint16_t>(fn(kind)); };
 }
 
+// Taken once, at start: the settings file stays where it was even if the program is renamed.
 std::string WindowsPlatform::executablePath() {
-    std::wstring buf(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-        if (n == 0)
-            return {};
-        if (n < buf.size()) {
-            buf.resize(n);
-            return forwardSlashes(narrow(buf));
-        }
-        if (buf.size() >= 32768)
-            return {};
-        buf.resize(buf.size() * 2);
-    }
+    return executablePath_;
 }
 
 // Folder permissions on Windows are lists of rights that only an attempt answers for sure.

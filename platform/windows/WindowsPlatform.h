@@ -41,14 +41,21 @@ class WindowsPlatform : public Platform {
     DesktopSession desktopSession() override;
     bool isX11ServerReachable(const std::string&) override { return false; }
     bool hasGlobalCoordinates() override { return true; }
+    // Windows has no D-Bus session bus; the toolkit's tray is the shell's own.
+    bool hasSessionBus() override { return false; }
+    // The tray menu is the program's own on Windows, and the toolkit reports its closing.
+    bool isPopupMenuShown() override { return false; }
 
   private:
     WindowsFileSystem files_;
+    std::string executablePath_;
     void* resourcesLibrary_ = nullptr;  // rsrc32.dll where the system has it
 };
 
 // UTF-8 and the system's wide characters.
 std::wstring widen(const std::string& utf8);
 std::string narrow(const std::wstring& wide);
+// A Windows path with the separators the rest of the program uses.
+std::string forwardSlashes(std::string path);
 
 }  // namespace kelvo

@@ -10,7 +10,7 @@
 
 #include "app/Fonts.h"
 #include "app/MainForm.h"
-#include "components/NovelLbl.h"
+#include "components/novellabel/NovelLbl.h"
 #include "platform/fake/FakePlatform.h"
 #include "ui_MainForm.h"
 

@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include <QSystemTrayIcon>
-#include "components/NovelLbl.h"
+#include "components/novellabel/NovelLbl.h"
 #include "tests/clean/CleanFixture.h"
 #include "tests/settings/ModalDriver.h"
 

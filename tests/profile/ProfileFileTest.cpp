@@ -4,6 +4,7 @@
 
 #include "platform/fake/MemoryFileSystem.h"
 #include "profile/ProfileFile.h"
+#include "tests/support/NativeLines.h"
 
 namespace kelvo {
 namespace {
@@ -89,7 +90,7 @@ TEST_F(AtomicSave, AnOversizedFileIsNeitherReadNorOverwritten) {
 TEST(NewSettingsFile, IsCreatedWhenMissing) {
     MemoryFileSystem fs;
     EXPECT_EQ(saveProfileFile(fs, kPath, moveTo), SaveResult::Saved);
-    EXPECT_EQ(fs.contents(kPath), "[SYSTEM]\nXPos=300\n");
+    EXPECT_EQ(fs.contents(kPath), test::nativeLines("[SYSTEM]\nXPos=300\n"));
 }
 
 TEST(LeftoverTempFiles, OnlyTheSettingsFilesTemporariesAreRemoved) {

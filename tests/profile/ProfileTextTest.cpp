@@ -4,6 +4,7 @@
 
 #include "profile/Profile.h"
 #include "profile/SettingsKeys.h"
+#include "tests/support/NativeLines.h"
 
 namespace kelvo {
 namespace {
@@ -71,10 +72,11 @@ TEST(ProfileWrite, NewFileGetsSectionsAndKeysInWriteOrder) {
     for (const SettingKey& k : keys::kSaveOrder)
         writeSetting(p, k, 1);
     EXPECT_EQ(p.text(),
-              "[SYSTEM]\nXPos=1\nYPos=1\nSmall=1\n[DEFAULT]\nStayOnTop=1\nDontCatch=1\n"
-              "ShowCpuUsePer=1\nStopCpuUsePer=1\nTaskBarHide=1\nMemory=1\nAutoMemClear=1\n"
-              "AutoMemMin=1\nAutoMemUsed=1\nAutoMemSize=1\nAutoExeSize=1\nAutoMemUsePer=1\n"
-              "Not100Per=1\nHint=1\n");
+              test::nativeLines(
+                  "[SYSTEM]\nXPos=1\nYPos=1\nSmall=1\n[DEFAULT]\nStayOnTop=1\nDontCatch=1\n"
+                  "ShowCpuUsePer=1\nStopCpuUsePer=1\nTaskBarHide=1\nMemory=1\nAutoMemClear=1\n"
+                  "AutoMemMin=1\nAutoMemUsed=1\nAutoMemSize=1\nAutoExeSize=1\nAutoMemUsePer=1\n"
+                  "Not100Per=1\nHint=1\n"));
 }
 
 TEST(ProfileWrite, KeepsEveryOtherByteAndReplacesValuesInPlace) {
@@ -94,10 +96,10 @@ TEST(ProfileWrite, KeepsEveryOtherByteAndReplacesValuesInPlace) {
 TEST(ProfileWrite, TextWithoutFinalLineEndGetsOneBeforeNewLines) {
     Profile header("[DEFAULT]");
     header.writeInt("DEFAULT", "Hint", 0);
-    EXPECT_EQ(header.text(), "[DEFAULT]\nHint=0\n");
+    EXPECT_EQ(header.text(), test::nativeLines("[DEFAULT]\nHint=0\n"));
     Profile key("x=1");
     key.writeInt("SYSTEM", "Small", 1);
-    EXPECT_EQ(key.text(), "x=1\n[SYSTEM]\nSmall=1\n");
+    EXPECT_EQ(key.text(), test::nativeLines("x=1\n[SYSTEM]\nSmall=1\n"));
 }
 
 TEST(ProfileWrite, ALastLineEndingInABareCarriageReturnIsCompleted) {
@@ -127,7 +129,7 @@ TEST(ProfileWrite, ALeadingByteOrderMarkIsReadPastAndKept) {
     EXPECT_EQ(keyFirst.readInt("SYSTEM", "XPos", 0), 2);
     Profile onlyMark(bom);
     onlyMark.writeInt("SYSTEM", "XPos", 5);
-    EXPECT_EQ(onlyMark.text(), bom + "[SYSTEM]\nXPos=5\n");
+    EXPECT_EQ(onlyMark.text(), bom + test::nativeLines("[SYSTEM]\nXPos=5\n"));
     // Only at the very start is it a mark.
     Profile inside("[A]\n" + bom + "[SYSTEM]\nXPos=9\n");
     EXPECT_EQ(inside.readInt("SYSTEM", "XPos", 0), 0);

@@ -15,6 +15,7 @@
 #include "platform/fake/FakePlatform.h"
 #include "profile/ProfileFile.h"
 #include "tests/settings/ModalDriver.h"
+#include "tests/support/NativeLines.h"
 #include "ui_MainForm.h"
 #include "ui_SettingFrm.h"
 
@@ -77,7 +78,7 @@ TEST_F(MainFormSettings, WithoutAFileEverythingTakesItsDefaultAndTheFirstSaveWri
     for (QWidget* w : mainHintControls())
         EXPECT_TRUE(showsHint(w)) << w->objectName().toStdString();
     form->SaveSettings(false);
-    EXPECT_EQ(ini(), kDefaults);
+    EXPECT_EQ(ini(), test::nativeLines(kDefaults));
 }
 
 TEST_F(MainFormSettings, PositionIsKeptUpToTheScreenEdgeMinusTwo) {
@@ -219,7 +220,7 @@ TEST_F(MainFormSettings, EveryKeyMakesTheRoundTrip) {
     EXPECT_EQ(form->pos(), QPoint(30, 40));
     putIni("");
     form->SaveSettings(false);
-    EXPECT_EQ(ini(), kEveryKeySet);
+    EXPECT_EQ(ini(), test::nativeLines(kEveryKeySet));
 }
 
 TEST_F(MainFormSettings, SavingKeepsUnknownLinesAndReplacesValuesInPlace) {
