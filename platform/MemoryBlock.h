@@ -16,4 +16,11 @@ class MemoryBlock {
     virtual void zero(uint64_t offset, uint64_t length) = 0;
 };
 
+// The part of [offset, offset + length) that lies inside a block of `size` bytes: 0 past its end.
+inline uint64_t lengthWithin(uint64_t size, uint64_t offset, uint64_t length) {
+    if (offset >= size)
+        return 0;
+    return length > size - offset ? size - offset : length;
+}
+
 }  // namespace kelvo

@@ -24,10 +24,9 @@ class LinuxMemoryBlock : public MemoryBlock {
     uint64_t size() const override { return size_; }
 
     void zero(uint64_t offset, uint64_t length) override {
-        if (offset >= size_)
+        length = lengthWithin(size_, offset, length);
+        if (length == 0)
             return;
-        if (length > size_ - offset)
-            length = size_ - offset;
         // explicit_bzero, not memset: compilers drop a memset into memory that is freed unread,
         // or turn an allocation plus memset(0) into calloc, and then no page gets committed.
         ::explicit_bzero(base_ + offset, length);

@@ -21,10 +21,9 @@ class GlobalMemoryBlock : public MemoryBlock {
     GlobalMemoryBlock& operator=(const GlobalMemoryBlock&) = delete;
     uint64_t size() const override { return size_; }
     void zero(uint64_t offset, uint64_t length) override {
-        if (offset >= size_)
+        length = lengthWithin(size_, offset, length);
+        if (length == 0)
             return;
-        if (length > size_ - offset)
-            length = size_ - offset;
         // SecureZeroMemory's stores are never dropped as dead, so every page gets committed.
         SecureZeroMemory(base_ + offset, static_cast<SIZE_T>(length));
     }
