@@ -45,7 +45,7 @@ TEST_F(WaylandForm, HidingUnderThePointerNeedsThePointersScreenPosition) {
         platform.cursor = {form->x() + 50, form->y() + 40};
         form->WMNCHitTest();
         // Hidden, a window that cannot follow the pointer would never come back.
-        EXPECT_EQ(form->isVisible(), !global);
+        EXPECT_EQ(form->HiddenUnderPointer(), global);
         form->timMainTimer();
     }
 }
