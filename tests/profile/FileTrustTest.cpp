@@ -5,6 +5,7 @@
 #include "platform/fake/MemoryFileSystem.h"
 #include "profile/FileTrust.h"
 #include "profile/ProfileFile.h"
+#include "tests/support/NativeLines.h"
 
 namespace kelvo {
 namespace {
@@ -78,7 +79,7 @@ TEST(TrustRule, TheUsersOwnLinkIsFollowedAndStaysALink) {
     // A dangling link of the user's gets its file at the first save.
     fs.putLink(kPath, "/cfg/dotfiles/new.ini");
     EXPECT_EQ(saveProfileFile(fs, kPath, moveTo), SaveResult::Saved);
-    EXPECT_EQ(fs.contents("/cfg/dotfiles/new.ini"), "[SYSTEM]\nXPos=300\n");
+    EXPECT_EQ(fs.contents("/cfg/dotfiles/new.ini"), test::nativeLines("[SYSTEM]\nXPos=300\n"));
     EXPECT_EQ(fs.entry(kPath)->kind, FileStatus::Kind::Link);
 }
 
