@@ -9,6 +9,10 @@ mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 # In the sanitizer build the toolkit's objects that live until exit would read as leaks.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 
+# The tray tests read Japanese menu labels through gdbus, which prints what the locale cannot
+# show as '?': a new system's root shell has no locale but POSIX.
+gdbus() { LC_ALL=C.UTF-8 command gdbus "$@"; }
+
 cleanup() {
   local pid
   for pid in "${E2E_PIDS[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
