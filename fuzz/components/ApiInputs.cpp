@@ -1,6 +1,5 @@
 #include "fuzz/components/ApiInputs.h"
 
-#include <QApplication>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <climits>
@@ -8,6 +7,7 @@
 
 #include "components/imageadv/ImageAdv.h"
 #include "components/splpaint/SplPaint.h"
+#include "fuzz/OffscreenApplication.h"
 #include "raster/Bmp.h"
 
 namespace kelvo::fuzz {
@@ -107,18 +107,7 @@ class Args {
     size_t pos_ = 0;
 };
 
-struct Application {
-    Application() {
-        if (QCoreApplication::instance())
-            return;
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "kelvo-fuzz";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-};
+using Application = OffscreenApplication;
 
 // Sprite files the loads can choose: a 24-bit picture with key-green pixels, its mask, and an
 // 8-bit picture that the one-file load refuses.

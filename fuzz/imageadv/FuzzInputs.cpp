@@ -1,6 +1,5 @@
 #include "fuzz/imageadv/FuzzInputs.h"
 
-#include <QApplication>
 #include <QTemporaryDir>
 #include <cstring>
 #include <fstream>
@@ -8,6 +7,7 @@
 #include <string>
 
 #include "components/imageadv/ImageAdv.h"
+#include "fuzz/OffscreenApplication.h"
 #include "raster/Blit.h"
 #include "raster/Bmp.h"
 
@@ -42,20 +42,7 @@ void consume(const raster::Bitmap& bmp) {
         sink = sink + bmp.row(y)[bmp.stride() - 1];
 }
 
-// The application object a widget needs, on Qt's offscreen platform; made once, kept until the
-// process ends.
-struct Application {
-    Application() {
-        if (QCoreApplication::instance())
-            return;
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "kelvo-fuzz";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-};
+using Application = OffscreenApplication;
 
 // One image control for the whole run, with its files in a folder of its own.
 struct Host {
