@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include <sys/stat.h>
+#include <sys/sysinfo.h>
 #include <unistd.h>
 
 #include <climits>
@@ -32,6 +33,13 @@ std::string startedAs() {
     return path;
 }
 
+std::optional<PageCounters> pageCounters() {
+    struct sysinfo si {};
+    if (::sysinfo(&si) != 0)
+        return std::nullopt;
+    return PageCounters{si.freeram, si.bufferram, si.sharedram, si.freeswap, si.totalswap};
+}
+
 }  // namespace
 
 LinuxPlatform::LinuxPlatform()
@@ -42,9 +50,25 @@ LinuxPlatform::LinuxPlatform()
       clockTicksPerSecond_(::sysconf(_SC_CLK_TCK)) {}
 
 void LinuxPlatform::GlobalMemoryStatus(MEMORYSTATUS& status) {
-    uint32_t length = status.dwLength;
-    status = memoryStatusFromMeminfo(parseMeminfo(meminfo_.read()));
+    const uint32_t length = status.dwLength;
+    const std::optional<PageCounters> counters = pageCounters();
+    const int64_t now = monotonicNs();
+    if (sampleGate_.needsFullSample(counters, now)) {
+        status = fullMemoryStatus();
+        lastSample_ = status;
+        // An unreadable file gives all zeros: the next tick tries again.
+        if (status.dwTotalPhys != 0)
+            sampleGate_.fullSampleTaken(counters, now);
+        else
+            sampleGate_.forget();
+    } else {
+        status = lastSample_;
+    }
     status.dwLength = length;
+}
+
+MEMORYSTATUS LinuxPlatform::fullMemoryStatus() {
+    return memoryStatusFromMeminfo(parseMeminfo(meminfo_.read()));
 }
 
 std::string LinuxPlatform::executablePath() {

@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/linux/FileSystemLinux.h"
 #include "platform/linux/ProcFile.h"
+#include "platform/linux/SampleGate.h"
 
 namespace kelvo {
 
@@ -39,10 +40,14 @@ class LinuxPlatform : public Platform {
     bool hasGlobalCoordinates() override;
     bool hasSessionBus() override;
     bool isPopupMenuShown() override;
+    // A sample read from /proc/meminfo now, whatever the counters say.
+    MEMORYSTATUS fullMemoryStatus();
 
   private:
     std::string exePath_;
     ProcFile meminfo_;
+    SampleGate sampleGate_;
+    MEMORYSTATUS lastSample_{};
     ProcFile stat_;
     ProcFile onlineCpus_;
     long clockTicksPerSecond_;
