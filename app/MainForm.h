@@ -195,6 +195,8 @@ class TMainForm : public QWidget {
     QMenu* popupMenu_ = nullptr;
     QTimer* timMain_ = nullptr;
     QTimer* timSub_ = nullptr;
+    QTimer* timNested_ = nullptr;
+    int tickDepth_ = 0;  // timMainTimer calls on the stack
     NtCpuUsage cpuUsage_;
     QSystemTrayIcon* trayIcon_ = nullptr;
     bool appMinimized_ = false;

@@ -3,17 +3,20 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolButton>
 #include <cstdio>
 
+#include <QScopeGuard>
 #include "app/CleanEngine.h"
 #include "app/CleanNotice.h"
 #include "app/CleanPlan.h"
 #include "app/CleanSafety.h"
 #include "app/ErrorBox.h"
 #include "app/Formats.h"
+
 #include "app/MainForm.h"
 #include "app/SettingFrm.h"
 #include "profile/ProfileFile.h"
@@ -53,6 +56,13 @@ std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
     if (Cleaning)
         return std::nullopt;
     Cleaning = true;
+    const bool startedInTick = tickDepth_ > 0;
+    if (startedInTick)
+        timNested_->start();
+    const auto ticksBack = qScopeGuard([this, startedInTick] {
+        if (startedInTick)
+            timNested_->stop();
+    });
     Ui::TMainForm& u = *ui_;
     u.sbtnConfig->hide();
     u.sbtnGetMem->hide();
