@@ -86,47 +86,68 @@ PreparedText prepare(const QString& in, uint32_t flags) {
 
 }  // namespace
 
-QRect formatText(QPainter* painter, const QFont& font, const QString& text, const QRect& r,
-                 uint32_t flags) {
-    const QFontMetrics fm(font);
-    const PreparedText prepared = prepare(text, flags);
-    const bool wrap = flags & DT_WORDBREAK;
-    QTextOption option;
-    option.setWrapMode(wrap ? QTextOption::WordWrap : QTextOption::NoWrap);
-    if (!wrap)
-        option.setFlags(QTextOption::IncludeTrailingSpaces);
-    // Tab stops every eight average character widths, whatever the justification.
-    option.setTabStopDistance(8 * std::max(1, fm.averageCharWidth()));
-    QTextLayout layout(prepared.text, font);
-    layout.setTextOption(option);
-    layout.setFormats(prepared.underlines);
-    layout.setCacheEnabled(true);
+LayoutCache::LayoutCache() = default;
+LayoutCache::~LayoutCache() = default;
 
-    qreal width = 0;
-    qreal height = 0;
-    if (prepared.text.isEmpty()) {
-        height = fm.height();
-    } else {
-        const qreal lineWidth = wrap ? qreal(std::max(0, r.width())) : qreal(1 << 24);
-        const qreal leading = fm.leading();
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(lineWidth);
-            if (line.lineNumber() > 0)
-                height = std::ceil(height + leading);
-            line.setPosition(QPointF(0, height));
-            height += line.height();
-            width = std::max(width, line.naturalTextWidth());
+QRect formatText(QPainter* painter, const QFont& font, const QString& text, const QRect& r,
+                 uint32_t flags, LayoutCache* cache) {
+    const bool wrap = flags & DT_WORDBREAK;
+    const qreal lineWidth = wrap ? qreal(std::max(0, r.width())) : qreal(1 << 24);
+    // Justification, clipping and measuring do not change the lines.
+    const uint32_t layoutFlags = flags & ~uint32_t(DT_CALCRECT | DT_RIGHT | DT_CENTER | DT_NOCLIP);
+    LayoutCache local;
+    LayoutCache& c = cache ? *cache : local;
+    if (!c.layout_ || c.flags_ != layoutFlags || c.lineWidth_ != lineWidth || c.text_ != text ||
+        c.font_ != font) {
+        const QFontMetrics fm(font);
+        const PreparedText prepared = prepare(text, flags);
+        QTextOption option;
+        option.setWrapMode(wrap ? QTextOption::WordWrap : QTextOption::NoWrap);
+        if (!wrap)
+            option.setFlags(QTextOption::IncludeTrailingSpaces);
+        // Tab stops every eight average character widths, whatever the justification.
+        option.setTabStopDistance(8 * std::max(1, fm.averageCharWidth()));
+        c.layout_ = std::make_unique<QTextLayout>(prepared.text, font);
+        QTextLayout& layout = *c.layout_;
+        layout.setTextOption(option);
+        layout.setFormats(prepared.underlines);
+        layout.setCacheEnabled(true);
+
+        qreal width = 0;
+        qreal height = 0;
+        if (prepared.text.isEmpty()) {
+            height = fm.height();
+        } else {
+            const qreal leading = fm.leading();
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(lineWidth);
+                if (line.lineNumber() > 0)
+                    height = std::ceil(height + leading);
+                line.setPosition(QPointF(0, height));
+                height += line.height();
+                width = std::max(width, line.naturalTextWidth());
+            }
+            layout.endLayout();
         }
-        layout.endLayout();
+        c.text_ = text;
+        c.font_ = font;
+        c.flags_ = layoutFlags;
+        c.lineWidth_ = lineWidth;
+        c.width_ = width;
+        c.height_ = height;
+        c.empty_ = prepared.text.isEmpty();
     }
+    QTextLayout& layout = *c.layout_;
+    const qreal width = c.width_;
+    const qreal height = c.height_;
     qreal xoff = 0;
     if (flags & DT_RIGHT)
         xoff = r.width() - width;
     else if (flags & DT_CENTER)
         xoff = (r.width() - width) / 2;
     const QRect bounds = QRectF(r.x() + xoff, r.y(), width, height).toAlignedRect();
-    if (!painter || (flags & DT_CALCRECT) || prepared.text.isEmpty())
+    if (!painter || (flags & DT_CALCRECT) || c.empty_)
         return bounds;
 
     for (int i = 0; i < layout.lineCount(); ++i) {
@@ -147,10 +168,11 @@ QRect formatText(QPainter* painter, const QFont& font, const QString& text, cons
     return bounds;
 }
 
-void calcTextRect(const QFont& font, const QString& text, TRect& r, uint32_t flags) {
+void calcTextRect(const QFont& font, const QString& text, TRect& r, uint32_t flags,
+                  LayoutCache* cache) {
     const QFontMetrics fm(font);
     const QRect bounds =
-        formatText(nullptr, font, text, toQRect(r), flags & ~uint32_t(DT_RIGHT | DT_CENTER));
+        formatText(nullptr, font, text, toQRect(r), flags & ~uint32_t(DT_RIGHT | DT_CENTER), cache);
     r.Right = saturatedAdd(r.Left, bounds.width());
     r.Bottom = saturatedAdd(r.Top, std::max(bounds.height(), fm.height()));
 }

@@ -3,8 +3,10 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <memory>
 
 class QPainter;
+class QTextLayout;
 #include <algorithm>
 #include <cstdint>
 
@@ -38,9 +40,33 @@ inline TRect fromQRect(const QRect& r) {
 // DT_NOPREFIX, tab stops every eight average character widths (DT_EXPANDTABS; without it a tab
 // is a blank), clipped to r unless DT_NOCLIP. Returns the text's bounds. The painter's pen is the
 // text colour; its background mode decides whether glyph cells are filled.
+class LayoutCache;
 QRect formatText(QPainter* painter, const QFont& font, const QString& text, const QRect& r,
-                 uint32_t dtFlags);
+                 uint32_t dtFlags, LayoutCache* cache = nullptr);
 // The DT_CALCRECT rule for a Qt font (see measureDrawText).
-void calcTextRect(const QFont& font, const QString& text, TRect& r, uint32_t flags);
+void calcTextRect(const QFont& font, const QString& text, TRect& r, uint32_t flags,
+                  LayoutCache* cache = nullptr);
+
+// The last layout formatText made for one caller (a label measures its text when the text
+// changes, again when it paints, and draws it twice with a shadow). Not shared across threads.
+class LayoutCache {
+  public:
+    LayoutCache();
+    ~LayoutCache();
+    LayoutCache(const LayoutCache&) = delete;
+    LayoutCache& operator=(const LayoutCache&) = delete;
+
+  private:
+    friend QRect formatText(QPainter*, const QFont&, const QString&, const QRect&, uint32_t,
+                            LayoutCache*);
+    QString text_;
+    QFont font_;
+    uint32_t flags_ = 0;
+    qreal lineWidth_ = 0;
+    qreal width_ = 0;
+    qreal height_ = 0;
+    bool empty_ = true;
+    std::unique_ptr<QTextLayout> layout_;
+};
 
 }  // namespace kelvo::raster::qt

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "components/SysColors.h"
+#include "raster/QtText.h"
 
 namespace kelvo {
 namespace {
@@ -114,7 +115,10 @@ TNovelLabel::FormReadScope::~FormReadScope() {
 }
 
 TNovelLabel::TNovelLabel(QWidget* parent)
-    : QWidget(parent), color_(syscolor::clWindow), fontColor_(syscolor::clBtnText) {
+    : QWidget(parent),
+      color_(syscolor::clWindow),
+      fontColor_(syscolor::clBtnText),
+      layoutCache_(std::make_unique<raster::qt::LayoutCache>()) {
     setAttribute(Qt::WA_OpaquePaintEvent, true);  // a new label is opaque
     if (!g_readScopes.empty()) {
         reading_ = true;
@@ -122,6 +126,8 @@ TNovelLabel::TNovelLabel(QWidget* parent)
     }
     resize(65, 17);
 }
+
+TNovelLabel::~TNovelLabel() = default;
 
 void TNovelLabel::setCaption(const QString& text) {
     if (text == caption_)
@@ -235,7 +241,7 @@ void TNovelLabel::DoDrawText(QPainter* painter, TRect& rect, uint32_t flags) {
     auto draw = [&](const QColor& colour) {
         if (painter)
             painter->setPen(colour);
-        drawFormattedText(painter, f, text, r, flags);
+        drawFormattedText(painter, f, text, r, flags, layoutCache_.get());
     };
     if (!Enabled()) {
         // The emboss follows the palette's bevel colours, as buttons' edges do.

@@ -5,6 +5,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 #include "components/novellabel/DrawText.h"
 
@@ -47,6 +48,7 @@ class TNovelLabel : public QWidget {
     Q_ENUM(TDragState)
 
     explicit TNovelLabel(QWidget* parent = nullptr);
+    ~TNovelLabel() override;
 
     // While a scope is alive, labels created in it are "being read from a form": setters store
     // without auto-sizing, and the scope's end runs Loaded() on each, as a form reader does.
@@ -170,6 +172,9 @@ class TNovelLabel : public QWidget {
     bool dragArmed_ = false;
     QPoint pressPos_;
     QPointer<QWidget> dragSource_;  // of the drag now over the label
+    // A caption is measured when it changes and again when painted, and drawn twice with a
+    // shadow: one layout serves them all.
+    std::unique_ptr<raster::qt::LayoutCache> layoutCache_;
 };
 
 }  // namespace kelvo

@@ -263,6 +263,46 @@ TEST_F(NovelLabelTest, TabStopsAreEightAverageCharacterWidthsWhateverTheJustific
     }
 }
 
+// One label taken through changes of text, font, width and flags draws at every step what a new
+// label made with that step's values draws: nothing of an earlier layout is reused wrongly.
+TEST_F(NovelLabelTest, ALabelChangedStepByStepDrawsAsANewOne) {
+    QFont bigger = font_;
+    bigger.setPixelSize(16);
+    struct Step {
+        QString text;
+        const QFont* font;
+        int width;
+        bool wrap, shadow;
+        TNovelLabel::TAlignment align;
+    };
+    const Step steps[] = {
+        {"23585.7", &font_, 60, false, false, TNovelLabel::taRightJustify},
+        {"23585.8", &font_, 60, false, true, TNovelLabel::taRightJustify},
+        {"23585.8", &bigger, 60, false, true, TNovelLabel::taRightJustify},
+        {"23585.8", &bigger, 60, false, true, TNovelLabel::taLeftJustify},
+        {"one two three four", &font_, 60, true, false, TNovelLabel::taLeftJustify},
+        {"one two three four", &font_, 90, true, false, TNovelLabel::taCenter},
+        {"&Free", &font_, 90, false, false, TNovelLabel::taLeftJustify},
+    };
+    auto apply = [&](TNovelLabel* l, const Step& s) {
+        l->setFont(*s.font);
+        l->setFontColor(Qt::black);
+        l->setWordWrap(s.wrap);
+        l->setTextShadow(s.shadow);
+        l->setAlignment(s.align);
+        l->setGeometry(0, 0, s.width, 40);
+        l->setCaption(s.text);
+    };
+    TNovelLabel* reused = make("", QRect(0, 0, 60, 40));
+    for (const Step& s : steps) {
+        apply(reused, s);
+        TNovelLabel* fresh = make("", QRect(0, 0, 60, 40));
+        apply(fresh, s);
+        EXPECT_EQ(render(reused), render(fresh)) << s.text.toStdString() << " " << s.width;
+        delete fresh;
+    }
+}
+
 class ShownLabelTest : public NovelLabelTest {
   protected:
     void SetUp() override {
