@@ -91,7 +91,7 @@ awk -v bx="$before_x" -v ax="$after_x" -v wx="$with_x" \
   printf "%-34s %9.3f %9.3f %9.3f\n", "panel with its tray", (bp + ap) / 2, wp, p
   printf "%-34s %9s %9.3f\n", "Kelvo", "", k
   if (floor != "")
-    printf "%-34s %9s %9.3f   (Kelvo %.2f x)\n", "a window with only a 100 ms timer", "", floor, floor > 0 ? k / floor : 0
+    printf "%-34s %9s %9.3f   (Kelvo %.2f times this)\n", "a window with only a 100 ms timer", "", floor, (floor > 0 ? k / floor : 0)
   ratio = k > 0 ? (x + p) / k : 0
   own = k <= 0.10 ? "met" : "MISSED"
   desk = x + p <= k ? "met" : "MISSED"
