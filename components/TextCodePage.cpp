@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 #include <QWidget>
 
+#include "platform/CodePage.h"
 #include "raster/Font.h"
 
 namespace kelvo {
@@ -23,7 +24,8 @@ QByteArray codePageConverter(int codePage) {
 }
 
 bool TextCodePage::setCodePage(int codePage) {
-    if (codePage != kAutomatic && codePageConverter(codePage).isEmpty())
+    if (codePage != kAutomatic && codePageConverter(codePage).isEmpty() &&
+        !systemKnowsCodePage(codePage))
         return false;
     codePage_ = codePage;
     return true;
@@ -40,10 +42,14 @@ QString TextCodePage::decode(std::string_view bytes) const {
         if (!utf8.hasError())
             return text;
     }
-    QStringDecoder decoder(codePageConverter(codePage_ == kAutomatic ? kShiftJis : codePage_));
-    if (!decoder.isValid())  // without the converters: UTF-8 with replacement characters
-        return QString::fromUtf8(view);
-    return decoder.decode(view);
+    const int codePage = codePage_ == kAutomatic ? kShiftJis : codePage_;
+    QStringDecoder decoder(codePageConverter(codePage));
+    if (decoder.isValid())
+        return decoder.decode(view);
+    // A toolkit built without ICU (as on Windows) knows only UTF-8: the system converts.
+    if (std::optional<std::u16string> text = decodeWithSystem(codePage, bytes))
+        return QString::fromStdU16String(*text);
+    return QString::fromUtf8(view);  // UTF-8 with replacement characters
 }
 
 std::string TextCodePage::toUtf8(std::string_view bytes) const {

@@ -14,7 +14,7 @@ namespace kelvo {
 
 // How a component reads the 8-bit strings it is given. Scene texts and data files are
 // Shift-JIS (code page 932) unless the owner names another code page (a Windows number: 1252,
-// 65001 for UTF-8, ...) that the toolkit's converters know. Text that begins with the UTF-8
+// 65001 for UTF-8, ...) that the toolkit's converters or the system's know. Text that begins with the UTF-8
 // byte-order mark is UTF-8 whatever the code page: the file says so itself. Automatic (0), on
 // request only, takes valid UTF-8 as UTF-8 and anything else as code page 932; short Shift-JIS
 // texts can be valid UTF-8, so it may misread them.
