@@ -50,7 +50,7 @@ namespace {
 // accelerator characters to underline.
 struct PreparedText {
     QString text;
-    QList<QTextLayout::FormatRange> underlines;
+    QList<int> underlines;
 };
 
 PreparedText prepare(const QString& in, uint32_t flags) {
@@ -71,13 +71,8 @@ PreparedText prepare(const QString& in, uint32_t flags) {
             if (++i == in.size())
                 break;  // a trailing prefix marks nothing
             c = in[i];
-            if (c != u'&') {
-                QTextLayout::FormatRange range;
-                range.start = int(out.text.size());
-                range.length = 1;
-                range.format.setFontUnderline(true);
-                out.underlines.append(range);
-            }
+            if (c != u'&')
+                out.underlines.append(int(out.text.size()));
         }
         out.text.append(c);
     }
@@ -109,8 +104,10 @@ QRect formatText(QPainter* painter, const QFont& font, const QString& text, cons
         option.setTabStopDistance(8 * std::max(1, fm.averageCharWidth()));
         c.layout_ = std::make_unique<QTextLayout>(prepared.text, font);
         QTextLayout& layout = *c.layout_;
+        // The accelerator's underline is drawn apart from the text: as a format it would split
+        // the line into runs shaped one by one, and some font engines then place the glyphs a
+        // pixel apart from the plain word's.
         layout.setTextOption(option);
-        layout.setFormats(prepared.underlines);
         layout.setCacheEnabled(true);
 
         qreal width = 0;
@@ -137,6 +134,7 @@ QRect formatText(QPainter* painter, const QFont& font, const QString& text, cons
         c.width_ = width;
         c.height_ = height;
         c.empty_ = prepared.text.isEmpty();
+        c.underlines_ = prepared.underlines;
     }
     QTextLayout& layout = *c.layout_;
     const qreal width = c.width_;
@@ -164,6 +162,21 @@ QRect formatText(QPainter* painter, const QFont& font, const QString& text, cons
     if (!(flags & DT_NOCLIP))
         painter->setClipRect(r, Qt::IntersectClip);
     layout.draw(painter, r.topLeft());
+    if (!c.underlines_.isEmpty()) {
+        const QFontMetricsF fm(font);
+        const qreal thickness = std::max<qreal>(1, fm.lineWidth());
+        for (int at : c.underlines_) {
+            const QTextLine line = layout.lineForTextPosition(at);
+            if (!line.isValid())
+                continue;
+            const qreal x0 = line.cursorToX(at), x1 = line.cursorToX(at + 1);
+            const qreal y = line.y() + line.ascent() + fm.underlinePos();
+            painter->fillRect(
+                QRectF(r.x() + std::min(x0, x1), r.y() + y, std::abs(x1 - x0), thickness)
+                    .toAlignedRect(),
+                painter->pen().color());
+        }
+    }
     painter->restore();
     return bounds;
 }

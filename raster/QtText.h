@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QList>
 #include <QRect>
 #include <QString>
 #include <memory>
@@ -66,6 +67,7 @@ class LayoutCache {
     qreal width_ = 0;
     qreal height_ = 0;
     bool empty_ = true;
+    QList<int> underlines_;  // the accelerators' positions in the laid-out text
     std::unique_ptr<QTextLayout> layout_;
 };
 
