@@ -24,7 +24,7 @@ using testsupport::noiseBytes;
 
 // Sizes around every block length, so that each lane and the hand-over to the tail is seen.
 TEST_P(ByteKernels, DescrambleMatchesTheSimpleStream) {
-    std::mt19937 rng(11);
+    std::mt19937_64 rng(11);
     std::vector<size_t> sizes = {0, 1, 15, 16, 17, 31, 32, 33, 47, 63, 64, 65, 640, 4099};
     for (int n = 0; n < 20; ++n)
         sizes.push_back(rng() % 300);
@@ -40,7 +40,7 @@ TEST_P(ByteKernels, DescrambleMatchesTheSimpleStream) {
 }
 
 TEST_P(ByteKernels, BrightnessScaleMatchesPortableForEveryPercent) {
-    std::mt19937 rng(12);
+    std::mt19937_64 rng(12);
     const auto data = noiseBytes(rng, 1000 + 37);
     for (int percent = -400; percent <= 400; ++percent) {
         auto fast = data, slow = data;
@@ -51,7 +51,7 @@ TEST_P(ByteKernels, BrightnessScaleMatchesPortableForEveryPercent) {
 }
 
 TEST_P(ByteKernels, ContrastAndOffsetMatchThePlainFormulas) {
-    std::mt19937 rng(13);
+    std::mt19937_64 rng(13);
     const auto data = noiseBytes(rng, 2 * 256 + 37);
     for (int level : {-5, 0, 1, 50, 99, 100, 101, 380, 400, 25500, 30000}) {
         auto wide = data, narrow = data, plain = data;

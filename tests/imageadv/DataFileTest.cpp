@@ -13,7 +13,7 @@ using raster::Bitmap;
 using testing::ImageAdvTest;
 
 TEST(Scramble, TwiceIsTheIdentityAndMatchesTheSimpleStream) {
-    std::mt19937 rng(5);
+    std::mt19937_64 rng(5);
     for (size_t size : {0u, 1u, 7u, 8u, 9u, 63u, 1000u}) {
         std::vector<uint8_t> data(size);
         for (auto& b : data)

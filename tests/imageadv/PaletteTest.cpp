@@ -237,7 +237,7 @@ TEST_F(PaletteTest, OverlayThatDoesNotFitDoesNothing) {
 }
 
 TEST(ColorEffects, FastPathMatchesPortableForEveryPercent) {
-    std::mt19937 rng(8);
+    std::mt19937_64 rng(8);
     std::vector<uint8_t> data(1000);
     for (auto& b : data)
         b = uint8_t(rng());

@@ -50,7 +50,7 @@ TEST(KilledSaves, LeaveTheOldOrTheNewFileAndNoTemporaryAfterTheNextStart) {
     const std::string a = settingsWithMemory(30), b = settingsWithMemory(70);
     writeAll(path, a);
     auto fs = createSystemFileSystem();
-    std::mt19937 rng(12345);
+    std::mt19937_64 rng(12345);
     std::uniform_int_distribution<int> delayUs(0, 4000);
     int tempsFound = 0;
     for (int kill = 0; kill < 1000; ++kill) {

@@ -33,7 +33,7 @@ TEST(Bitmap, CopyIsIndependentAndKeepsItsOwnCanvas) {
 
 TEST(Bitmap, SetSizeKeepsTopLeftAndFillsWhite) {
     for (PixelFormat f : testing::kAllFormats) {
-        std::mt19937 rng(3);
+        std::mt19937_64 rng(3);
         Bitmap a = testing::randomBitmap(rng, f, 9);
         Bitmap b = a;
         ASSERT_TRUE(b.setSize(a.width() + 3, a.height() + 2));

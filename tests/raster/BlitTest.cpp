@@ -19,7 +19,7 @@ using testing::kAllFormats;
 using testing::randomBitmap;
 
 // The operations the components use, a few others, and random ones.
-uint32_t pickRop(std::mt19937& rng) {
+uint32_t pickRop(std::mt19937_64& rng) {
     static constexpr uint32_t used[] = {rop::SRCCOPY,   rop::SRCAND,     rop::SRCPAINT,
                                         rop::MERGECOPY, rop::MERGEPAINT, rop::DSTANDPAT,
                                         rop::PATCOPY,   rop::SRCINVERT,  rop::NOTSRCCOPY,
@@ -31,7 +31,7 @@ uint32_t pickRop(std::mt19937& rng) {
     return uint32_t(std::uniform_int_distribution<int>(0, 255)(rng)) << 16;
 }
 
-Brush pickBrush(std::mt19937& rng) {
+Brush pickBrush(std::mt19937_64& rng) {
     std::uniform_int_distribution<uint32_t> any;
     switch (any(rng) % 4) {
         case 0:
@@ -50,7 +50,7 @@ Brush pickBrush(std::mt19937& rng) {
 }
 
 struct Case {
-    std::mt19937 rng;
+    std::mt19937_64 rng;
     Bitmap dst, src;
     Brush brush;
     uint32_t code;
@@ -134,7 +134,7 @@ TEST_P(BlitFastPaths, OverlappingBlitWithinOneBitmapMatchesReference) {
 // Larger pictures reach the whole-block copy, the eight-pixel packing and the shuffled gathers
 // of enlarging stretches, which the small random cases above rarely do.
 TEST_P(BlitFastPaths, WideRowsMatchReference) {
-    std::mt19937 rng(31);
+    std::mt19937_64 rng(31);
     const PixelFormat pairs[][2] = {{PixelFormat::Pf24, PixelFormat::Pf24},
                                     {PixelFormat::Pf8, PixelFormat::Pf24},
                                     {PixelFormat::Pf8, PixelFormat::Pf32},
@@ -179,7 +179,7 @@ TEST_P(BlitFastPaths, WideRowsMatchReference) {
 // Row padding and every pixel outside the clipped area are guards that must keep their bytes.
 TEST(BlitClipping, LeavesPaddingAndOutsidePixelsAlone) {
     for (PixelFormat f : kAllFormats) {
-        std::mt19937 rng(77);
+        std::mt19937_64 rng(77);
         Bitmap dst = randomBitmap(rng, f, 1);
         ASSERT_TRUE(dst.reset(7, 5, f));  // 7 pixels leave padding in every format
         const int usedBits = 7 * bitsPerPixel(f);

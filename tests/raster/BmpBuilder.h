@@ -150,7 +150,7 @@ inline std::vector<uint8_t> buildBmp(const BmpLayout& s) {
 }
 
 // Random pixels below `limit`; runs of equal values now and then, so RLE has work.
-inline std::vector<std::vector<uint32_t>> randomPixels(std::mt19937& rng, int w, int h,
+inline std::vector<std::vector<uint32_t>> randomPixels(std::mt19937_64& rng, int w, int h,
                                                        uint64_t limit) {
     std::vector<std::vector<uint32_t>> px(size_t(h), std::vector<uint32_t>(size_t(w), 0));
     std::uniform_int_distribution<uint64_t> any(0, limit - 1);

@@ -40,7 +40,7 @@ void expectSameAsQt(const BmpLayout& layout, const std::string& what) {
         }
 }
 
-BmpLayout layout(std::mt19937& rng, int bpp, uint32_t compression, bool topDown, int header = 40) {
+BmpLayout layout(std::mt19937_64& rng, int bpp, uint32_t compression, bool topDown, int header = 40) {
     BmpLayout s;
     s.width = int(rng() % 37) + 1;
     s.height = int(rng() % 23) + 1;
@@ -63,7 +63,7 @@ BmpLayout layout(std::mt19937& rng, int bpp, uint32_t compression, bool topDown,
 }
 
 TEST(BmpReaderOracle, UncompressedIndexedAndTrueColour) {
-    std::mt19937 rng(11);
+    std::mt19937_64 rng(11);
     for (int bpp : {1, 4, 8, 16, 24, 32})
         for (bool topDown : {false, true})
             for (int header : {40, 124})
@@ -75,7 +75,7 @@ TEST(BmpReaderOracle, UncompressedIndexedAndTrueColour) {
 }
 
 TEST(BmpReaderOracle, CoreHeaderWithThreeBytePalette) {
-    std::mt19937 rng(12);
+    std::mt19937_64 rng(12);
     for (int bpp : {1, 4, 8, 24}) {
         BmpLayout s = layout(rng, bpp, 0, false, 12);
         if (bpp <= 8) {
@@ -86,7 +86,7 @@ TEST(BmpReaderOracle, CoreHeaderWithThreeBytePalette) {
 }
 
 TEST(BmpReaderOracle, BitFields) {
-    std::mt19937 rng(13);
+    std::mt19937_64 rng(13);
     struct Masks {
         int bpp;
         uint32_t r, g, b;
@@ -113,7 +113,7 @@ TEST(BmpReaderOracle, BitFields) {
 }
 
 TEST(BmpReaderOracle, RunLengthEncoded) {
-    std::mt19937 rng(14);
+    std::mt19937_64 rng(14);
     for (int n = 0; n < 12; ++n) {
         expectSameAsQt(layout(rng, 8, 1, false), "RLE8 #" + std::to_string(n));
         expectSameAsQt(layout(rng, 4, 2, false), "RLE4 #" + std::to_string(n));
@@ -121,7 +121,7 @@ TEST(BmpReaderOracle, RunLengthEncoded) {
 }
 
 TEST(BmpReaderOracle, KeepsFormatAndPalette) {
-    std::mt19937 rng(15);
+    std::mt19937_64 rng(15);
     const BmpLayout s = layout(rng, 4, 0, false);
     Bitmap b;
     std::string error;

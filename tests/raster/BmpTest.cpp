@@ -12,7 +12,7 @@ namespace {
 using testing::firstDifference;
 
 TEST(BmpRoundTrip, EveryFormatComesBackUnchanged) {
-    std::mt19937 rng(21);
+    std::mt19937_64 rng(21);
     for (PixelFormat f : testing::kAllFormats) {
         for (int n = 0; n < 5; ++n) {
             Bitmap a = testing::randomBitmap(rng, f, 30);

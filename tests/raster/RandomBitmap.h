@@ -19,7 +19,7 @@ inline const char* formatName(PixelFormat f) {
     return names[int(f)];
 }
 
-inline Palette randomPalette(std::mt19937& rng, PixelFormat f) {
+inline Palette randomPalette(std::mt19937_64& rng, PixelFormat f) {
     const int max = 1 << bitsPerPixel(f);
     std::uniform_int_distribution<int> count(1, max), byte(0, 255);
     Palette pal(size_t(count(rng)));
@@ -30,7 +30,7 @@ inline Palette randomPalette(std::mt19937& rng, PixelFormat f) {
 
 // Random size (1..maxSide), random raw pixel values (including indexes past the palette) and
 // for indexed formats a random palette, or `pal` when given.
-inline Bitmap randomBitmap(std::mt19937& rng, PixelFormat f, int maxSide,
+inline Bitmap randomBitmap(std::mt19937_64& rng, PixelFormat f, int maxSide,
                            const Palette* pal = nullptr) {
     std::uniform_int_distribution<int> side(1, maxSide);
     Bitmap b;

@@ -18,7 +18,7 @@ using testsupport::noiseBytes;
 
 // Every operation, lengths around each vector width, starts off any alignment.
 TEST_P(RowKernels, EveryOperationMatchesTheTruthTable) {
-    std::mt19937 rng(3);
+    std::mt19937_64 rng(3);
     const size_t lengths[] = {0, 1, 7, 8, 15, 16, 17, 31, 32, 33, 63, 64, 65, 200};
     for (int r = 0; r < 256; ++r) {
         const RowKernel kernel{uint8_t(r)};
@@ -35,7 +35,7 @@ TEST_P(RowKernels, EveryOperationMatchesTheTruthTable) {
 }
 
 TEST_P(RowKernels, MissingInputsAreNotRead) {
-    std::mt19937 rng(4);
+    std::mt19937_64 rng(4);
     for (int r : {0x00, 0x55, 0xAA, 0xFF, 0x0F, 0xF0, 0x5A, 0xA0}) {
         const auto d = noiseBytes(rng, 70), p = noiseBytes(rng, 70);
         std::vector<uint8_t> fast = d, plain = d;
@@ -54,7 +54,7 @@ TEST_P(RowKernels, MissingInputsAreNotRead) {
 
 // The gathers write exactly the pixels asked for: a guard byte after them stays.
 TEST_P(RowKernels, GathersMatchPixelByPixelCopies) {
-    std::mt19937 rng(5);
+    std::mt19937_64 rng(5);
     for (int n = 0; n < 200; ++n) {
         const int srcWidth = 1 + int(rng() % 90), count = int(rng() % 120);
         const auto row = noiseBytes(rng, size_t(srcWidth) * 3 + 1);
@@ -78,7 +78,7 @@ TEST_P(RowKernels, GathersMatchPixelByPixelCopies) {
 }
 
 TEST_P(RowKernels, PaletteRowsMatchTheTable) {
-    std::mt19937 rng(6);
+    std::mt19937_64 rng(6);
     uint32_t table[256];
     for (auto& t : table)
         t = rng() & 0xFFFFFF;

@@ -146,7 +146,7 @@ TEST_F(FadeTest, PatternDissolvesFrameByFrame) {
 // The fused row passes give the bytes of the blit sequence, on random pictures and patterns
 // that are not only black and white.
 TEST_F(FadeTest, FusedDissolvesMatchTheBlitSequence) {
-    std::mt19937 rng(7);
+    std::mt19937_64 rng(7);
     for (Starter start : {&TSplPaint::FadeFromBlack, &TSplPaint::FadeToBlack,
                           &TSplPaint::FadeFromWhite, &TSplPaint::FadeToWhite}) {
         for (int round = 0; round < 4; ++round) {

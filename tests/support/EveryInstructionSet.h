@@ -24,7 +24,7 @@ inline std::string instructionSetTestName(
 }
 
 // Seeded random bytes.
-inline std::vector<uint8_t> noiseBytes(std::mt19937& rng, size_t n) {
+inline std::vector<uint8_t> noiseBytes(std::mt19937_64& rng, size_t n) {
     std::vector<uint8_t> v(n);
     for (auto& b : v)
         b = uint8_t(rng());
