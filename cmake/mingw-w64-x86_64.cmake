@@ -15,3 +15,9 @@ find_program(KELVO_WINE NAMES wine wine64 PATHS /usr/bin /usr/lib/wine NO_CMAKE_
 if(KELVO_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${KELVO_WINE})
 endif()
+# No interprocedural register allocation: with it a caller keeps values in registers that its own
+# copy of a template function leaves alone, but the linker keeps one copy of each such function
+# for the whole program, maybe another object's that uses them. Qt's random generator crashed so,
+# calling a test's copy of std::mt19937's refill. The toolkit is built with this file too.
+set(CMAKE_C_FLAGS_INIT "-fno-ipa-ra")
+set(CMAKE_CXX_FLAGS_INIT "-fno-ipa-ra")

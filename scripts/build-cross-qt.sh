@@ -7,7 +7,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 toolchain="$here/cmake/mingw-w64-x86_64.cmake"
 qtver="$(dpkg-query -W -f='${Version}' qt6-base-dev)"
-features="static;core;gui;widgets;testlib;windows;offscreen;noopengl;gtest;v1"
+features="static;core;gui;widgets;testlib;windows;offscreen;noopengl;gtest;no-ipa-ra;v2"
 cache="${KELVO_WIN_CACHE:-$HOME/.cache/kelvo/win-$qtver}"
 stamp="$cache/stamp"
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$qtver;$features" ]; then
