@@ -57,29 +57,27 @@ phase() {
 
 floor_program=$(dirname "$kelvo_path")/bench/desktop/tick_floor
 echo "desktop_cost: $seconds s without Kelvo, $seconds s with it, $seconds s without it again"
+# phase_of <name> <program>: starts the program, lets its start-up pass, measures one phase of it
+# and ends it.
+phase_of() {
+  local name=$1 program=$2 pid
+  "$program" >"$E2E_TMP/$name.log" 2>&1 &
+  pid=$!
+  E2E_PIDS+=($pid)
+  wait_until 20 has_visible_window $pid || fail "the $name window did not appear"
+  sleep 3  # start-up work is not the idle cost
+  phase "$name" $pid
+  kill -TERM $pid
+  wait $pid
+}
+
 phase before $$
 printf '[SYSTEM]\nXPos=300\nYPos=300\n' >"$KELVO_DIR/kelvo.ini"
-"$KELVO" >"$E2E_TMP/kelvo.log" 2>&1 &
-kelvo=$!
-E2E_PIDS+=($kelvo)
-wait_until 20 has_visible_window $kelvo || fail "the window did not appear"
-sleep 3  # start-up work is not the idle cost
-phase with $kelvo
-kill -TERM $kelvo
-wait $kelvo
+phase_of with "$KELVO"
 sleep 2
 phase after $$
 floor_own=""
-if [ -x "$floor_program" ]; then
-  "$floor_program" >/dev/null 2>&1 &
-  floor=$!
-  E2E_PIDS+=($floor)
-  wait_until 20 has_visible_window $floor || fail "the baseline window did not appear"
-  sleep 3
-  phase floor $floor
-  kill -TERM $floor
-  wait $floor
-fi
+[ -x "$floor_program" ] && phase_of floor "$floor_program"
 
 awk -v bx="$before_x" -v ax="$after_x" -v wx="$with_x" \
   -v bp="$before_panel" -v ap="$after_panel" -v wp="$with_panel" -v k="$with_own" \
