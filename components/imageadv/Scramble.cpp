@@ -1,11 +1,7 @@
 #include "components/imageadv/Scramble.h"
 
+#include "raster/ByteLanes.h"
 #include "raster/InstructionSet.h"
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define KELVO_SCRAMBLE_X86 1
-#endif
 
 namespace kelvo {
 namespace {
@@ -62,7 +58,7 @@ void descramblePortable(uint8_t* data, size_t size, uint32_t seed) {
         finish(data, i, size, lane[0]);
 }
 
-#if KELVO_SCRAMBLE_X86
+#if KELVO_BYTE_LANES
 // The vector paths run one state per byte of a block (16 or 32 bytes), four registers of
 // states, all jumping a block at a time. Each state's bits 24..30 are narrowed to a byte by
 // two packs, whose lane order decides which register lane serves which byte.
@@ -75,66 +71,75 @@ inline __m128i mulLo32(__m128i a, __m128i b, __m128i bOdd) {
                               _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
 }
 
-size_t descrambleSse2(uint8_t* data, size_t size, uint32_t seed, uint32_t& next) {
-    constexpr int kBlock = 16;
-    if (size < kBlock)
-        return 0;
-    constexpr Step jump = stepOf(kBlock);
-    uint32_t first[kBlock];
-    firstStates(seed, first, kBlock);
+struct KeySse2 {
+    static constexpr int kBlock = 16;
+    static constexpr Step kJump = stepOf(kBlock);
     // Register g, lane e serves byte 4g + e.
     __m128i st[4];
-    for (int g = 0; g < 4; ++g)
-        st[g] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first + 4 * g));
-    const __m128i mul = _mm_set1_epi32(int(jump.mul)), mulOdd = _mm_srli_epi64(mul, 32);
-    const __m128i add = _mm_set1_epi32(int(jump.add)), low7 = _mm_set1_epi8(0x7F);
-    size_t i = 0;
-    for (; i + kBlock <= size; i += kBlock) {
+    __m128i mul = _mm_set1_epi32(int(kJump.mul)), mulOdd = _mm_srli_epi64(mul, 32);
+    __m128i add = _mm_set1_epi32(int(kJump.add)), low7 = _mm_set1_epi8(0x7F);
+
+    explicit KeySse2(uint32_t seed) {
+        uint32_t first[kBlock];
+        firstStates(seed, first, kBlock);
+        for (int g = 0; g < 4; ++g)
+            st[g] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first + 4 * g));
+    }
+    __m128i operator()(__m128i v) {
         const __m128i ab = _mm_packs_epi32(_mm_srli_epi32(st[0], 24), _mm_srli_epi32(st[1], 24));
         const __m128i cd = _mm_packs_epi32(_mm_srli_epi32(st[2], 24), _mm_srli_epi32(st[3], 24));
-        const __m128i key = _mm_and_si128(_mm_packus_epi16(ab, cd), low7);
-        auto* p = reinterpret_cast<__m128i*>(data + i);
-        _mm_storeu_si128(p, _mm_xor_si128(_mm_loadu_si128(p), key));
         for (auto& s : st)
             s = _mm_add_epi32(mulLo32(s, mul, mulOdd), add);
+        return _mm_xor_si128(v, _mm_and_si128(_mm_packus_epi16(ab, cd), low7));
     }
-    next = uint32_t(_mm_cvtsi128_si32(st[0]));
-    return i;
-}
+    uint32_t next() const { return uint32_t(_mm_cvtsi128_si32(st[0])); }
+};
 
-__attribute__((target("avx2"))) size_t descrambleAvx2(uint8_t* data, size_t size, uint32_t seed,
-                                                      uint32_t& next) {
-    constexpr int kBlock = 32;
-    if (size < kBlock)
-        return 0;
-    constexpr Step jump = stepOf(kBlock);
-    uint32_t first[kBlock];
-    firstStates(seed, first, kBlock);
+struct KeyAvx2 {
+    static constexpr int kBlock = 32;
+    static constexpr Step kJump = stepOf(kBlock);
     // The packs work within 128-bit halves: register g, lane l serves byte
     // 16 * (l / 4) + 4 * g + l % 4.
-    __m256i st[4];
-    for (int g = 0; g < 4; ++g) {
-        alignas(32) uint32_t lanes[8];
-        for (int l = 0; l < 8; ++l)
-            lanes[l] = first[16 * (l / 4) + 4 * g + l % 4];
-        st[g] = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes));
+    __m256i st[4], mul, add, low7;
+
+    KELVO_TARGET_AVX2 explicit KeyAvx2(uint32_t seed)
+        : mul(_mm256_set1_epi32(int(kJump.mul))),
+          add(_mm256_set1_epi32(int(kJump.add))),
+          low7(_mm256_set1_epi8(0x7F)) {
+        uint32_t first[kBlock];
+        firstStates(seed, first, kBlock);
+        for (int g = 0; g < 4; ++g) {
+            alignas(32) uint32_t lanes[8];
+            for (int l = 0; l < 8; ++l)
+                lanes[l] = first[16 * (l / 4) + 4 * g + l % 4];
+            st[g] = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes));
+        }
     }
-    const __m256i mul = _mm256_set1_epi32(int(jump.mul)), add = _mm256_set1_epi32(int(jump.add));
-    const __m256i low7 = _mm256_set1_epi8(0x7F);
-    size_t i = 0;
-    for (; i + kBlock <= size; i += kBlock) {
+    KELVO_TARGET_AVX2 __m256i operator()(__m256i v) {
         const __m256i ab =
             _mm256_packs_epi32(_mm256_srli_epi32(st[0], 24), _mm256_srli_epi32(st[1], 24));
         const __m256i cd =
             _mm256_packs_epi32(_mm256_srli_epi32(st[2], 24), _mm256_srli_epi32(st[3], 24));
-        const __m256i key = _mm256_and_si256(_mm256_packus_epi16(ab, cd), low7);
-        auto* p = reinterpret_cast<__m256i*>(data + i);
-        _mm256_storeu_si256(p, _mm256_xor_si256(_mm256_loadu_si256(p), key));
         for (auto& s : st)
             s = _mm256_add_epi32(_mm256_mullo_epi32(s, mul), add);
+        return _mm256_xor_si256(v, _mm256_and_si256(_mm256_packus_epi16(ab, cd), low7));
     }
-    next = uint32_t(_mm256_cvtsi256_si32(st[0]));
-    return i;
+    KELVO_TARGET_AVX2 uint32_t next() const { return uint32_t(_mm256_cvtsi256_si32(st[0])); }
+};
+
+// Whole blocks, then the bytes after them from the state the blocks left.
+size_t descrambleSse2(uint8_t* data, size_t size, uint32_t seed, uint32_t& next) {
+    KeySse2 key(seed);
+    const size_t done = raster::mapBlocksSse2(data, size, key);
+    next = key.next();
+    return done;
+}
+
+KELVO_TARGET_AVX2 size_t descrambleAvx2(uint8_t* data, size_t size, uint32_t seed, uint32_t& next) {
+    KeyAvx2 key(seed);
+    const size_t done = raster::mapBlocksAvx2(data, size, key);
+    next = key.next();
+    return done;
 }
 #endif
 
@@ -149,7 +154,7 @@ void descrambleSimple(uint8_t* data, size_t size, uint32_t seed) {
 }
 
 void descramble(uint8_t* data, size_t size, uint32_t seed) {
-#if KELVO_SCRAMBLE_X86
+#if KELVO_BYTE_LANES
     const InstructionSet set = raster::activeInstructionSet();
     if (set != InstructionSet::Portable) {
         uint32_t next = 0;

@@ -3,12 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "raster/ByteLanes.h"
 #include "raster/InstructionSet.h"
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define KELVO_LEVEL_X86 1
-#endif
 
 namespace kelvo {
 namespace {
@@ -40,78 +36,71 @@ ContrastTerms contrastTerms(int level) {
     return {l, l > 100 ? (kLevelLimit + l - 1) / l : 255, shift, uint16_t(factorFor(l, shift))};
 }
 
-#if KELVO_LEVEL_X86
-size_t contrastSse2(uint8_t* data, size_t size, ContrastTerms t) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i cap = _mm_set1_epi16(int16_t(t.cap));
-    const __m128i shift = _mm_cvtsi32_si128(t.shift);
-    const __m128i factor = _mm_set1_epi16(int16_t(t.factor));
-    auto part = [&](__m128i c) {
+#if KELVO_BYTE_LANES
+using namespace raster;
+
+struct ContrastSse2 {
+    __m128i cap, shift, factor;
+    explicit ContrastSse2(ContrastTerms t)
+        : cap(_mm_set1_epi16(int16_t(t.cap))),
+          shift(_mm_cvtsi32_si128(t.shift)),
+          factor(_mm_set1_epi16(int16_t(t.factor))) {}
+    __m128i operator()(__m128i c) const {
         return _mm_mulhi_epu16(_mm_sll_epi16(_mm_min_epi16(c, cap), shift), factor);
-    };
-    size_t i = 0;
-    for (; i + 16 <= size; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        const __m128i lo = part(_mm_unpacklo_epi8(v, zero));
-        const __m128i hi = part(_mm_unpackhi_epi8(v, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(data + i), _mm_packus_epi16(lo, hi));
     }
-    return i;
+};
+
+struct ContrastAvx2 {
+    __m256i cap, factor;
+    __m128i shift;
+    KELVO_TARGET_AVX2 explicit ContrastAvx2(ContrastTerms t)
+        : cap(_mm256_set1_epi16(int16_t(t.cap))),
+          factor(_mm256_set1_epi16(int16_t(t.factor))),
+          shift(_mm_cvtsi32_si128(t.shift)) {}
+    KELVO_TARGET_AVX2 __m256i operator()(__m256i c) const {
+        return _mm256_mulhi_epu16(_mm256_sll_epi16(_mm256_min_epi16(c, cap), shift), factor);
+    }
+};
+
+KELVO_TARGET_AVX2 size_t contrastAvx2(uint8_t* data, size_t size, ContrastTerms t) {
+    WordsAvx2<ContrastAvx2> op{ContrastAvx2(t)};
+    return mapBlocksAvx2(data, size, op);
 }
 
-__attribute__((target("avx2"))) inline __m256i contrastLanes(__m256i c, __m256i cap, __m128i shift,
-                                                             __m256i factor) {
-    return _mm256_mulhi_epu16(_mm256_sll_epi16(_mm256_min_epi16(c, cap), shift), factor);
+size_t contrastSse2(uint8_t* data, size_t size, ContrastTerms t) {
+    WordsSse2<ContrastSse2> op{ContrastSse2(t)};
+    return mapBlocksSse2(data, size, op);
 }
 
-__attribute__((target("avx2"))) size_t contrastAvx2(uint8_t* data, size_t size, ContrastTerms t) {
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i cap = _mm256_set1_epi16(int16_t(t.cap));
-    const __m128i shift = _mm_cvtsi32_si128(t.shift);
-    const __m256i factor = _mm256_set1_epi16(int16_t(t.factor));
-    size_t i = 0;
-    // Unpacking and packing both work within 128-bit halves, so the bytes keep their order.
-    for (; i + 32 <= size; i += 32) {
-        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i));
-        const __m256i lo = contrastLanes(_mm256_unpacklo_epi8(v, zero), cap, shift, factor);
-        const __m256i hi = contrastLanes(_mm256_unpackhi_epi8(v, zero), cap, shift, factor);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(data + i), _mm256_packus_epi16(lo, hi));
+// Saturating byte adds and subtracts.
+template <bool Up>
+struct OffsetSse2 {
+    __m128i amount;
+    __m128i operator()(__m128i v) const {
+        return Up ? _mm_adds_epu8(v, amount) : _mm_subs_epu8(v, amount);
     }
-    return i;
+};
+
+template <bool Up>
+struct OffsetAvx2 {
+    __m256i amount;
+    KELVO_TARGET_AVX2 __m256i operator()(__m256i v) const {
+        return Up ? _mm256_adds_epu8(v, amount) : _mm256_subs_epu8(v, amount);
+    }
+};
+
+KELVO_TARGET_AVX2 size_t offsetAvx2(uint8_t* data, size_t size, int offset) {
+    const __m256i amount = _mm256_set1_epi8(char(uint8_t(std::abs(offset))));
+    OffsetAvx2<true> up{amount};
+    OffsetAvx2<false> down{amount};
+    return offset >= 0 ? mapBlocksAvx2(data, size, up) : mapBlocksAvx2(data, size, down);
 }
 
 size_t offsetSse2(uint8_t* data, size_t size, int offset) {
     const __m128i amount = _mm_set1_epi8(char(uint8_t(std::abs(offset))));
-    size_t i = 0;
-    if (offset >= 0) {
-        for (; i + 16 <= size; i += 16) {
-            auto* p = reinterpret_cast<__m128i*>(data + i);
-            _mm_storeu_si128(p, _mm_adds_epu8(_mm_loadu_si128(p), amount));
-        }
-    } else {
-        for (; i + 16 <= size; i += 16) {
-            auto* p = reinterpret_cast<__m128i*>(data + i);
-            _mm_storeu_si128(p, _mm_subs_epu8(_mm_loadu_si128(p), amount));
-        }
-    }
-    return i;
-}
-
-__attribute__((target("avx2"))) size_t offsetAvx2(uint8_t* data, size_t size, int offset) {
-    const __m256i amount = _mm256_set1_epi8(char(uint8_t(std::abs(offset))));
-    size_t i = 0;
-    if (offset >= 0) {
-        for (; i + 32 <= size; i += 32) {
-            auto* p = reinterpret_cast<__m256i*>(data + i);
-            _mm256_storeu_si256(p, _mm256_adds_epu8(_mm256_loadu_si256(p), amount));
-        }
-    } else {
-        for (; i + 32 <= size; i += 32) {
-            auto* p = reinterpret_cast<__m256i*>(data + i);
-            _mm256_storeu_si256(p, _mm256_subs_epu8(_mm256_loadu_si256(p), amount));
-        }
-    }
-    return i;
+    OffsetSse2<true> up{amount};
+    OffsetSse2<false> down{amount};
+    return offset >= 0 ? mapBlocksSse2(data, size, up) : mapBlocksSse2(data, size, down);
 }
 
 bool hasAvx2() {
@@ -139,7 +128,7 @@ void contrastBytes(uint8_t* data, size_t size, int level, bool wide) {
     }
     const ContrastTerms t = contrastTerms(level);
     size_t done = 0;
-#if KELVO_LEVEL_X86
+#if KELVO_BYTE_LANES
     if (hasVectors())
         done = wide && hasAvx2() ? contrastAvx2(data, size, t) : contrastSse2(data, size, t);
 #endif
@@ -154,7 +143,7 @@ void offsetBytesPlain(uint8_t* data, size_t size, int offset) {
 void offsetBytes(uint8_t* data, size_t size, int offset, bool wide) {
     offset = std::clamp(offset, -255, 255);
     size_t done = 0;
-#if KELVO_LEVEL_X86
+#if KELVO_BYTE_LANES
     if (hasVectors())
         done = wide && hasAvx2() ? offsetAvx2(data, size, offset) : offsetSse2(data, size, offset);
 #endif
