@@ -14,7 +14,7 @@ watcher_items() {
     --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher \
     RegisteredStatusNotifierItems
 }
-start_kelvo '[SYSTEM]\nXPos=300\nYPos=300\n[DEFAULT]\nMemory=5\n'
+start_kelvo '[SYSTEM]\nXPos=300\nYPos=300\n[DEFAULT]\nMemory=5\nAutoMemClear=1\nAutoMemUsed=1\nAutoMemUsePer=2\n'
 wait_until 20 sh -c "$(declare -f watcher_items); watcher_items | grep -q StatusNotifierItem" ||
   { cat "$E2E_TMP/kelvo.log"; fail "no item registered with the panel's watcher"; }
 read -r item_name item_path < <(watcher_items | grep -o "'[^']*'" | tr -d "'" | sed 's|/| /|')
@@ -97,6 +97,39 @@ kill $mover 2>/dev/null
 tips=$(grep -c 'member=NewToolTip' "$E2E_TMP/tips.log")
 [ "$tips" -ge 1 ] && [ "$tips" -le 7 ] || fail "$tips tip changes in 6 s"
 echo "ok: $tips tip changes in 6 s while free memory moved"
+
+# An automatic clean waits while the dialog is open. Memory use climbs by a tenth (the program
+# notes the new peak), the dialog opens, the use falls back by far more than the two points that
+# start a clean, and only the dialog's close lets that clean run.
+total_kb=$(awk '/MemTotal/ {print $2}' /proc/meminfo)
+/usr/bin/python3 -c "
+import time
+block = bytearray(b'\\x01') * ($total_kb * 1024 // 10)
+print('held', flush=True)
+time.sleep(600)
+" >"$E2E_TMP/hog.out" &
+hog=$!
+E2E_PIDS+=($hog)
+wait_until 30 grep -q held "$E2E_TMP/hog.out" || fail "the memory hog did not start"
+sleep 1
+right_click_icon
+xdotool key Down Down Return
+wait_until 10 window_sized $KELVO_PID 523 276 || fail "the menu's 設定 opened no dialog"
+dialog=$(window_sized $KELVO_PID 523 276)
+peak_before=$(peak_kb)
+kill $hog
+wait $hog 2>/dev/null
+sleep 3
+[ $(($(peak_kb) - peak_before)) -lt 200000 ] ||
+  fail "an automatic clean ran under the dialog: peak $peak_before kB, now $(peak_kb) kB"
+xdotool windowactivate "$dialog" key Escape
+wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
+clean_ran() { [ $(($(peak_kb) - peak_before)) -ge 200000 ]; }
+wait_until 20 clean_ran || fail "no automatic clean after the dialog: peak $peak_before kB, now $(peak_kb) kB"
+rss_kb() { awk '/VmRSS/ {print $2}' "/proc/$KELVO_PID/status"; }
+clean_over() { [ "$(rss_kb)" -lt $((peak_before + 100000)) ]; }
+wait_until 60 clean_over || fail "the automatic clean did not end: $(rss_kb) kB resident"
+echo "ok: the load-drop clean waited for the dialog to close"
 
 # The last item ends the program.
 right_click_icon
