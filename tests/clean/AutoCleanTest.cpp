@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QTimer>
+#include <functional>
 
 #include "tests/clean/CleanFixture.h"
 #include "tests/settings/ModalDriver.h"
@@ -27,13 +28,6 @@ TEST_F(AutoClean, WithoutTriggersThePeakIsTrackedAndNothingStarts) {
     EXPECT_EQ(cleans(), 0);
 }
 
-TEST_F(AutoClean, OffMeansNoPeakAndNoClean) {
-    start("AutoMemClear=0\nAutoMemMin=1\nAutoExeSize=100\n");
-    tick(70, 1);
-    EXPECT_EQ(form->PeakUsePer, 0);
-    EXPECT_EQ(cleans(), 0);
-}
-
 TEST_F(AutoClean, TheFreeMemoryThresholdIsComparedUnrounded) {
     start("AutoMemClear=1\nAutoMemMin=1\nAutoExeSize=2\n");
     tick(40, 2097152);
@@ -42,23 +36,41 @@ TEST_F(AutoClean, TheFreeMemoryThresholdIsComparedUnrounded) {
     EXPECT_EQ(cleans(), 1);
 }
 
-TEST_F(AutoClean, AtFullLoadTheNot100OptionHoldsBothTriggers) {
-    start("AutoMemClear=1\nAutoMemMin=1\nAutoExeSize=100\nNot100Per=1\n");
-    tick(100, MiB);
-    EXPECT_EQ(cleans(), 0);
-    s().chkbNot100Per->setChecked(false);
-    tick(100, MiB);
-    EXPECT_EQ(cleans(), 1);
-}
-
-TEST_F(AutoClean, AFullyBusyProcessorHoldsTheStartUntilItDrops) {
-    start("AutoMemClear=1\nAutoMemMin=1\nAutoExeSize=100\nStopCpuUsePer=1\n");
-    form->CpuUsePer = 100;
-    tick(60, MiB);
-    EXPECT_EQ(cleans(), 0);
-    form->CpuUsePer = 99;
-    tick(60, MiB);
-    EXPECT_EQ(cleans(), 1);
+// Each condition holds a due clean back, without tracking the peak where `peakHeld`, and the
+// clean starts at the first step after the condition went.
+TEST_F(AutoClean, AConditionHoldsADueCleanUntilItGoes) {
+    const std::string due = "AutoMemClear=1\nAutoMemMin=1\nAutoExeSize=100\n";
+    struct Case {
+        const char* what;
+        std::string defaults;
+        std::function<void(bool)> hold;
+        uint32_t load;
+        uint64_t freeBytes;
+        bool peakHeld;
+    } cases[] = {
+        {"switched off", "AutoMemClear=0\nAutoMemMin=1\nAutoExeSize=100\n",
+         [&](bool on) { s().chkbAuto->setChecked(!on); }, 70, 1, true},
+        {"full load with the Not100 option", due + "Not100Per=1\n",
+         [&](bool on) { s().chkbNot100Per->setChecked(on); }, 100, MiB, false},
+        {"a fully busy processor", due + "StopCpuUsePer=1\n",
+         [&](bool on) { form->CpuUsePer = on ? 100 : 99; }, 60, MiB, false},
+        {"the menu or dialog open", due, [&](bool on) { form->ModalOpen = on; }, 95, MiB, true},
+        {"a clean running", due, [&](bool on) { form->Cleaning = on; }, 90, MiB, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform.probesOpened = 0;
+        start(c.defaults);
+        c.hold(true);
+        tick(c.load, c.freeBytes);
+        EXPECT_EQ(cleans(), 0);
+        if (c.peakHeld) {
+            EXPECT_EQ(form->PeakUsePer, 0);
+        }
+        c.hold(false);
+        tick(c.load, c.freeBytes);
+        EXPECT_EQ(cleans(), 1);
+    }
 }
 
 TEST_F(AutoClean, ThePeakOfBeforeSwitchingOffStillCounts) {
@@ -83,17 +95,6 @@ TEST_F(AutoClean, APeakOf70WithThreePointsStartsAt67) {
     EXPECT_EQ(form->PeakUsePer, 25) << "the load after the clean";
 }
 
-TEST_F(AutoClean, NothingWhileTheMenuOrDialogIsOpen) {
-    start("AutoMemClear=1\nAutoMemMin=1\nAutoExeSize=100\n");
-    form->ModalOpen = true;
-    tick(95, MiB);
-    EXPECT_EQ(form->PeakUsePer, 0);
-    EXPECT_EQ(cleans(), 0);
-    form->ModalOpen = false;
-    tick(95, MiB);
-    EXPECT_EQ(cleans(), 1);
-}
-
 TEST_F(AutoClean, TheSecondTriggerSeesTheSampleAfterTheFirstTriggersClean) {
     start("AutoMemClear=1\nAutoMemMin=1\nAutoExeSize=100\nAutoMemUsed=1\nAutoMemUsePer=1\n");
     tick(80);
@@ -101,14 +102,6 @@ TEST_F(AutoClean, TheSecondTriggerSeesTheSampleAfterTheFirstTriggersClean) {
     tick(50, 50 * MiB);
     EXPECT_EQ(cleans(), 1);
     EXPECT_EQ(form->PeakUsePer, 40);
-}
-
-TEST_F(AutoClean, DuringACleanThePeakStandsAndATriggerReturnsAtOnce) {
-    start("AutoMemClear=1\nAutoMemMin=1\nAutoExeSize=100\n");
-    form->Cleaning = true;
-    tick(90, MiB);
-    EXPECT_EQ(form->PeakUsePer, 0);
-    EXPECT_EQ(cleans(), 0);
 }
 
 TEST_F(AutoClean, EveryMainTickEndsWithTheStep) {
@@ -119,12 +112,6 @@ TEST_F(AutoClean, EveryMainTickEndsWithTheStep) {
     form->timMainTimer();
     EXPECT_EQ(cleans(), 1);
 }
-
-}  // namespace
-}  // namespace kelvo::test
-
-namespace kelvo::test {
-namespace {
 
 const QString kRefusedNotice = QStringLiteral("メモリ不足のため自動掃除をしませんでした");
 

@@ -24,9 +24,19 @@ class CleanCommand : public testing::Test {
             platform, [this](const QByteArray& text) { output += text; }, terminal);
     }
     QString text() const { return QString::fromUtf8(output); }
+    // Both processors busy until the clean has waited 100 passes, then half idle.
+    void busyUntilTheHundredthPass() {
+        platform.cpuTimes = CpuTimes{2, 1'000'000'000, 500'000'000};
+        platform.onSleep = [this](uint32_t ms) {
+            platform.cpuTimes->systemTime += int64_t{ms} * 10'000;  // 100 ns units
+            if (ms == 10 && ++passes > 100)
+                platform.cpuTimes->idleTime += 2 * int64_t{ms} * 10'000;
+        };
+    }
 
     FakePlatform platform;
     QByteArray output;
+    int passes = 0;
 };
 
 TEST_F(CleanCommand, ACleanAsTheSettingsSayWithALineEveryTenPercentAndTheResult) {
@@ -54,19 +64,17 @@ TEST_F(CleanCommand, AutomaticSizingWithItsMinimumFitsWhatTheMachineCanSpare) {
     EXPECT_EQ(platform.allocatedSizes, std::vector<uint64_t>{398 * MiB});
 }
 
-TEST_F(CleanCommand, ARefusedCleanHoldsNothingAndSaysWhy) {
-    platform.setMemoryMB(4096, 300, 93);
-    EXPECT_EQ(run("Memory=10\n"), kCleanExitRefused);
-    EXPECT_TRUE(platform.allocatedSizes.empty());
-    EXPECT_TRUE(text().startsWith(QStringLiteral("メモリ不足のため掃除しませんでした\n")))
-        << output.toStdString();
-}
-
 // A refusal gives the machine's real figures, not zeros.
-TEST_F(CleanCommand, ARefusalGivesTheMachinesFigures) {
+TEST_F(CleanCommand, ARefusedCleanHoldsNothingAndSaysWhyWithTheMachinesFigures) {
     platform.setMemoryMB(4096, 300, 93);
-    EXPECT_EQ(run("Memory=95\n"), kCleanExitRefused);
-    EXPECT_TRUE(text().contains(QStringLiteral("利用可能 300.0 MB"))) << output.toStdString();
+    for (const char* defaults : {"Memory=10\n", "Memory=95\n"}) {
+        output.clear();
+        EXPECT_EQ(run(defaults), kCleanExitRefused) << defaults;
+        EXPECT_TRUE(platform.allocatedSizes.empty());
+        EXPECT_TRUE(text().startsWith(QStringLiteral("メモリ不足のため掃除しませんでした\n")))
+            << output.toStdString();
+        EXPECT_TRUE(text().contains(QStringLiteral("利用可能 300.0 MB"))) << output.toStdString();
+    }
 }
 
 // A hand-edited 0, negative or non-numeric percentage is the track bar's 5, said in the result.
@@ -98,7 +106,6 @@ TEST_F(CleanCommand, MemoryRunningShortStopsItWithItsOwnCode) {
 }
 
 TEST_F(CleanCommand, ATerminationSignalStopsItAndGivesTheMemoryBack) {
-    int passes = 0;
     int liveAtSignal = 0;
     platform.onSleep = [&](uint32_t ms) {
         if (ms == 10 && ++passes == 25) {
@@ -115,13 +122,7 @@ TEST_F(CleanCommand, ATerminationSignalStopsItAndGivesTheMemoryBack) {
 }
 
 TEST_F(CleanCommand, AtFullProcessorLoadItPausesUntilTheTwoSecondSampleDrops) {
-    platform.cpuTimes = CpuTimes{2, 1'000'000'000, 500'000'000};
-    int passes = 0;
-    platform.onSleep = [&](uint32_t ms) {
-        platform.cpuTimes->systemTime += int64_t{ms} * 10'000;  // 100 ns units
-        if (ms == 10 && ++passes > 100)
-            platform.cpuTimes->idleTime += 2 * int64_t{ms} * 10'000;  // both processors idle
-    };
+    busyUntilTheHundredthPass();
     EXPECT_EQ(run("Memory=10\nStopCpuUsePer=1\n"), kCleanExitFinished);
     // The first sample, before the clean, reads 100 %: 200 passes (two seconds) wait, and the
     // next sample, half idle, lets the 100 passes run.
@@ -136,13 +137,7 @@ TEST_F(CleanCommand, AtFullProcessorLoadItPausesUntilTheTwoSecondSampleDrops) {
 }
 
 TEST_F(CleanCommand, OnATerminalThePauseLinesGoAboveTheBar) {
-    platform.cpuTimes = CpuTimes{2, 1'000'000'000, 500'000'000};
-    int passes = 0;
-    platform.onSleep = [&](uint32_t ms) {
-        platform.cpuTimes->systemTime += int64_t{ms} * 10'000;
-        if (ms == 10 && ++passes > 100)
-            platform.cpuTimes->idleTime += 2 * int64_t{ms} * 10'000;
-    };
+    busyUntilTheHundredthPass();
     EXPECT_EQ(run("Memory=10\nStopCpuUsePer=1\n", true), kCleanExitFinished);
     EXPECT_TRUE(output.contains("\r\x1b[K一時停止中（プロセッサ使用率 100%）: 1%\n掃除中 [") &&
                 output.contains("\r\x1b[K再開（プロセッサ使用率 50%）: 1%\n掃除中 ["))

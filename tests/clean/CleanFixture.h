@@ -19,6 +19,20 @@ namespace kelvo::test {
 
 inline constexpr int64_t MiB = 1048576;
 inline const std::string kIni = "/opt/kelvo/kelvo.ini";
+// A clean that waits while the processor is fully busy.
+inline const std::string kPausing = "Memory=10\nStopCpuUsePer=1\n";
+
+// A whole clean of `size` bytes writes 100 passes, and the rest if the size does not divide.
+inline size_t fullWrites(int64_t size) {
+    return 100u + (size % 100 ? 1 : 0);
+}
+
+// What `action` writes to standard error.
+inline QString stderrOf(const std::function<void()>& action) {
+    testing::internal::CaptureStderr();
+    action();
+    return QString::fromStdString(testing::internal::GetCapturedStderr());
+}
 
 // The main window on a fake 4 GiB machine with 3 GiB free and a load of 25. Its message
 // processing is a counted hook: nothing else runs in between unless a test says so.

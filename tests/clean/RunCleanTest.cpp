@@ -26,7 +26,27 @@ class RunClean : public CleanFixture {
         ADD_FAILURE() << "still paused after " << messages << " passes";
         form->btnStopClick();
     }
+    // Starts a clean that is refused and returns its message box's text.
+    QString refusal() {
+        QString text;
+        acceptNextMessage(&text);
+        form->sbtnGetMemClick();
+        return text;
+    }
+    // Memory elsewhere grows past what the machine can give once `afterSamples` safety samples
+    // were taken: no swap, 100 MiB available.
+    void memoryRunsShort(int afterSamples = 0) {
+        platform.safety = [this, afterSamples] {
+            MemorySafetySample s = platform.safetyFromMemory();
+            if (platform.safetySamples > afterSamples)
+                s.meminfo.memAvailable = 100 * MiB;
+            return s;
+        };
+    }
 };
+
+// The memory is watched for as long as it is held, not only between passes.
+using CleanWatch = RunClean;
 
 QString progress(int n) {
     return QStringLiteral("掃除中 %1% ").arg(n);
@@ -58,7 +78,7 @@ TEST_F(RunClean, AFullCleanShowsItsProgressInTheTopRowAndPutsEverythingBack) {
 
     EXPECT_EQ(platform.allocatedSizes, std::vector<uint64_t>{static_cast<uint64_t>(size)});
     const uint64_t step = static_cast<uint64_t>(size / 100);
-    ASSERT_EQ(platform.writes.size(), size % 100 ? 101u : 100u);
+    ASSERT_EQ(platform.writes.size(), fullWrites(size));
     for (size_t i = 0; i < 100; ++i) {
         EXPECT_EQ(platform.writes[i].offset, i * step);
         EXPECT_EQ(platform.writes[i].length, step);
@@ -111,7 +131,7 @@ TEST_F(RunClean, ASecondPressOrTheMenuDuringACleanReturnsAtOnce) {
 }
 
 TEST_F(RunClean, AStopDuringPass37KeepsItsNumberWritesTheRestThereAndFrees) {
-    TMainForm& f = start("Memory=10\n");
+    TMainForm& f = start();
     f.CleanSize = 100 * MiB + 42;
     onMessages = [&] {
         if (caption() == progress(37))
@@ -128,21 +148,9 @@ TEST_F(RunClean, AStopDuringPass37KeepsItsNumberWritesTheRestThereAndFrees) {
     EXPECT_TRUE(topButtonsShown());
 }
 
-TEST_F(RunClean, ACloseRequestDuringACleanSavesAndLetsTheCleanFinish) {
-    TMainForm& f = start();
-    onMessages = [&] {
-        if (messages == 10)
-            f.close();
-    };
-    f.sbtnGetMemClick();
-    EXPECT_NE(platform.files.contents(kIni).find("Small=0"), std::string::npos) << "saved";
-    EXPECT_EQ(caption(), progress(100));
-    EXPECT_EQ(platform.liveBlocks, 0);
-}
-
 // The tray menu's 終了 (or the window manager's close) during a clean: the window stays up with
 // its progress and the stop button until the clean has run to its end, then the program closes.
-TEST_F(RunClean, ACloseRequestFromTheWindowKeepsItUpUntilTheCleanHasReturned) {
+TEST_F(RunClean, ACloseRequestDuringACleanSavesAndKeepsTheWindowUpUntilTheCleanHasReturned) {
     TMainForm& f = start();
     f.show();
     bool shownThroughout = true;
@@ -152,8 +160,10 @@ TEST_F(RunClean, ACloseRequestFromTheWindowKeepsItUpUntilTheCleanHasReturned) {
         shownThroughout = shownThroughout && f.isVisible() && !u().btnStop->isHidden();
     };
     f.sbtnGetMemClick();
+    EXPECT_NE(platform.files.contents(kIni).find("Small=0"), std::string::npos) << "saved";
     EXPECT_TRUE(shownThroughout);
     EXPECT_EQ(caption(), progress(100));
+    EXPECT_EQ(platform.liveBlocks, 0);
     QCoreApplication::processEvents();  // the close it posted when the clean returned
     EXPECT_FALSE(f.isVisible());
 }
@@ -183,7 +193,7 @@ TEST_F(RunClean, ATerminationRequestStopsTheCleanAtOnceThenCloses) {
 TEST_F(RunClean, AnyCloseRequestEndsAPausedClean) {
     for (bool fromOutside : {false, true}) {
         SCOPED_TRACE(fromOutside ? "from outside" : "from the window");
-        TMainForm& f = start("Memory=10\nStopCpuUsePer=1\n");
+        TMainForm& f = start(kPausing);
         f.show();
         f.CpuUsePer = 100;
         onMessages = [&] {
@@ -205,7 +215,7 @@ TEST_F(RunClean, AnyCloseRequestEndsAPausedClean) {
 
 // A close request that came while the clean ran and the pause began only later still ends it.
 TEST_F(RunClean, AClosingProgramsCleanDoesNotStartWaitingForTheProcessor) {
-    TMainForm& f = start("Memory=10\nStopCpuUsePer=1\n");
+    TMainForm& f = start(kPausing);
     onMessages = [&] {
         if (messages == 5)
             f.close();
@@ -219,7 +229,7 @@ TEST_F(RunClean, AClosingProgramsCleanDoesNotStartWaitingForTheProcessor) {
 }
 
 TEST_F(RunClean, APausedCleanShowsItKeepingItsText) {
-    TMainForm& f = start("Memory=10\nStopCpuUsePer=1\n");
+    TMainForm& f = start(kPausing);
     const QColor running = u().stcInfo->palette().color(QPalette::Window);
     f.CpuUsePer = 100;
     QColor paused;
@@ -251,7 +261,7 @@ TEST_F(RunClean, APausedCleanShowsItKeepingItsText) {
 TEST_F(RunClean, InSmallModeAPausedCleanStillHasTheProcessorMeasured) {
     constexpr int64_t kSecond = 10000000;
     platform.cpuTimes = CpuTimes{2, 100 * kSecond, 50 * kSecond};
-    TMainForm& f = start("Memory=10\nStopCpuUsePer=1\n");
+    TMainForm& f = start(kPausing);
     f.timSubTimer();  // the starting point
     f.SmallMode = true;
     f.CpuUsePer = 100;
@@ -274,7 +284,7 @@ TEST_F(RunClean, InSmallModeAPausedCleanStillHasTheProcessorMeasured) {
 }
 
 TEST_F(RunClean, AtFullProcessorUsageThePassesWaitAndGoOnWhenItDrops) {
-    TMainForm& f = start("Memory=10\nStopCpuUsePer=1\n");
+    TMainForm& f = start(kPausing);
     f.CpuUsePer = 100;
     int pausedPasses = 0;
     onMessages = [&] {
@@ -289,11 +299,11 @@ TEST_F(RunClean, AtFullProcessorUsageThePassesWaitAndGoOnWhenItDrops) {
     f.sbtnGetMemClick();
     EXPECT_EQ(pausedPasses, 20);
     EXPECT_EQ(platform.sleeps.size(), 121u);
-    EXPECT_EQ(platform.writes.size(), 100u + (f.CleanSize % 100 ? 1 : 0));
+    EXPECT_EQ(platform.writes.size(), fullWrites(f.CleanSize));
 }
 
 TEST_F(RunClean, AStopWhilePausedEndsTheCleanWithNothingWritten) {
-    TMainForm& f = start("Memory=10\nStopCpuUsePer=1\n");
+    TMainForm& f = start(kPausing);
     f.CleanSize = 100 * MiB + 7;
     f.CpuUsePer = 100;
     onMessages = [&] {
@@ -326,19 +336,22 @@ TEST_F(RunClean, SixHundredMebibytesOnTheWindows95FamilyAreThreeBlocks) {
     EXPECT_GT(blockEndRewrites, 40);
 }
 
-TEST_F(RunClean, ASizeOfZeroGivesTheOutOfMemoryMessageAndStillResetsThePeak) {
-    TMainForm& f = start();
-    f.CleanSize = 0;
-    f.PeakUsePer = 90;
-    QString text;
-    acceptNextMessage(&text);
-    f.sbtnGetMemClick();
-    EXPECT_EQ(text, kOutOfMemory);
-    EXPECT_TRUE(platform.allocatedSizes.empty());
-    EXPECT_TRUE(platform.oomAdjWrites.empty());
-    EXPECT_EQ(f.PeakUsePer, 25);
-    EXPECT_FALSE(f.Cleaning);
-    EXPECT_TRUE(topButtonsShown());
+// Nothing to clean, or more than the machine can spare: 3 GiB free on 4 GiB leaves 2458 MiB
+// above the 15 % reserve. The message comes before anything is allocated; the peak still resets.
+TEST_F(RunClean, ASizeOfZeroOrOneTheMachineCannotSpareIsRefusedBeforeAnythingIsAllocated) {
+    for (int64_t size : {int64_t{0}, 2500 * MiB}) {
+        SCOPED_TRACE(size);
+        TMainForm& f = start();
+        f.CleanSize = size;
+        f.PeakUsePer = 90;
+        EXPECT_EQ(refusal(), kOutOfMemory);
+        EXPECT_TRUE(platform.allocatedSizes.empty());
+        EXPECT_TRUE(platform.oomAdjWrites.empty());
+        EXPECT_EQ(platform.sleeps.size(), 0u);
+        EXPECT_EQ(f.PeakUsePer, 25);
+        EXPECT_FALSE(f.Cleaning);
+        EXPECT_TRUE(topButtonsShown());
+    }
 }
 
 // A stored percentage outside 5..95 is taken at the nearest limit, by the plain and by the
@@ -350,9 +363,7 @@ TEST_F(RunClean, AStoredPercentageOutOfRangeCleansAtItsLimitAndTheNoticeSaysSo) 
         for (const char* sizing : {"", "AutoMemSize=1\nAutoExeSize=1\n"}) {
             platform.allocatedSizes.clear();
             TMainForm& f = start(std::string("Memory=") + stored + "\n" + sizing);
-            testing::internal::CaptureStderr();
-            f.sbtnGetMemClick();
-            const QString told = QString::fromStdString(testing::internal::GetCapturedStderr());
+            const QString told = stderrOf([&] { f.sbtnGetMemClick(); });
             EXPECT_EQ(platform.allocatedSizes, std::vector<uint64_t>{4096 * MiB / 100 * 5});
             EXPECT_TRUE(told.startsWith(QStringLiteral("kelvo: 掃除しました\n")))
                 << told.toStdString();
@@ -363,27 +374,12 @@ TEST_F(RunClean, AStoredPercentageOutOfRangeCleansAtItsLimitAndTheNoticeSaysSo) 
     }
 }
 
-TEST_F(RunClean, ASizeTheMachineCannotSpareIsRefusedBeforeAnythingIsAllocated) {
-    TMainForm& f = start();
-    // 3 GiB free on 4 GiB leaves 2458 MiB above the 15 % reserve.
-    f.CleanSize = 2500 * MiB;
-    QString text;
-    acceptNextMessage(&text);
-    f.sbtnGetMemClick();
-    EXPECT_EQ(text, kOutOfMemory);
-    EXPECT_TRUE(platform.allocatedSizes.empty());
-    EXPECT_EQ(platform.sleeps.size(), 0u);
-}
-
 TEST_F(RunClean, ARefusedBlockGivesTheMessageAndFreesTheOthersUnwritten) {
     platform.winNT = false;
     platform.refusedAllocations = {3};
     TMainForm& f = start();
     f.CleanSize = 600 * MiB;
-    QString text;
-    acceptNextMessage(&text);
-    f.sbtnGetMemClick();
-    EXPECT_EQ(text, kOutOfMemory);
+    EXPECT_EQ(refusal(), kOutOfMemory);
     EXPECT_EQ(platform.allocatedSizes.size(), 3u);
     EXPECT_TRUE(platform.writes.empty());
     EXPECT_EQ(platform.liveBlocks, 0);
@@ -396,7 +392,7 @@ TEST_F(RunClean, MoreThanTwoGibibytesIsOneBlockOfThatSize) {
     ASSERT_GT(f.CleanSize, int64_t{2} << 30);
     f.sbtnGetMemClick();
     EXPECT_EQ(platform.allocatedSizes, std::vector<uint64_t>{static_cast<uint64_t>(f.CleanSize)});
-    EXPECT_EQ(platform.writes.size(), 100u + (f.CleanSize % 100 ? 1 : 0));
+    EXPECT_EQ(platform.writes.size(), fullWrites(f.CleanSize));
 }
 
 TEST_F(RunClean, AutomaticSizingReadsTheStoredShareLimitedByTheLoadAndTheMinimum) {
@@ -413,12 +409,7 @@ TEST_F(RunClean, AutomaticSizingReadsTheStoredShareLimitedByTheLoadAndTheMinimum
 
 TEST_F(RunClean, WhenMemoryRunsShortMidwayTheCleanStopsAsIfStopped) {
     TMainForm& f = start();
-    platform.safety = [this] {
-        MemorySafetySample s = platform.safetyFromMemory();
-        if (platform.safetySamples > 51)  // the sample before allocating, then one per pass
-            s.meminfo.memAvailable = 100 * MiB;
-        return s;
-    };
+    memoryRunsShort(51);  // the sample before allocating, then one per pass
     f.sbtnGetMemClick();
     EXPECT_EQ(caption(), progress(51));
     EXPECT_EQ(platform.writes.size(), 50u) << "nothing more once the rule said stop";
@@ -427,21 +418,8 @@ TEST_F(RunClean, WhenMemoryRunsShortMidwayTheCleanStopsAsIfStopped) {
     EXPECT_TRUE(topButtonsShown());
 }
 
-// The memory is watched for as long as it is held, not only between passes.
-class CleanWatch : public CleanFixture {
-  protected:
-    // Memory elsewhere grows past what the machine can give: no swap, 100 MiB available.
-    void memoryRunsShort() {
-        platform.safety = [this] {
-            MemorySafetySample s = platform.safetyFromMemory();
-            s.meminfo.memAvailable = 100 * MiB;
-            return s;
-        };
-    }
-};
-
 TEST_F(CleanWatch, APausedCleanStillLetsTheMemoryGoWhenItRunsShort) {
-    TMainForm& f = start("Memory=10\nStopCpuUsePer=1\n");
+    TMainForm& f = start(kPausing);
     f.CpuUsePer = 100;  // paused from the first pass on
     int pausedPasses = 0;
     onMessages = [&] {
@@ -501,24 +479,19 @@ TEST_F(CleanWatch, ANestedLoopWithMemoryToSpareKeepsTheClean) {
     };
     f.sbtnGetMemClick();
     EXPECT_EQ(caption(), progress(100));
-    EXPECT_EQ(platform.writes.size(), 100u + (f.CleanSize % 100 ? 1 : 0));
+    EXPECT_EQ(platform.writes.size(), fullWrites(f.CleanSize));
 }
 
 TEST_F(CleanWatch, EveryCleanThatRanTellsItsResultAndARefusedOneOnlyItsBox) {
     platform.systemTray = false;
     TMainForm& f = start();
-    testing::internal::CaptureStderr();
-    f.sbtnGetMemClick();
-    QString told = QString::fromStdString(testing::internal::GetCapturedStderr());
+    QString told = stderrOf([&] { f.sbtnGetMemClick(); });
     EXPECT_TRUE(told.startsWith(QStringLiteral("kelvo: 掃除しました\n利用可能 3072.0 MB")))
         << told.toStdString();
 
     f.CleanSize = 4000 * MiB;
     QString text;
-    acceptNextMessage(&text);
-    testing::internal::CaptureStderr();
-    f.sbtnGetMemClick();
-    told = QString::fromStdString(testing::internal::GetCapturedStderr());
+    told = stderrOf([&] { text = refusal(); });
     EXPECT_EQ(text, kOutOfMemory);
     EXPECT_FALSE(told.contains(QStringLiteral("kelvo:"))) << told.toStdString();
 }
@@ -532,9 +505,7 @@ TEST_F(CleanWatch, TheExecuteOptionsResultGoesToStandardErrorEvenWithATray) {
     QSignalSpy tray(&f, &TMainForm::noticeShownInTray);
     f.CommandLine = {"kelvo", "/exec"};
     f.FirstTick = true;
-    testing::internal::CaptureStderr();
-    f.timMainTimer();
-    const QString told = QString::fromStdString(testing::internal::GetCapturedStderr());
+    const QString told = stderrOf([&] { f.timMainTimer(); });
     QCoreApplication::removePostedEvents(&f, QEvent::MetaCall);  // the close it asked for
     EXPECT_TRUE(told.startsWith(QStringLiteral("kelvo: 掃除しました\n"))) << told.toStdString();
     EXPECT_EQ(tray.count(), 0);
@@ -547,9 +518,7 @@ TEST_F(CleanWatch, WithATrayTheResultGoesToTheTrayNotToStandardError) {
     ASSERT_NE(f.TrayIcon(), nullptr);
     ASSERT_TRUE(f.TrayIcon()->isVisible());
     QSignalSpy tray(&f, &TMainForm::noticeShownInTray);
-    testing::internal::CaptureStderr();
-    f.sbtnGetMemClick();
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(stderrOf([&] { f.sbtnGetMemClick(); }), "");
     ASSERT_EQ(tray.count(), 1);
     EXPECT_EQ(tray[0][0].toString(), QStringLiteral("掃除しました"));
     EXPECT_TRUE(tray[0][1].toString().startsWith(QStringLiteral("利用可能 ")))

@@ -35,10 +35,19 @@ class NovelLabelTest : public ::testing::Test {
         font_.setStyleStrategy(QFont::NoAntialias);  // pixels are exactly the text colours
         parent_.setFont(font_);
     }
-    TNovelLabel* make(const QString& caption, QRect geometry = QRect(10, 10, 120, 17)) {
-        auto* l = new TNovelLabel(&parent_);
+    TNovelLabel* make(const QString& caption, QRect geometry = QRect(10, 10, 120, 17),
+                      QWidget* parent = nullptr) {
+        auto* l = new TNovelLabel(parent ? parent : &parent_);
         l->setAutoSize(false);
         l->setGeometry(geometry);
+        l->setCaption(caption);
+        return l;
+    }
+    // An auto-sized label with `caption`, to compare measurements with.
+    TNovelLabel* sized(const QString& caption, bool accel = true) {
+        auto* l = new TNovelLabel(&parent_);
+        l->setShowAccelChar(accel);
+        l->setCaption("?");  // a new label's caption is already empty
         l->setCaption(caption);
         return l;
     }
@@ -77,33 +86,20 @@ TEST_F(NovelLabelTest, NewLabelIsOpaqueAutoSizedAnd65By17) {
     EXPECT_EQ(l.size(), QSize(65, 17));
 }
 
-// An auto-sized label with `caption`, to compare measurements with.
-TNovelLabel* NovelLabelTestSized(QWidget* parent, const QString& caption, bool accel = true) {
-    auto* l = new TNovelLabel(parent);
-    l->setShowAccelChar(accel);
-    l->setCaption("?");  // a new label's caption is already empty
-    l->setCaption(caption);
-    return l;
-}
-
 TEST_F(NovelLabelTest, EmptyCaptionAndLoneAmpersandMeasureOneSpaceByOneLine) {
-    QSize space = NovelLabelTestSized(&parent_, " ")->size();
+    QSize space = sized(" ")->size();
     EXPECT_GT(space.width(), 0);
     EXPECT_EQ(space.height(), QFontMetrics(font_).height());
-    EXPECT_EQ(NovelLabelTestSized(&parent_, "")->size(), space);
-    EXPECT_EQ(NovelLabelTestSized(&parent_, "&")->size(), space);
+    EXPECT_EQ(sized("")->size(), space);
+    EXPECT_EQ(sized("&")->size(), space);
     // Without the accelerator a lone ampersand is real text.
-    EXPECT_EQ(NovelLabelTestSized(&parent_, "&", false)->size(),
-              NovelLabelTestSized(&parent_, "&&")->size());
+    EXPECT_EQ(sized("&", false)->size(), sized("&&")->size());
 }
 
 TEST_F(NovelLabelTest, AmpersandsMarkTheAcceleratorOnlyWhenShown) {
-    EXPECT_EQ(NovelLabelTestSized(&parent_, "a&&b")->size(),
-              NovelLabelTestSized(&parent_, "a&b", false)->size());
-    EXPECT_EQ(NovelLabelTestSized(&parent_, "&File")->size(),
-              NovelLabelTestSized(&parent_, "File")->size());
-    EXPECT_GT(NovelLabelTestSized(&parent_, "&File", false)->width(),
-              NovelLabelTestSized(&parent_, "File")->width());
+    EXPECT_EQ(sized("a&&b")->size(), sized("a&b", false)->size());
+    EXPECT_EQ(sized("&File")->size(), sized("File")->size());
+    EXPECT_GT(sized("&File", false)->width(), sized("File")->width());
     // The accelerator underlines its letter: the picture differs from the plain word's.
     TNovelLabel* accel = make("&File");
     TNovelLabel* plain = make("File");
@@ -144,10 +140,7 @@ TEST_F(NovelLabelTest, DisabledTextIsEmbossedInThePalettesBevelColoursAndIgnores
 TEST_F(NovelLabelTest, OnlyTheLabelsOwnEnabledEmbossesIt) {
     QWidget group(&parent_);
     group.setGeometry(0, 0, 200, 50);
-    auto* l = new TNovelLabel(&group);
-    l->setAutoSize(false);
-    l->setGeometry(10, 10, 120, 17);
-    l->setCaption("Memory");
+    TNovelLabel* l = make("Memory", QRect(10, 10, 120, 17), &group);
     const QImage enabled = render(l);
     ASSERT_FALSE(pixelsOf(enabled, Qt::black).empty());
     group.setEnabled(false);
@@ -208,7 +201,7 @@ TEST_F(NovelLabelTest, RightJustifiedAutoSizeKeepsTheRightEdge) {
     l->setAlignment(TNovelLabel::taRightJustify);
     l->setCaption("40wide");
     l->setAutoSize(true);
-    const int w = NovelLabelTestSized(&parent_, "40wide")->width();
+    const int w = sized("40wide")->width();
     EXPECT_EQ(l->geometry(), QRect(150 - w, 10, w, QFontMetrics(font_).height()));
     TNovelLabel* left = make("", QRect(100, 40, 50, 17));
     left->setCaption("40wide");
@@ -251,12 +244,11 @@ TEST_F(NovelLabelTest, TabStopsAreEightAverageCharacterWidthsWhateverTheJustific
     // resolves to one where the two agree, and the checks below still hold.
     if (stop == 8 * fm.horizontalAdvance('x'))
         RecordProperty("tab_rule_told_apart", "no");
-    EXPECT_EQ(NovelLabelTestSized(&parent_, "a\tb")->width(), stop + fm.horizontalAdvance('b'));
-    EXPECT_EQ(NovelLabelTestSized(&parent_, "a\tb\tc")->width(),
-              2 * stop + fm.horizontalAdvance('c'));
+    EXPECT_EQ(sized("a\tb")->width(), stop + fm.horizontalAdvance('b'));
+    EXPECT_EQ(sized("a\tb\tc")->width(), 2 * stop + fm.horizontalAdvance('c'));
     // A right-justified or centred label of the text's own width draws it as a left-justified
     // one does: the tabs are expanded there too.
-    const int w = NovelLabelTestSized(&parent_, "a\tb")->width();
+    const int w = sized("a\tb")->width();
     TNovelLabel* left = make("a\tb", QRect(0, 0, w, 17));
     const QImage expected = render(left);
     for (auto a : {TNovelLabel::taRightJustify, TNovelLabel::taCenter}) {

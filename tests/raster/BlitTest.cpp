@@ -224,19 +224,18 @@ TEST(BlitOperations, BitwiseResultsOnTrueColour) {
     Bitmap d(1, 1, PixelFormat::Pf24), s(1, 1, PixelFormat::Pf24);
     d.setPixel(0, 0, rgb(0xF0, 0x0F, 0x33));
     s.setPixel(0, 0, rgb(0x3C, 0xFF, 0x00));
-    Bitmap r = d;
-    bitBlt(r, 0, 0, 1, 1, &s, 0, 0, rop::SRCAND);
-    EXPECT_EQ(r.pixel(0, 0), rgb(0x30, 0x0F, 0x00));
-    r = d;
-    bitBlt(r, 0, 0, 1, 1, &s, 0, 0, rop::SRCPAINT);
-    EXPECT_EQ(r.pixel(0, 0), rgb(0xFC, 0xFF, 0x33));
-    r = d;
-    bitBlt(r, 0, 0, 1, 1, &s, 0, 0, rop::MERGEPAINT);  // D | ~S
-    EXPECT_EQ(r.pixel(0, 0), rgb(0xF3, 0x0F, 0xFF));
-    r = d;
     const Brush b = Brush::solid(rgb(0x0F, 0xF0, 0xFF));
-    bitBlt(r, 0, 0, 1, 1, &s, 0, 0, rop::MERGECOPY, &b);  // S & P
-    EXPECT_EQ(r.pixel(0, 0), rgb(0x0C, 0xF0, 0x00));
+    const std::pair<uint32_t, uint32_t> cases[] = {
+        {rop::SRCAND, rgb(0x30, 0x0F, 0x00)},
+        {rop::SRCPAINT, rgb(0xFC, 0xFF, 0x33)},
+        {rop::MERGEPAINT, rgb(0xF3, 0x0F, 0xFF)},  // D | ~S
+        {rop::MERGECOPY, rgb(0x0C, 0xF0, 0x00)},   // S & P
+    };
+    for (auto [code, want] : cases) {
+        Bitmap r = d;
+        bitBlt(r, 0, 0, 1, 1, &s, 0, 0, code, code == rop::MERGECOPY ? &b : nullptr);
+        EXPECT_EQ(r.pixel(0, 0), want) << std::hex << code;
+    }
 }
 
 TEST(BlitOperations, IndexedSourcesGoThroughColour) {

@@ -48,6 +48,10 @@ class MainFormSettings : public testing::Test {
         form = std::make_unique<TMainForm>(platform);
         return *form;
     }
+    TMainForm& start(const std::string& text) {
+        putIni(text);
+        return start();
+    }
     Ui::TSettingFrm& s() { return form->SettingFrm().ui(); }
     std::string ini() const { return platform.files.contents(kIni); }
     void putIni(const std::string& text) { platform.files.put(kIni, text); }
@@ -59,6 +63,16 @@ class MainFormSettings : public testing::Test {
         Ui::TMainForm& m = form->ui();
         return {m.sbtnConfig, m.sbtnGetMem,        m.sbtnMinimize,  m.sbtnClose,       m.btnStop,
                 m.nlblUsePer, m.nlblTitlePhysical, m.nlblPageTitle, m.nlblVirtualTitle};
+    }
+    // The warnings logged while `action` runs.
+    static QStringList warningsDuring(const std::function<void()>& action) {
+        static QStringList warnings;
+        warnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext&, const QString& text) { warnings << text; });
+        action();
+        qInstallMessageHandler(previous);
+        return warnings;
     }
 
     FakePlatform platform;
@@ -83,9 +97,8 @@ TEST_F(MainFormSettings, WithoutAFileEverythingTakesItsDefaultAndTheFirstSaveWri
 
 TEST_F(MainFormSettings, PositionIsKeptUpToTheScreenEdgeMinusTwo) {
     const QSize sz = screen();
-    putIni("[SYSTEM]\nXPos=" + std::to_string(sz.width() - 2) +
-           "\nYPos=" + std::to_string(sz.height() - 2) + "\n");
-    start();
+    start("[SYSTEM]\nXPos=" + std::to_string(sz.width() - 2) +
+          "\nYPos=" + std::to_string(sz.height() - 2) + "\n");
     EXPECT_EQ(form->pos(), QPoint(sz.width() - 2, sz.height() - 2));
     reload("[SYSTEM]\nXPos=" + std::to_string(sz.width() - 1) + "\nYPos=7\n");
     EXPECT_EQ(form->pos(), QPoint(0, 7));
@@ -94,8 +107,7 @@ TEST_F(MainFormSettings, PositionIsKeptUpToTheScreenEdgeMinusTwo) {
 }
 
 TEST_F(MainFormSettings, HintKeySwitchesTheHintsOfTheNineControls) {
-    putIni("[DEFAULT]\nHint=1\n");
-    start();
+    start("[DEFAULT]\nHint=1\n");
     EXPECT_TRUE(s().chkbHideHint->isChecked());
     for (QWidget* w : mainHintControls())
         EXPECT_FALSE(showsHint(w)) << w->objectName().toStdString();
@@ -106,8 +118,7 @@ TEST_F(MainFormSettings, HintKeySwitchesTheHintsOfTheNineControls) {
 }
 
 TEST_F(MainFormSettings, TheThresholdReachesAQuarterOfPhysicalMegabytesTheDropAHundredPoints) {
-    putIni("[DEFAULT]\nAutoExeSize=50\nAutoMemUsePer=101\n");
-    start();
+    start("[DEFAULT]\nAutoExeSize=50\nAutoMemUsePer=101\n");
     EXPECT_EQ(s().udMem->Max(), 64);
     // A load drop is in percentage points, whatever the memory.
     EXPECT_EQ(s().udUsePer->Max(), 100);
@@ -123,12 +134,9 @@ TEST_F(MainFormSettings, TheThresholdReachesAQuarterOfPhysicalMegabytesTheDropAH
     reload("[DEFAULT]\nAutoExeSize=0\nAutoMemUsePer=-3\n");
     EXPECT_EQ(s().edtMem->text(), "1");
     EXPECT_EQ(s().edtUsePer->text(), "1");
-}
-
-TEST_F(MainFormSettings, OnA64MegabyteMachineTheUpDownsStopAt16) {
+    // On a 64 MB machine the up-downs stop at 16.
     platform.setMemoryMB(64, 10, 80);
-    putIni("[DEFAULT]\nAutoExeSize=40\n");
-    start();
+    reload("[DEFAULT]\nAutoExeSize=40\n");
     EXPECT_EQ(s().udMem->Max(), 16);
     EXPECT_EQ(s().edtMem->text(), "16");
     s().edtMem->setText("40");
@@ -136,15 +144,13 @@ TEST_F(MainFormSettings, OnA64MegabyteMachineTheUpDownsStopAt16) {
 }
 
 TEST_F(MainFormSettings, TheKeepACheckedConditionRuleActsInTheMiddleOfALoad) {
-    putIni("[DEFAULT]\nAutoMemMin=1\n");
-    start();
+    start("[DEFAULT]\nAutoMemMin=1\n");
     reload("[DEFAULT]\nAutoMemMin=0\n");
     EXPECT_TRUE(s().chkbMinExec->isChecked());
 }
 
 TEST_F(MainFormSettings, LoadingStopAtFullCpuAlsoTurnsOnTheCpuLabel) {
-    putIni("[DEFAULT]\nStopCpuUsePer=1\nShowCpuUsePer=0\n");
-    start();
+    start("[DEFAULT]\nStopCpuUsePer=1\nShowCpuUsePer=0\n");
     EXPECT_TRUE(s().ckbStopCpuPer->isChecked());
     EXPECT_TRUE(s().ckbCpuPer->isChecked());
 }
@@ -152,8 +158,7 @@ TEST_F(MainFormSettings, LoadingStopAtFullCpuAlsoTurnsOnTheCpuLabel) {
 // A hand-edited percentage outside the track bar's range would ask for no memory at all (0, -5,
 // letters) or for more than the machine has: the clean size takes the track bar's limits too.
 TEST_F(MainFormSettings, CleanSizeTakesTheStoredPercentageWithinTheTrackBarsLimits) {
-    putIni("[DEFAULT]\nMemory=200\n");
-    start();
+    start("[DEFAULT]\nMemory=200\n");
     EXPECT_EQ(s().trkberMemPer->value(), 95);
     EXPECT_EQ(s().stcMemSize->text(), "[243.2 MB] ");
     EXPECT_EQ(form->CleanSize, 95 * (256 * MB / 100));
@@ -168,8 +173,7 @@ TEST_F(MainFormSettings, CleanSizeTakesTheStoredPercentageWithinTheTrackBarsLimi
 
 TEST_F(MainFormSettings, CleanSizeHasNo32BitLimit) {
     platform.setMemoryMB(64 * 1024, 1000, 10);
-    putIni("[DEFAULT]\nMemory=95\n");
-    start();
+    start("[DEFAULT]\nMemory=95\n");
     EXPECT_EQ(form->CleanSize, 95 * (64 * 1024 * MB / 100));
 }
 
@@ -177,8 +181,7 @@ TEST_F(MainFormSettings, CleanSizeHasNo32BitLimit) {
 // and shown again (as after hiding under the pointer). On X11 the toolkit replaces it without
 // telling the widget; tests/e2e/tray.sh runs that case with the real window manager.
 TEST_F(MainFormSettings, StayOnTopAndTaskBarButtonFollowTheFile) {
-    putIni("[DEFAULT]\nStayOnTop=1\nTaskBarHide=1\n");
-    start().FormCreate();
+    start("[DEFAULT]\nStayOnTop=1\nTaskBarHide=1\n").FormCreate();
     form->show();  // the window is created and takes the task-bar hint as it is shown
     auto current = [&] { return static_cast<NativeWindow>(form->windowHandle()->winId()); };
     auto onTop = [&] {
@@ -207,8 +210,7 @@ TEST_F(MainFormSettings, StayOnTopAndTaskBarButtonFollowTheFile) {
 }
 
 TEST_F(MainFormSettings, EveryKeyMakesTheRoundTrip) {
-    putIni(kEveryKeySet);
-    start();
+    start(kEveryKeySet);
     const TSettingFrm& f = form->SettingFrm();
     EXPECT_TRUE(f.stayOnTop() && f.dontCatch() && f.showCpuUsage() && f.pauseCleanAtFullCpu() &&
                 f.hideTaskBarButton() && f.autoClean() && f.autoOnLowMemory() &&
@@ -224,8 +226,7 @@ TEST_F(MainFormSettings, EveryKeyMakesTheRoundTrip) {
 }
 
 TEST_F(MainFormSettings, SavingKeepsUnknownLinesAndReplacesValuesInPlace) {
-    putIni("; mine\r\n[default]\r\nmemory = 70\r\nExtra=1\r\n");
-    start();
+    start("; mine\r\n[default]\r\nmemory = 70\r\nExtra=1\r\n");
     form->SaveSettings(true);
     EXPECT_EQ(ini(),
               "; mine\r\n[default]\r\nmemory = 70\r\nExtra=1\r\n"
@@ -233,24 +234,21 @@ TEST_F(MainFormSettings, SavingKeepsUnknownLinesAndReplacesValuesInPlace) {
 }
 
 TEST_F(MainFormSettings, AFileSavedWithAByteOrderMarkKeepsItsFirstSection) {
-    putIni("\xEF\xBB\xBF" + kEveryKeySet);
-    start();
+    start("\xEF\xBB\xBF" + kEveryKeySet);
     EXPECT_EQ(form->pos(), QPoint(30, 40));
     form->SaveSettings(false);
     EXPECT_EQ(ini(), "\xEF\xBB\xBF" + kEveryKeySet);
 }
 
 TEST_F(MainFormSettings, TheSmallKeyDecidesAtTheFirstTick) {
-    putIni("[SYSTEM]\nSmall=1\n");
-    start();
+    start("[SYSTEM]\nSmall=1\n");
     form->timMainTimer();
     EXPECT_TRUE(form->SmallMode);
     EXPECT_TRUE(form->isMinimized());
 }
 
 TEST_F(MainFormSettings, ASaveThatCannotBeWrittenChangesNothingAndTheProgramGoesOn) {
-    putIni(kEveryKeySet);
-    start();
+    start(kEveryKeySet);
     form->move(300, 300);
     platform.files.readOnly = true;
     form->SaveSettings(false);
@@ -264,15 +262,9 @@ TEST_F(MainFormSettings, ASaveThatCannotBeWrittenChangesNothingAndTheProgramGoes
 
 TEST_F(MainFormSettings, AnOversizedFileIsLeftAloneAndTheWarningSaysWhy) {
     const std::string huge = "[DEFAULT]\nMemory=30\n" + std::string(1 << 20, ';');
-    putIni(huge);
-    start();
+    start(huge);
     EXPECT_EQ(s().trkberMemPer->value(), 50) << "not read";
-    static QStringList warnings;
-    warnings.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(
-        [](QtMsgType, const QMessageLogContext&, const QString& text) { warnings << text; });
-    form->SaveSettings(false);
-    qInstallMessageHandler(previous);
+    const QStringList warnings = warningsDuring([&] { form->SaveSettings(false); });
     EXPECT_EQ(ini(), huge);
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_TRUE(warnings[0].contains("larger than 1 MiB")) << warnings[0].toStdString();
@@ -283,8 +275,7 @@ TEST_F(MainFormSettings, AnOversizedFileIsLeftAloneAndTheWarningSaysWhy) {
 // A rebuild or an update replaces the program file under the running program; the system then
 // names it "kelvo (deleted)". The settings stay where they were found at start.
 TEST_F(MainFormSettings, TheFileFoundAtStartStaysInUseWhenTheProgramFileIsReplaced) {
-    putIni(kEveryKeySet);
-    start();
+    start(kEveryKeySet);
     platform.exePath = "/opt/kelvo/kelvo (deleted)";
     form->LoadSettings();
     EXPECT_EQ(form->pos(), QPoint(30, 40));
@@ -311,17 +302,11 @@ TEST_F(MainFormSettings, FilesLeftAloneSayWhyAtEachSave) {
         SCOPED_TRACE(c.what);
         form.reset();
         platform.files.files.clear();
-        putIni(kEveryKeySet);
-        start();
+        start(kEveryKeySet);
         c.arrange();
         const std::string before = ini();
-        static QStringList warnings;
-        warnings.clear();
-        const QtMessageHandler previous = qInstallMessageHandler(
-            [](QtMsgType, const QMessageLogContext&, const QString& text) { warnings << text; });
         form->move(300, 300);
-        form->SaveSettings(false);
-        qInstallMessageHandler(previous);
+        const QStringList warnings = warningsDuring([&] { form->SaveSettings(false); });
         EXPECT_EQ(ini(), before);
         EXPECT_EQ(platform.files.files.size(), 1u);
         ASSERT_EQ(warnings.size(), 1);
@@ -331,8 +316,7 @@ TEST_F(MainFormSettings, FilesLeftAloneSayWhyAtEachSave) {
 
 TEST_F(MainFormSettings, TemporaryFilesOfACrashedSaveAreRemovedAtStart) {
     platform.files.put(kIni + ".tmp-0123456789ab", "[SYSTEM]\nXPos=");
-    putIni(kEveryKeySet);
-    start();
+    start(kEveryKeySet);
     EXPECT_EQ(platform.files.files.size(), 1u);
     EXPECT_EQ(form->pos(), QPoint(30, 40));
 }
@@ -367,8 +351,7 @@ TEST_F(MainFormSettings, HandEditedNonsenseLoadsWithinTheLimits) {
 class SettingsButton : public MainFormSettings {
   protected:
     SettingsButton() {
-        putIni(kEveryKeySet + "[Other]\nkeep=1\n");
-        start();
+        start(kEveryKeySet + "[Other]\nkeep=1\n");
         form->move(55, 66);
     }
     // The file as a save of only the window's keys leaves it.

@@ -26,6 +26,20 @@ class FadeTest : public SplPaintTest {
                 out.setPixelValue(x, y, f(x, y));
         return out;
     }
+
+    // `n` calls that each leave want(step) in BkGnd, then a last one that says no more follow.
+    void expectFrames(int n, const std::function<Bitmap(int)>& want) {
+        for (int step = 0; step < n; ++step) {
+            ASSERT_TRUE(paint.FadeExecute(false)) << "step " << step;
+            ASSERT_EQ(firstDifference(paint.BkGnd, want(step)), "") << "step " << step;
+        }
+        EXPECT_FALSE(paint.FadeExecute(false));
+    }
+
+    void loadTwoSprites() {
+        loadSprite(0, 8, 8, 1);
+        loadSprite(1, 8, 8, 2);
+    }
 };
 
 TEST_F(FadeTest, CallCountsOfEveryKind) {
@@ -61,8 +75,7 @@ TEST_F(FadeTest, CallCountsOfEveryKind) {
         EXPECT_EQ(paint.FadeStep, 0);
         EXPECT_FALSE(paint.GetFadeing());
     }
-    loadSprite(0, 8, 8, 1);
-    loadSprite(1, 8, 8, 2);
+    loadTwoSprites();
     for (auto start : {std::function<void()>([&] { paint.FadeInSplite(0); }),
                        std::function<void()>([&] { paint.FadeOutSplite(0); }),
                        std::function<void()>([&] { paint.FadeSplite(0, 1); })}) {
@@ -82,8 +95,7 @@ TEST_F(FadeTest, IdleExecuteDoesNothing) {
 
 TEST_F(FadeTest, StartersAreIgnoredWhileRunning) {
     loadBackground();
-    loadSprite(0, 8, 8, 1);
-    loadSprite(1, 8, 8, 2);
+    loadTwoSprites();
     paint.FadeInSplite(0);
     const Bitmap before = paint.BkGnd;
     paint.FadeSplite(1, 0);
@@ -115,16 +127,13 @@ TEST_F(FadeTest, ExecuteWaitsForALoadByPumping) {
 // Whole frames of the pattern dissolves against the formula, for every pattern set.
 TEST_F(FadeTest, PatternDissolvesFrameByFrame) {
     for (int set = 0; set < 4; ++set) {
+        SCOPED_TRACE(set);
         ASSERT_TRUE(paint.ChangeFadeBrush(set));
         const Bitmap org = loadBackground(37, 21, unsigned(set + 1));
         auto frames = [&](Starter start, const std::function<uint32_t(int, int, int)>& want) {
             (paint.*start)();
-            for (int k = 0; k < 8; ++k) {
-                ASSERT_TRUE(paint.FadeExecute(false));
-                const Bitmap expect = pick(org, [&](int x, int y) { return want(k, x, y); });
-                ASSERT_EQ(firstDifference(paint.BkGnd, expect), "") << "set " << set << " k " << k;
-            }
-            EXPECT_FALSE(paint.FadeExecute(false));
+            expectFrames(
+                8, [&](int k) { return pick(org, [&](int x, int y) { return want(k, x, y); }); });
         };
         // From black: OrgBkGnd AND Q(k).
         frames(&TSplPaint::FadeFromBlack, [&](int k, int x, int y) {
@@ -225,19 +234,11 @@ TEST_F(FadeTest, SpriteDissolveInAndOut) {
         });
     };
     paint.FadeInSplite(0);
-    for (int k = 0; k < 8; ++k) {
-        ASSERT_TRUE(paint.FadeExecute(false));
-        ASSERT_EQ(firstDifference(paint.BkGnd, frame(k)), "") << k;
-    }
-    EXPECT_FALSE(paint.FadeExecute(false));
+    expectFrames(8, frame);
     EXPECT_EQ(firstDifference(paint.BkGnd, full), "");
 
     paint.FadeOutSplite(0);
-    for (int s = 0; s < 8; ++s) {
-        ASSERT_TRUE(paint.FadeExecute(false));
-        ASSERT_EQ(firstDifference(paint.BkGnd, frame(7 - s)), "") << s;
-    }
-    EXPECT_FALSE(paint.FadeExecute(false));
+    expectFrames(8, [&](int s) { return frame(7 - s); });
     EXPECT_EQ(firstDifference(paint.BkGnd, org), "");
     EXPECT_EQ(firstDifference(paint.Temp, temp), "");
     EXPECT_FALSE(paint.GetVisible(0));
@@ -246,8 +247,7 @@ TEST_F(FadeTest, SpriteDissolveInAndOut) {
 TEST_F(FadeTest, SpriteTransitionsRemoveOtherSpritesFromAMadeUpBackground) {
     // No background loaded: the first DrawSplite makes a green one, and ScreenRect stays empty.
     paint.resize(40, 30);
-    loadSprite(0, 8, 8, 1);
-    loadSprite(1, 8, 8, 2);
+    loadTwoSprites();
     paint.MoveSplite(1, 20, 15);
     paint.DrawAll(-1);
     ASSERT_TRUE(paint.ScreenRect.isEmpty());
@@ -283,8 +283,7 @@ TEST_F(FadeTest, DiamondSetShowsTheWholeSpriteOnItsLastPatternFrame) {
 
 TEST_F(FadeTest, CrossDissolveAndAbort) {
     const Bitmap org = loadBackground();
-    loadSprite(0, 8, 8, 1);
-    loadSprite(1, 8, 8, 2);
+    loadTwoSprites();
     paint.MoveSplite(1, 30, 20);
     const TpbSplite& from = paint.Splites[0];
     const TpbSplite& to = paint.Splites[1];
