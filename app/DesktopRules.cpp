@@ -35,11 +35,13 @@ std::optional<QString> TrayTipPacer::update(uint64_t availPhysBytes, int64_t now
                                             long double& lastTipFreeMB) {
     if (writtenNs_ && nowNs - *writtenNs_ < kIntervalNs)
         return std::nullopt;
+    // Formatted only when the figure it shows moved.
+    const uint64_t tenths = megabyteTenths(availPhysBytes);
+    if (tenths == shownTenths_)
+        return std::nullopt;
+    shownTenths_ = tenths;
     const long double mb = static_cast<long double>(availPhysBytes) / 1048576.0L;
     QString text = formatDouble("%4.1lfMB Free", static_cast<double>(mb));
-    if (text == shown_)
-        return std::nullopt;
-    shown_ = text;
     writtenNs_ = nowNs;
     lastTipFreeMB = mb;
     return text;

@@ -44,7 +44,7 @@ class TrayTipPacer {
                                   long double& lastTipFreeMB);
 
   private:
-    QString shown_;
+    std::optional<uint64_t> shownTenths_;
     std::optional<int64_t> writtenNs_;
 };
 

@@ -36,6 +36,11 @@ DisplayChoice chooseDisplay(const QStringList& arguments, Platform& platform) {
 void applyDisplayChoice(const DisplayChoice& choice) {
     if (!choice.qtPlatform.isEmpty())
         qputenv("QT_QPA_PLATFORM", choice.qtPlatform.toLatin1());
+    // A repaint through an X shared-memory image waits for the server's answer before the
+    // image is used again: one round trip, and two threads woken, for each change of the
+    // readout. The window is small, so sending its few kilobytes with the request costs less.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
 }
 
 void keepOffAbsentSessionBus(Platform& platform) {

@@ -26,7 +26,9 @@ struct DisplayChoice {
 // session; asks the X server only when the user named no platform.
 DisplayChoice chooseDisplay(const QStringList& arguments, Platform& platform);
 
-// Hands the choice to the toolkit. Call before the application object is made.
+// Hands the choice to the toolkit, with X11 repaints sent whole rather than through shared
+// memory (QT_XCB_NO_MITSHM; one the user set is left as it is). Call before the application
+// object is made.
 void applyDisplayChoice(const DisplayChoice& choice);
 
 // Where the session has no message bus, the toolkit's bus library would start one for the

@@ -253,13 +253,15 @@ void TMainForm::UpdateReadout() {
         m.dwAvailPageFile, used(m.dwTotalPageFile, m.dwAvailPageFile), m.dwTotalPageFile,
         m.dwMemoryLoad};
     for (size_t i = 0; i < kReadoutFigures; ++i) {
-        // An unchanged value cannot change its text: no formatting, no allocation.
-        if (values[i] == shownValues_[i])
+        // A figure whose shown tenths stay cannot change its text: no formatting, no allocation.
+        const bool percent = i == kReadoutFigures - 1;
+        const uint64_t shown = percent ? values[i] : megabyteTenths(values[i]);
+        if (shown == shownValues_[i])
             continue;
-        shownValues_[i] = values[i];
-        QString text = i == kReadoutFigures - 1 ? formatInt("%3d%", static_cast<int>(values[i]))
-                       : i % 3 == 2             ? formatMBUnit(values[i])
-                                                : formatMB(values[i]);
+        shownValues_[i] = shown;
+        QString text = percent      ? formatInt("%3d%", static_cast<int>(values[i]))
+                       : i % 3 == 2 ? formatMBUnit(values[i])
+                                    : formatMB(values[i]);
         setCaptionIfChanged(readoutLabels_[i], text);
     }
 }

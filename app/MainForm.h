@@ -217,7 +217,7 @@ class TMainForm : public QWidget {
     NativeWindow nativeWindow_ = 0;  // the native window the hints were last given to
 
     // The readout's labels in writing order (free, used, total of physical, virtual, page file;
-    // then the load) and the value each shows.
+    // then the load) and what each shows: tenths of a megabyte, the load in percent.
     static constexpr size_t kReadoutFigures = 10;
     std::array<TNovelLabel*, kReadoutFigures> readoutLabels_{};
     std::array<uint64_t, kReadoutFigures> shownValues_{};

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <random>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "app/Formats.h"
@@ -23,6 +25,30 @@ TEST(Megabytes, EdgeValuesFormatWithOneDecimal) {
 TEST(Megabytes, ConversionIsExact) {
     EXPECT_EQ(toMegabytes(1), 9.5367431640625e-07);
     EXPECT_EQ(toMegabytes(1536ull << 10), 1.5);
+}
+
+// The readout and the tip compare tenths instead of text: they must be the tenths the text shows,
+// ties included (an odd number of 2^19-byte halves of a tenth is exact and rounds to even).
+TEST(Megabytes, TenthsAreWhatTheTextShows) {
+    auto shownTenths = [](uint64_t bytes) {
+        const QString text = formatMB(bytes).trimmed().remove(QLatin1Char('.'));
+        return text.toULongLong();
+    };
+    std::vector<uint64_t> samples;
+    for (uint64_t tie = 52428; tie < 52428 * 200; tie += 52428)  // near every tenth up to 20 MB
+        for (uint64_t d = tie - 3; d <= tie + 3; ++d)
+            samples.push_back(d);
+    for (uint64_t k = 1; k < 2000; k += 2)  // the exact ties: k * 2^19 / 10 bytes when whole
+        if (k * (uint64_t(1) << 19) % 10 == 0)
+            samples.push_back(k * (uint64_t(1) << 19) / 10);
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 20000; ++i)
+        samples.push_back(random() >> (11 + i % 40));
+    samples.push_back((uint64_t(1) << 53) - 1);
+    for (uint64_t bytes : samples)
+        ASSERT_EQ(megabyteTenths(bytes), shownTenths(bytes)) << bytes;
+    // Past exact doubles the key is the byte count: a change of text is never missed.
+    EXPECT_EQ(megabyteTenths(UINT64_MAX), UINT64_MAX);
 }
 
 // The toolkit sets the C library's locale from the environment; a figure must not follow it.

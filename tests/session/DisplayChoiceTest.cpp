@@ -129,6 +129,22 @@ TEST(DisplayLimitsNotice, SaidOnlyForNativeWaylandAndNamesWhatCannotWork) {
                     .contains(QStringLiteral("QT_QPA_PLATFORM or -platform")));
 }
 
+// Shared-memory repaints cost a round trip to the X server each; the user's setting stands.
+TEST(DisplayChoiceApplied, RepaintsGoOneWayUnlessTheUserSaysOtherwise) {
+    const QByteArray saved = qgetenv("QT_XCB_NO_MITSHM");
+    const bool wasSet = qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
+    qunsetenv("QT_XCB_NO_MITSHM");
+    applyDisplayChoice({DisplayChoice::Kind::AsAsked, {}});
+    EXPECT_EQ(qgetenv("QT_XCB_NO_MITSHM"), QByteArray("1"));
+    qputenv("QT_XCB_NO_MITSHM", "0");
+    applyDisplayChoice({DisplayChoice::Kind::AsAsked, {}});
+    EXPECT_EQ(qgetenv("QT_XCB_NO_MITSHM"), QByteArray("0"));
+    if (wasSet)
+        qputenv("QT_XCB_NO_MITSHM", saved);
+    else
+        qunsetenv("QT_XCB_NO_MITSHM");
+}
+
 // Without a bus the bus library would start one for the display that outlives the program.
 TEST(SessionBus, AnAbsentOneIsGivenAnAddressThatStartsNone) {
     const QByteArray saved = qgetenv("DBUS_SESSION_BUS_ADDRESS");
