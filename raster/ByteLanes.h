@@ -4,6 +4,8 @@
 // buffer on its own. Each whole block of 16, 32 or 64 bytes is loaded, given to `op` and stored
 // back; the loops return how many bytes they did and the caller's plain code takes the rest.
 // `op` is a function object whose call operator carries the loop's target, so that it inlines.
+// The loops work on a copy of it, given back at the end: a state that lives in the caller's
+// object could be changed by any byte store, and would be reloaded at every block.
 
 #include <cstddef>
 #include <cstdint>
@@ -18,29 +20,35 @@ namespace kelvo::raster {
 
 template <class Op>
 size_t mapBlocksSse2(uint8_t* data, size_t size, Op& op) {
+    Op local = op;
     size_t i = 0;
     for (; i + 16 <= size; i += 16) {
         auto* p = reinterpret_cast<__m128i*>(data + i);
-        _mm_storeu_si128(p, op(_mm_loadu_si128(p)));
+        _mm_storeu_si128(p, local(_mm_loadu_si128(p)));
     }
+    op = local;
     return i;
 }
 
 template <class Op>
 KELVO_TARGET_AVX2 size_t mapBlocksAvx2(uint8_t* data, size_t size, Op& op) {
+    Op local = op;
     size_t i = 0;
     for (; i + 32 <= size; i += 32) {
         auto* p = reinterpret_cast<__m256i*>(data + i);
-        _mm256_storeu_si256(p, op(_mm256_loadu_si256(p)));
+        _mm256_storeu_si256(p, local(_mm256_loadu_si256(p)));
     }
+    op = local;
     return i;
 }
 
 template <class Op>
 KELVO_TARGET_AVX512 size_t mapBlocksAvx512(uint8_t* data, size_t size, Op& op) {
+    Op local = op;
     size_t i = 0;
     for (; i + 64 <= size; i += 64)
-        _mm512_storeu_si512(data + i, op(_mm512_loadu_si512(data + i)));
+        _mm512_storeu_si512(data + i, local(_mm512_loadu_si512(data + i)));
+    op = local;
     return i;
 }
 

@@ -88,10 +88,11 @@ struct KeySse2 {
     __m128i operator()(__m128i v) {
         const __m128i ab = _mm_packs_epi32(_mm_srli_epi32(st[0], 24), _mm_srli_epi32(st[1], 24));
         const __m128i cd = _mm_packs_epi32(_mm_srli_epi32(st[2], 24), _mm_srli_epi32(st[3], 24));
-        for (auto& s : st)
-            s = _mm_add_epi32(mulLo32(s, mul, mulOdd), add);
+        // Written out: a loop over the array would keep the states in memory.
+        st[0] = step(st[0]), st[1] = step(st[1]), st[2] = step(st[2]), st[3] = step(st[3]);
         return _mm_xor_si128(v, _mm_and_si128(_mm_packus_epi16(ab, cd), low7));
     }
+    __m128i step(__m128i state) const { return _mm_add_epi32(mulLo32(state, mul, mulOdd), add); }
     uint32_t next() const { return uint32_t(_mm_cvtsi128_si32(st[0])); }
 };
 
@@ -120,9 +121,11 @@ struct KeyAvx2 {
             _mm256_packs_epi32(_mm256_srli_epi32(st[0], 24), _mm256_srli_epi32(st[1], 24));
         const __m256i cd =
             _mm256_packs_epi32(_mm256_srli_epi32(st[2], 24), _mm256_srli_epi32(st[3], 24));
-        for (auto& s : st)
-            s = _mm256_add_epi32(_mm256_mullo_epi32(s, mul), add);
+        st[0] = step(st[0]), st[1] = step(st[1]), st[2] = step(st[2]), st[3] = step(st[3]);
         return _mm256_xor_si256(v, _mm256_and_si256(_mm256_packus_epi16(ab, cd), low7));
+    }
+    KELVO_TARGET_AVX2 __m256i step(__m256i state) const {
+        return _mm256_add_epi32(_mm256_mullo_epi32(state, mul), add);
     }
     KELVO_TARGET_AVX2 uint32_t next() const { return uint32_t(_mm256_cvtsi256_si32(st[0])); }
 };
