@@ -34,7 +34,6 @@ TMainForm::TMainForm(Platform& platform, QWidget* parent)
                       ui_->nlblVirtualFree,  ui_->nlblVirtualUse,  ui_->nlblVirtualTotal,
                       ui_->nlblPageFree,     ui_->nlblPageUse,     ui_->nlblPageTotal,
                       ui_->nlblUsePer};
-    shownValues_.fill(UINT64_MAX);  // nothing shown yet: the first readout writes every figure
     connect(ui_->sbtnClose, &QAbstractButton::clicked, this, &TMainForm::MenuClose);
     connect(ui_->sbtnConfig, &QAbstractButton::clicked, this, &TMainForm::sbtnConfigClick);
     connect(ui_->sbtnGetMem, &QAbstractButton::clicked, this, &TMainForm::sbtnGetMemClick);

@@ -220,7 +220,8 @@ class TMainForm : public QWidget {
     // then the load) and what each shows: tenths of a megabyte, the load in percent.
     static constexpr size_t kReadoutFigures = 10;
     std::array<TNovelLabel*, kReadoutFigures> readoutLabels_{};
-    std::array<uint64_t, kReadoutFigures> shownValues_{};
+    // Empty until a figure is first written: every value, the largest included, is written once.
+    std::array<std::optional<uint64_t>, kReadoutFigures> shownValues_{};
 };
 
 }  // namespace kelvo

@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "app/Fonts.h"
+#include "app/Formats.h"
 #include "app/MainForm.h"
 #include "app/SecondInstance.h"
 #include "app/SettingFrm.h"
@@ -119,6 +120,13 @@ TEST_F(MainFormTest, ReadoutWritesOnlyCaptionsThatChanged) {
     fake_.memory.dwAvailPhys += 1 << 20;
     form.timMainTimer();
     EXPECT_EQ(writes(), 2);  // free and used physical
+
+    // Even the largest count a sample can carry is written on the first tick.
+    fake_.memory.dwTotalVirtual = fake_.memory.dwAvailVirtual = UINT64_MAX;
+    TMainForm huge(fake_);
+    huge.FirstTick = false;
+    huge.timMainTimer();
+    EXPECT_EQ(label(huge, "nlblVirtualFree")->Caption(), formatMB(UINT64_MAX));
 }
 
 // The processor label first, then physical, virtual and page-file memory, each free, used and
