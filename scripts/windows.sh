@@ -32,6 +32,9 @@ wine_up() {
     wineboot --init </dev/null >/dev/null 2>&1 || true
     wine winecfg /v win10 </dev/null >/dev/null 2>&1 || true
   fi
+  # The server the set-up started would refuse a persistent one beside it (exit code 2).
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  wineserver -w </dev/null >/dev/null 2>&1 || true
   wineserver -p </dev/null >/dev/null 2>&1
   wine wineboot </dev/null >/dev/null 2>&1 || true
 }
