@@ -11,6 +11,12 @@ jobs="${JOBS:-$(nproc)}"
 
 qt="$("$here/scripts/build-cross-qt.sh")"
 export WINEPREFIX="${WINEPREFIX:-$here/$build/wineprefix}" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine names Unix files in the locale's code set: under the POSIX locale (a bare CI shell) a
+# Japanese folder name cannot be made. The tests run under a UTF-8 one.
+case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in
+  *UTF-8* | *utf8*) ;;
+  *) export LC_ALL=C.UTF-8 ;;
+esac
 
 launcher=""
 command -v ccache >/dev/null && launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
