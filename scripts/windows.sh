@@ -18,6 +18,8 @@ case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in
   *) export LC_ALL=C.UTF-8 ;;
 esac
 
+source "$here/scripts/wine-services.sh"
+
 launcher=""
 command -v ccache >/dev/null && launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
 
@@ -38,11 +40,7 @@ wine_up() {
     wineboot --init </dev/null >/dev/null 2>&1 || true
     wine winecfg /v win10 </dev/null >/dev/null 2>&1 || true
   fi
-  # The server the set-up started would refuse a persistent one beside it (exit code 2).
-  wineserver -k </dev/null >/dev/null 2>&1 || true
-  wineserver -w </dev/null >/dev/null 2>&1 || true
-  wineserver -p </dev/null >/dev/null 2>&1
-  wine wineboot </dev/null >/dev/null 2>&1 || true
+  restart_wine_services
 }
 
 case "$action" in

@@ -11,13 +11,10 @@ exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 export WINEDEBUG=-all
 start_desktop
 start_xfce_panel
-# Wine's desktop process (explorer.exe) keeps the display it was started on; started without one
-# (as the headless tests leave it), a new program's first window could fail to be made. Wine's
-# services start afresh on this display.
-wineserver -k </dev/null >/dev/null 2>&1 || true
-wineserver -w </dev/null >/dev/null 2>&1 || true
-wineserver -p </dev/null >/dev/null 2>&1
-wine wineboot </dev/null >/dev/null 2>&1 || true
+# Started without a display (as the headless tests leave them), Wine's services could fail to make
+# a new program's first window: they start afresh on this display.
+source "$(dirname "$0")/../../scripts/wine-services.sh"
+restart_wine_services
 
 PROG="$E2E_TMP/prog"
 mkdir -p "$PROG"
