@@ -147,7 +147,7 @@ echo "$SECONDS s: hog ended" >>"$E2E_TMP/trail.log"
 sleep 3
 [ $(($(peak_kb) - peak_before)) -lt 200000 ] ||
   fail_with_trail "an automatic clean ran under the dialog: peak $peak_before kB, now $(peak_kb) kB"
-xdotool windowactivate --sync "$dialog" key Escape
+timeout 10 xdotool windowactivate --sync "$dialog" key Escape
 wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
 echo "$SECONDS s: dialog closed" >>"$E2E_TMP/trail.log"
 wait_until 10 test "$(enabled_items)" = 4 || fail "items still greyed after the dialog: $(layout)"
