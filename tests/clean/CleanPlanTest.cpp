@@ -69,20 +69,15 @@ TEST(CleanPlan, AboveTwoGibibytesTheSizesStayPositive) {
     EXPECT_EQ(writes.rest(kCleanPasses)->offset + plan.rest, static_cast<uint64_t>(size));
 }
 
-TEST(CleanPlan, Windows95BelowTwoHundredFiftySixMebibytesIsOneBlock) {
+// Several blocks from 256 MiB on, and never more than four.
+TEST(CleanPlan, Windows95TakesOneToFourBlocks) {
     EXPECT_EQ(planClean(kSeveralBlocksFrom - 1, false).blocks.size(), 1u);
     EXPECT_EQ(planClean(kSeveralBlocksFrom, false).blocks.size(), 2u);
-}
-
-TEST(CleanPlan, Windows95SixHundredMebibytesIsTwoBlocksAndARoundedThird) {
-    const int64_t size = 600 * MiB;
-    const CleanPlan plan = planClean(size, false);
-    const int64_t step = size / 100;
-    const int64_t left = size - 2 * kBlock;
-    ASSERT_EQ(plan.blocks.size(), 3u);
-    EXPECT_EQ(plan.blocks[0], static_cast<uint64_t>(kBlock));
-    EXPECT_EQ(plan.blocks[1], static_cast<uint64_t>(kBlock));
-    EXPECT_EQ(plan.blocks[2], static_cast<uint64_t>((left / step + 1) * step));
+    const CleanPlan plan = planClean(10 * kBlock, false);
+    ASSERT_EQ(plan.blocks.size(), 4u);
+    for (uint64_t b : plan.blocks)
+        EXPECT_EQ(b, static_cast<uint64_t>(kBlock));
+    EXPECT_EQ(runPasses(plan).overshoots, 0);
 }
 
 TEST(CleanPlan, Windows95PassesWriteTheBlockEndsAndCountPerBlock) {
@@ -189,14 +184,6 @@ TEST(CleanPlan, AWriteForABlockThePlanLacksIsDropped) {
     ASSERT_EQ(last.count, 1);
     EXPECT_EQ(last.list[0].block, 1);
     EXPECT_EQ(last.list[0].offset + last.list[0].length, static_cast<uint64_t>(kBlock));
-}
-
-TEST(CleanPlan, ARequestBeyondFourBlocksGetsNoFifth) {
-    const CleanPlan plan = planClean(10 * kBlock, false);
-    ASSERT_EQ(plan.blocks.size(), 4u);
-    for (uint64_t b : plan.blocks)
-        EXPECT_EQ(b, static_cast<uint64_t>(kBlock));
-    EXPECT_EQ(runPasses(plan).overshoots, 0);
 }
 
 TEST(CleanPlan, TheRestGoesWhereThePassesStopped) {

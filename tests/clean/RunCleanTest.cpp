@@ -148,69 +148,59 @@ TEST_F(RunClean, AStopDuringPass37KeepsItsNumberWritesTheRestThereAndFrees) {
     EXPECT_TRUE(topButtonsShown());
 }
 
-// The tray menu's 終了 (or the window manager's close) during a clean: the window stays up with
-// its progress and the stop button until the clean has run to its end, then the program closes.
-TEST_F(RunClean, ACloseRequestDuringACleanSavesAndKeepsTheWindowUpUntilTheCleanHasReturned) {
-    TMainForm& f = start();
-    f.show();
-    bool shownThroughout = true;
-    onMessages = [&] {
-        if (messages == 10)
-            f.close();
-        shownThroughout = shownThroughout && f.isVisible() && !u().btnStop->isHidden();
+// The tray menu's 終了 (or the window manager's close) saves at once and lets a running clean run
+// to its end with the window up; SIGTERM or SIGINT stops it at once. A paused clean ends on
+// either. The memory goes back and the settings are saved before the program closes.
+TEST_F(RunClean, ACloseRequestDuringACleanSavesAndClosesOnceTheCleanHasReturned) {
+    struct Case {
+        const char* what;
+        bool paused, fromOutside;
+        int at;
+        QString endsOn;
+    } cases[] = {
+        {"the window's close", false, false, 10, progress(100)},
+        {"a termination signal", false, true, 10, progress(10)},
+        {"the window's close while paused", true, false, 20, progress(1)},
+        {"a termination signal while paused", true, true, 20, progress(1)},
     };
-    f.sbtnGetMemClick();
-    EXPECT_NE(platform.files.contents(kIni).find("Small=0"), std::string::npos) << "saved";
-    EXPECT_TRUE(shownThroughout);
-    EXPECT_EQ(caption(), progress(100));
-    EXPECT_EQ(platform.liveBlocks, 0);
-    QCoreApplication::processEvents();  // the close it posted when the clean returned
-    EXPECT_FALSE(f.isVisible());
-}
-
-// SIGTERM, SIGINT: the clean stops at once and gives its memory back, then the program closes.
-TEST_F(RunClean, ATerminationRequestStopsTheCleanAtOnceThenCloses) {
-    TMainForm& f = start();
-    f.show();
-    onMessages = [&] {
-        if (messages == 10)
-            f.ExternalClose();
-    };
-    f.sbtnGetMemClick();
-    EXPECT_EQ(caption(), progress(10));
-    EXPECT_EQ(platform.liveBlocks, 0);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(f.isVisible());
-    EXPECT_NE(platform.files.contents(kIni).find("Small=0"), std::string::npos) << "saved";
-    // Without a clean it simply closes.
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform.writes.clear();
+        messages = 0;
+        TMainForm& f = start(c.paused ? kPausing : "Memory=10\n");
+        f.show();
+        if (c.paused)
+            f.CpuUsePer = 100;
+        bool shownThroughout = true;
+        onMessages = [&] {
+            if (messages == c.at && c.fromOutside)
+                f.ExternalClose();
+            else if (messages == c.at)
+                f.close();
+            shownThroughout = shownThroughout && f.isVisible() && !u().btnStop->isHidden();
+            stopIfStillPausedAt(200);
+        };
+        f.sbtnGetMemClick();
+        auto saved = [&] {
+            return platform.files.contents(kIni).find("Small=0") != std::string::npos;
+        };
+        if (!c.fromOutside) {
+            EXPECT_TRUE(saved()) << "at the request";
+        }
+        EXPECT_TRUE(shownThroughout);
+        EXPECT_EQ(caption(), c.endsOn);
+        EXPECT_EQ(platform.liveBlocks, 0);
+        QCoreApplication::processEvents();  // the close it posted when the clean returned
+        EXPECT_FALSE(f.isVisible());
+        EXPECT_TRUE(saved());
+    }
+    // Without a clean a termination request simply closes.
+    onMessages = nullptr;
     TMainForm& g = start();
     g.show();
     g.ExternalClose();
     QCoreApplication::processEvents();
     EXPECT_FALSE(g.isVisible());
-}
-
-TEST_F(RunClean, AnyCloseRequestEndsAPausedClean) {
-    for (bool fromOutside : {false, true}) {
-        SCOPED_TRACE(fromOutside ? "from outside" : "from the window");
-        TMainForm& f = start(kPausing);
-        f.show();
-        f.CpuUsePer = 100;
-        onMessages = [&] {
-            if (messages == 20 && fromOutside)
-                f.ExternalClose();
-            else if (messages == 20)
-                f.close();
-            stopIfStillPausedAt(200);
-        };
-        f.sbtnGetMemClick();
-        EXPECT_EQ(caption(), progress(1));
-        EXPECT_EQ(platform.liveBlocks, 0);
-        QCoreApplication::processEvents();
-        EXPECT_FALSE(f.isVisible());
-        platform.writes.clear();
-        messages = 0;
-    }
 }
 
 // A close request that came while the clean ran and the pause began only later still ends it.
@@ -496,23 +486,9 @@ TEST_F(CleanWatch, EveryCleanThatRanTellsItsResultAndARefusedOneOnlyItsBox) {
     EXPECT_FALSE(told.contains(QStringLiteral("kelvo:"))) << told.toStdString();
 }
 
-// The execute option closes the program right after its clean, and a tray balloon would go with
-// the icon: its result is written where it stays.
-TEST_F(CleanWatch, TheExecuteOptionsResultGoesToStandardErrorEvenWithATray) {
-    TMainForm& f = start();
-    f.FormCreate();
-    ASSERT_TRUE(f.TrayIcon()->isVisible());
-    QSignalSpy tray(&f, &TMainForm::noticeShownInTray);
-    f.CommandLine = {"kelvo", "/exec"};
-    f.FirstTick = true;
-    const QString told = stderrOf([&] { f.timMainTimer(); });
-    QCoreApplication::removePostedEvents(&f, QEvent::MetaCall);  // the close it asked for
-    EXPECT_TRUE(told.startsWith(QStringLiteral("kelvo: 掃除しました\n"))) << told.toStdString();
-    EXPECT_EQ(tray.count(), 0);
-    f.FormDestroy();
-}
-
-TEST_F(CleanWatch, WithATrayTheResultGoesToTheTrayNotToStandardError) {
+// With a tray the result goes to a balloon; but the execute option closes the program right
+// after its clean, and a balloon would go with the icon: its result is written where it stays.
+TEST_F(CleanWatch, WithATrayTheResultGoesToTheTrayButTheExecuteOptionsToStandardError) {
     TMainForm& f = start();
     f.FormCreate();
     ASSERT_NE(f.TrayIcon(), nullptr);
@@ -523,6 +499,13 @@ TEST_F(CleanWatch, WithATrayTheResultGoesToTheTrayNotToStandardError) {
     EXPECT_EQ(tray[0][0].toString(), QStringLiteral("掃除しました"));
     EXPECT_TRUE(tray[0][1].toString().startsWith(QStringLiteral("利用可能 ")))
         << tray[0][1].toString().toStdString();
+
+    f.CommandLine = {"kelvo", "/exec"};
+    f.FirstTick = true;
+    const QString told = stderrOf([&] { f.timMainTimer(); });
+    QCoreApplication::removePostedEvents(&f, QEvent::MetaCall);  // the close it asked for
+    EXPECT_TRUE(told.startsWith(QStringLiteral("kelvo: 掃除しました\n"))) << told.toStdString();
+    EXPECT_EQ(tray.count(), 1);
     f.FormDestroy();
 }
 

@@ -86,7 +86,7 @@ TEST_F(NovelLabelTest, NewLabelIsOpaqueAutoSizedAnd65By17) {
     EXPECT_EQ(l.size(), QSize(65, 17));
 }
 
-TEST_F(NovelLabelTest, EmptyCaptionAndLoneAmpersandMeasureOneSpaceByOneLine) {
+TEST_F(NovelLabelTest, AmpersandsMarkTheAcceleratorOnlyWhenShownAndEmptyTextIsOneSpace) {
     QSize space = sized(" ")->size();
     EXPECT_GT(space.width(), 0);
     EXPECT_EQ(space.height(), QFontMetrics(font_).height());
@@ -94,9 +94,7 @@ TEST_F(NovelLabelTest, EmptyCaptionAndLoneAmpersandMeasureOneSpaceByOneLine) {
     EXPECT_EQ(sized("&")->size(), space);
     // Without the accelerator a lone ampersand is real text.
     EXPECT_EQ(sized("&", false)->size(), sized("&&")->size());
-}
-
-TEST_F(NovelLabelTest, AmpersandsMarkTheAcceleratorOnlyWhenShown) {
+    // Otherwise ampersands mark the accelerator only when it is shown.
     EXPECT_EQ(sized("a&&b")->size(), sized("a&b", false)->size());
     EXPECT_EQ(sized("&File")->size(), sized("File")->size());
     EXPECT_GT(sized("&File", false)->width(), sized("File")->width());
@@ -219,10 +217,8 @@ TEST_F(NovelLabelTest, VerticalLayoutMovesTheTextByTheSpareHeight) {
     EXPECT_EQ(firstInkRow(render(l), syscolor::clBtnFace), top + (17 - h) / 2);
     l->setLayout(TNovelLabel::tlBottom);
     EXPECT_EQ(firstInkRow(render(l), syscolor::clBtnFace), top + 17 - h);
-}
 
-TEST_F(NovelLabelTest, TextTallerThanTheLabelMovesUpByTheTruncatedSpareHeight) {
-    const int h = QFontMetrics(font_).height();
+    // Text taller than the label moves up by the spare height, truncated.
     const QString text = "Xg\nXg\nXg";
     TNovelLabel* whole = make(text, QRect(0, 0, 40, 3 * h));
     whole->setFontColor(Qt::black);

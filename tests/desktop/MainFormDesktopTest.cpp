@@ -127,13 +127,11 @@ TEST_F(MainFormDesktop, RestoreActsOnlyOnAMinimisedApplication) {
     EXPECT_TRUE(form->HiddenUnderPointer());
 }
 
-TEST_F(MainFormDesktop, WithoutTheOptionTheTaskBarButtonStays) {
+// Without the option, or once the tray has gone, the task-bar button stays.
+TEST_F(MainFormDesktop, TheTaskBarButtonGoesOnlyWithTheOptionAndWhileThereIsATray) {
     start();
     clickMinimize(*this);
     EXPECT_FALSE(taskBarSkipped());
-}
-
-TEST_F(MainFormDesktop, ATrayThatGoesAwayGivesTheButtonBack) {
     start("[DEFAULT]\nTaskBarHide=1\n");
     clickMinimize(*this);
     ASSERT_TRUE(taskBarSkipped());
@@ -179,8 +177,9 @@ TEST_F(MainFormDesktop, HidesUnderThePointerAndComesBackAtTheFirstTickOutside) {
     EXPECT_FALSE(form->isMinimized());
 }
 
-TEST_F(MainFormDesktop, ShiftLetsThePointerReachTheWindow) {
-    start("[SYSTEM]\nXPos=300\nYPos=200\n[DEFAULT]\nDontCatch=1\n");
+// Shift lets the pointer reach the window; hidden, it keeps the task-bar hint at every tick.
+TEST_F(MainFormDesktop, ShiftLetsThePointerReachTheWindowAndAHiddenOneKeepsTheTaskBarHint) {
+    start("[SYSTEM]\nXPos=300\nYPos=200\n[DEFAULT]\nDontCatch=1\nTaskBarHide=1\n");
     platform.cursor = {310, 205};
     platform.shiftDown = true;
     form->WMNCHitTest();
@@ -188,6 +187,9 @@ TEST_F(MainFormDesktop, ShiftLetsThePointerReachTheWindow) {
     platform.shiftDown = false;
     form->WMNCHitTest();
     EXPECT_TRUE(form->HiddenUnderPointer());
+    platform.skipTaskBar.clear();
+    form->timMainTimer();
+    EXPECT_TRUE(taskBarSkipped());
 }
 
 TEST_F(MainFormDesktop, InSmallModeThePointerNeitherHidesNorShowsTheWindow) {
@@ -200,15 +202,6 @@ TEST_F(MainFormDesktop, InSmallModeThePointerNeitherHidesNorShowsTheWindow) {
     EXPECT_TRUE(form->SmallMode);
     EXPECT_TRUE(form->isMinimized());
     EXPECT_FALSE(form->HiddenUnderPointer());
-}
-
-TEST_F(MainFormDesktop, AHiddenWindowKeepsTheTaskBarHintAtEveryTick) {
-    start("[SYSTEM]\nXPos=300\nYPos=200\n[DEFAULT]\nDontCatch=1\nTaskBarHide=1\n");
-    platform.cursor = {310, 205};
-    form->WMNCHitTest();
-    platform.skipTaskBar.clear();
-    form->timMainTimer();
-    EXPECT_TRUE(taskBarSkipped());
 }
 
 TEST_F(MainFormDesktop, TrayTipStartsAsTheNameAndFollowsItsTextAtMostOnceASecond) {

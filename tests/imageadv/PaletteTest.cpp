@@ -43,6 +43,11 @@ TEST_F(PaletteTest, BrightnessOnEightBitChangesEntriesOnly) {
     ASSERT_TRUE(adv->RGBChg(1, 50, 0, 10, false));
     EXPECT_EQ(adv->BmpBkGet(1)->palette()[10], (PaletteEntry{200, 100, 0, 0}));
     EXPECT_TRUE(adv->RowBackUp.has_value());
+    // With a back-up the entries come back.
+    *adv->BmpBkGet(1) = oneEntryPicture({200, 100, 0, 0});
+    adv->RGBChg(1, 30, 0, 256, true);
+    EXPECT_TRUE(adv->RGBRestore(1));
+    EXPECT_EQ(adv->BmpBkGet(1)->palette()[10], (PaletteEntry{200, 100, 0, 0}));
 }
 
 TEST_F(PaletteTest, BrightnessOnTrueColourAndItsRestore) {
@@ -94,13 +99,6 @@ TEST_F(PaletteTest, RestoreBeforeAnyBackUpDoesNothing) {
     *adv->BmpBkGet(3) = oneEntryPicture({1, 2, 3, 0});
     EXPECT_FALSE(adv->RGBRestore(3));
     EXPECT_EQ(adv->BmpBkGet(3)->palette()[10], (PaletteEntry{1, 2, 3, 0}));
-}
-
-TEST_F(PaletteTest, EightBitBrightnessUndo) {
-    *adv->BmpBkGet(1) = oneEntryPicture({200, 100, 0, 0});
-    adv->RGBChg(1, 30, 0, 256, true);
-    EXPECT_TRUE(adv->RGBRestore(1));
-    EXPECT_EQ(adv->BmpBkGet(1)->palette()[10], (PaletteEntry{200, 100, 0, 0}));
 }
 
 TEST_F(PaletteTest, ContrastPushesReservedEntriesOnly) {
@@ -236,7 +234,7 @@ TEST_F(PaletteTest, OverlayThatDoesNotFitDoesNothing) {
     EXPECT_FALSE(adv->MargeRestore(0, 0, 0, adv->BmpBkGet(2), 3, false));
 }
 
-TEST(ColorEffects, FastPathMatchesPortableForEveryPercent) {
+TEST(ColorEffects, FastPathMatchesPortableForEveryPercentAndPercentsAbove100WrapAsBytes) {
     std::mt19937_64 rng(8);
     std::vector<uint8_t> data(1000);
     for (auto& b : data)
@@ -247,9 +245,6 @@ TEST(ColorEffects, FastPathMatchesPortableForEveryPercent) {
         scaleBytesPortable(slow.data(), slow.size(), percent);
         ASSERT_EQ(fast, slow) << percent;
     }
-}
-
-TEST(ColorEffects, PercentsAbove100WrapAsBytes) {
     uint8_t b = 10;
     scaleBytes(&b, 1, 200);
     EXPECT_EQ(b, uint8_t(10 - 20));

@@ -3,8 +3,8 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,21 +14,36 @@
 #include <filesystem>
 
 #include "platform/Platform.h"
+#include "tests/support/ScopedEnv.h"
 
 namespace kelvo {
 namespace {
 
-// Each test gets its own runtime folder, as a fresh user session would.
+// Each test gets its own runtime and temp folder, as a fresh user session would.
 class InstanceLockTest : public ::testing::Test {
   protected:
     void SetUp() override {
         char tmpl[] = "/tmp/kelvo-lock-test-XXXXXX";
         dir_ = mkdtemp(tmpl);
-        setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+        runtime_.set(QByteArray::fromStdString(dir_));
+        tmp_.set(QByteArray::fromStdString(dir_));
         platform_ = createSystemPlatform();
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
+    // A plain file in the test's folder, where a folder would be expected.
+    std::string fileNotFolder() {
+        const std::string file = dir_ + "/not-a-folder";
+        FILE* f = fopen(file.c_str(), "w");
+        EXPECT_NE(f, nullptr);
+        if (f)
+            fclose(f);
+        return file;
+    }
+    std::string privateLock() const {
+        return dir_ + "/kelvo-" + std::to_string(getuid()) + "/KELVO_EXE.lock";
+    }
 
+    test::ScopedEnv runtime_{"XDG_RUNTIME_DIR"}, tmp_{"TMPDIR"};
     std::string dir_;
     std::unique_ptr<Platform> platform_;
 };
@@ -83,80 +98,64 @@ TEST_F(InstanceLockTest, ChildProcessesDoNotInheritTheLock) {
 }
 
 TEST_F(InstanceLockTest, WithoutRuntimeDirAPrivateTempFolderIsUsed) {
-    unsetenv("XDG_RUNTIME_DIR");
-    setenv("TMPDIR", dir_.c_str(), 1);
+    runtime_.unset();
     auto lock = platform_->createInstanceLock("KELVO_EXE");
     EXPECT_FALSE(lock->alreadyExists());
-    std::string folder = dir_ + "/kelvo-" + std::to_string(getuid());
-    EXPECT_TRUE(std::filesystem::exists(folder + "/KELVO_EXE.lock"));
-    auto perms = std::filesystem::status(folder).permissions();
+    EXPECT_TRUE(std::filesystem::exists(privateLock()));
+    auto perms = std::filesystem::status(dir_ + "/kelvo-" + std::to_string(getuid())).permissions();
     EXPECT_EQ(perms & std::filesystem::perms::all, std::filesystem::perms::owner_all);
     EXPECT_TRUE(platform_->createInstanceLock("KELVO_EXE")->alreadyExists());
-    unsetenv("TMPDIR");
 }
 
 // A runtime folder that cannot hold the lock (one that cannot be made, or a file in its place)
 // falls back to the private temp folder, where the lock still keeps a second instance out.
 TEST_F(InstanceLockTest, AnUnusableRuntimeFolderFallsBackToThePrivateTempFolder) {
-    setenv("TMPDIR", dir_.c_str(), 1);
-    const std::string file = dir_ + "/not-a-folder";
-    FILE* f = fopen(file.c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    fclose(f);
+    const std::string file = fileNotFolder();
     for (const std::string& runtime : {file + "/gone", file}) {
         SCOPED_TRACE(runtime);
-        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        runtime_.set(QByteArray::fromStdString(runtime));
         testing::internal::CaptureStderr();
         auto first = platform_->createInstanceLock("KELVO_EXE");
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
         EXPECT_FALSE(first->alreadyExists());
-        EXPECT_TRUE(std::filesystem::exists(dir_ + "/kelvo-" + std::to_string(getuid()) +
-                                            "/KELVO_EXE.lock"));
+        EXPECT_TRUE(std::filesystem::exists(privateLock()));
         EXPECT_TRUE(platform_->createInstanceLock("KELVO_EXE")->alreadyExists());
     }
-    unsetenv("TMPDIR");
 }
 
 TEST_F(InstanceLockTest, WithNoLockAtAllTheProgramRunsAndSaysSo) {
-    const std::string file = dir_ + "/not-a-folder";
-    FILE* f = fopen(file.c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    fclose(f);
-    setenv("XDG_RUNTIME_DIR", (file + "/gone").c_str(), 1);
-    setenv("TMPDIR", file.c_str(), 1);
+    const std::string file = fileNotFolder();
+    runtime_.set(QByteArray::fromStdString(file + "/gone"));
+    tmp_.set(QByteArray::fromStdString(file));
     testing::internal::CaptureStderr();
     auto lock = platform_->createInstanceLock("KELVO_EXE");
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(lock->alreadyExists());
     EXPECT_NE(said.find("no single-instance lock could be taken"), std::string::npos) << said;
     EXPECT_NE(said.find(file + "/gone"), std::string::npos) << said;
-    unsetenv("TMPDIR");
 }
 
 // The toolkit makes a missing runtime folder as the first instance starts; the next instance
 // must still find the first one's lock.
 TEST_F(InstanceLockTest, ARuntimeFolderNotYetMadeHoldsTheLockOfEveryInstance) {
-    setenv("TMPDIR", dir_.c_str(), 1);
     const std::string runtime = dir_ + "/not-yet";
-    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    runtime_.set(QByteArray::fromStdString(runtime));
     auto first = platform_->createInstanceLock("KELVO_EXE");
     ASSERT_FALSE(first->alreadyExists());
     std::filesystem::create_directory(runtime);
     EXPECT_TRUE(platform_->createInstanceLock("KELVO_EXE")->alreadyExists());
-    unsetenv("TMPDIR");
 }
 
 // A runtime folder that is not the user's private one (another user's, or open to everyone) could
 // hold a lock someone else took: it is passed over for the private temp folder, with a warning.
 TEST_F(InstanceLockTest, AForeignOrSharedRuntimeFolderIsNotTrustedWithTheLock) {
-    setenv("TMPDIR", dir_.c_str(), 1);
     const std::string foreign = dir_ + "/foreign";
     ASSERT_EQ(mkdir(foreign.c_str(), 0700), 0);
     ASSERT_EQ(chmod(foreign.c_str(), 0777), 0);
     const int held = open((foreign + "/KELVO_EXE.lock").c_str(), O_RDWR | O_CREAT, 0666);
     ASSERT_GE(held, 0);
     ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
-    setenv("XDG_RUNTIME_DIR", foreign.c_str(), 1);
+    runtime_.set(QByteArray::fromStdString(foreign));
     const bool root = geteuid() == 0;
     for (const bool otherOwner : {false, true}) {
         if (otherOwner && !root)
@@ -173,14 +172,11 @@ TEST_F(InstanceLockTest, AForeignOrSharedRuntimeFolderIsNotTrustedWithTheLock) {
         EXPECT_TRUE(platform_->createInstanceLock("KELVO_EXE")->alreadyExists());
     }
     close(held);
-    unsetenv("TMPDIR");
 }
 
 // The session bus: named in the environment, or the user's bus socket in the runtime folder.
 TEST_F(InstanceLockTest, ASessionBusIsTheVariableOrASocketInTheRuntimeFolder) {
-    const char* saved = getenv("DBUS_SESSION_BUS_ADDRESS");
-    const std::string address = saved ? saved : "";
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    test::ScopedEnv address("DBUS_SESSION_BUS_ADDRESS");
     EXPECT_FALSE(platform_->hasSessionBus());
     const std::string bus = dir_ + "/bus";
     std::filesystem::create_directory(bus);  // something else by that name is no bus
@@ -194,12 +190,8 @@ TEST_F(InstanceLockTest, ASessionBusIsTheVariableOrASocketInTheRuntimeFolder) {
     EXPECT_TRUE(platform_->hasSessionBus());
     close(fd);
     std::filesystem::remove(bus);
-    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nowhere", 1);
+    address.set("unix:path=/nowhere");
     EXPECT_TRUE(platform_->hasSessionBus());
-    if (saved)
-        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
-    else
-        unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
 }  // namespace

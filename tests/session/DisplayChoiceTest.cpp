@@ -4,6 +4,7 @@
 
 #include "app/DisplayChoice.h"
 #include "platform/fake/FakePlatform.h"
+#include "tests/support/ScopedEnv.h"
 
 namespace kelvo {
 namespace {
@@ -42,75 +43,47 @@ TEST_P(Choice, FollowsTheSessionAndTheUser) {
 
 const QStringList kPlain{"kelvo"};
 
-INSTANTIATE_TEST_SUITE_P(
-    Sessions, Choice,
-    testing::Values(
-        Case{"X11Session", kPlain, {"", ":0", "", "x11"}, true, Kind::X11, "xcb"},
-        Case{"WaylandWithXwayland",
-             kPlain,
-             {"", ":0", "wayland-0", "wayland"},
-             true,
-             Kind::X11,
-             "xcb"},
-        Case{"WaylandWithAStaleDisplay",
-             kPlain,
-             {"", ":7", "wayland-0", "wayland"},
-             false,
-             Kind::Wayland,
-             "wayland"},
-        Case{"WaylandWithoutXwayland",
-             kPlain,
-             {"", "", "wayland-0", ""},
-             false,
-             Kind::Wayland,
-             "wayland"},
-        Case{"WaylandSessionOnItsDefaultSocket",
-             kPlain,
-             {"", "", "", "wayland"},
-             false,
-             Kind::Wayland,
-             "wayland"},
-        Case{"NoDisplayAtAll", kPlain, {"", "", "", "tty"}, false, Kind::NoDisplay, ""},
-        // Windows: the toolkit's own platform, whatever variables a Unix-like shell left.
-        Case{"WindowsDesktop", kPlain, {"", ":0", "", "", true}, true, Kind::Native, ""},
-        Case{"WindowsWithAPlatformNamed",
-             kPlain,
-             {"offscreen", "", "", "", true},
-             false,
-             Kind::AsAsked,
-             ""},
-        Case{"OnlyAStaleDisplay", kPlain, {"", ":7", "", "x11"}, false, Kind::NoDisplay, ""},
-        Case{"VariableWins",
-             kPlain,
-             {"wayland", ":0", "wayland-0", "wayland"},
-             true,
-             Kind::AsAsked,
-             ""},
-        Case{"VariableWithoutAnyDisplay",
-             kPlain,
-             {"offscreen", "", "", ""},
-             false,
-             Kind::AsAsked,
-             ""},
-        Case{"OptionWins",
-             {"kelvo", "-platform", "wayland"},
-             {"", ":0", "wayland-0", ""},
-             true,
-             Kind::AsAsked,
-             ""},
-        Case{"OptionWithTwoDashesAfterOthers",
-             {"kelvo", "/exec", "--platform", "wayland"},
-             {"", ":0", "", ""},
-             true,
-             Kind::AsAsked,
-             ""},
-        // The toolkit reads a value after the option; alone at the end it names nothing.
-        Case{"OptionWithoutAValue",
-             {"kelvo", "-platform"},
-             {"", ":0", "", ""},
-             true,
-             Kind::X11,
-             "xcb"}));
+using enum DisplayChoice::Kind;
+
+const Case kCases[] = {
+    {"X11Session", kPlain, {"", ":0", "", "x11"}, true, X11, "xcb"},
+    {"WaylandWithXwayland", kPlain, {"", ":0", "wayland-0", "wayland"}, true, X11, "xcb"},
+    {"WaylandWithAStaleDisplay",
+     kPlain,
+     {"", ":7", "wayland-0", "wayland"},
+     false,
+     Wayland,
+     "wayland"},
+    {"WaylandWithoutXwayland", kPlain, {"", "", "wayland-0", ""}, false, Wayland, "wayland"},
+    {"WaylandSessionOnItsDefaultSocket",
+     kPlain,
+     {"", "", "", "wayland"},
+     false,
+     Wayland,
+     "wayland"},
+    {"NoDisplayAtAll", kPlain, {"", "", "", "tty"}, false, NoDisplay, ""},
+    // Windows: the toolkit's own platform, whatever variables a Unix-like shell left.
+    {"WindowsDesktop", kPlain, {"", ":0", "", "", true}, true, Native, ""},
+    {"WindowsWithAPlatformNamed", kPlain, {"offscreen", "", "", "", true}, false, AsAsked, ""},
+    {"OnlyAStaleDisplay", kPlain, {"", ":7", "", "x11"}, false, NoDisplay, ""},
+    {"VariableWins", kPlain, {"wayland", ":0", "wayland-0", "wayland"}, true, AsAsked, ""},
+    {"VariableWithoutAnyDisplay", kPlain, {"offscreen", "", "", ""}, false, AsAsked, ""},
+    {"OptionWins",
+     {"kelvo", "-platform", "wayland"},
+     {"", ":0", "wayland-0", ""},
+     true,
+     AsAsked,
+     ""},
+    {"OptionWithTwoDashesAfterOthers",
+     {"kelvo", "/exec", "--platform", "wayland"},
+     {"", ":0", "", ""},
+     true,
+     AsAsked,
+     ""},
+    // The toolkit reads a value after the option; alone at the end it names nothing.
+    {"OptionWithoutAValue", {"kelvo", "-platform"}, {"", ":0", "", ""}, true, X11, "xcb"},
+};
+INSTANTIATE_TEST_SUITE_P(Sessions, Choice, testing::ValuesIn(kCases));
 
 TEST(DisplayLimitsNotice, SaidOnlyForNativeWaylandAndNamesWhatCannotWork) {
     const DisplayChoice chosen{Kind::Wayland, QStringLiteral("wayland")};
@@ -131,35 +104,23 @@ TEST(DisplayLimitsNotice, SaidOnlyForNativeWaylandAndNamesWhatCannotWork) {
 
 // Shared-memory repaints cost a round trip to the X server each; the user's setting stands.
 TEST(DisplayChoiceApplied, RepaintsGoOneWayUnlessTheUserSaysOtherwise) {
-    const QByteArray saved = qgetenv("QT_XCB_NO_MITSHM");
-    const bool wasSet = qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
-    qunsetenv("QT_XCB_NO_MITSHM");
+    test::ScopedEnv noShm("QT_XCB_NO_MITSHM");
     applyDisplayChoice({DisplayChoice::Kind::AsAsked, {}});
     EXPECT_EQ(qgetenv("QT_XCB_NO_MITSHM"), QByteArray("1"));
-    qputenv("QT_XCB_NO_MITSHM", "0");
+    noShm.set("0");
     applyDisplayChoice({DisplayChoice::Kind::AsAsked, {}});
     EXPECT_EQ(qgetenv("QT_XCB_NO_MITSHM"), QByteArray("0"));
-    if (wasSet)
-        qputenv("QT_XCB_NO_MITSHM", saved);
-    else
-        qunsetenv("QT_XCB_NO_MITSHM");
 }
 
 // Without a bus the bus library would start one for the display that outlives the program.
 TEST(SessionBus, AnAbsentOneIsGivenAnAddressThatStartsNone) {
-    const QByteArray saved = qgetenv("DBUS_SESSION_BUS_ADDRESS");
-    const bool wasSet = qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS");
-    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    test::ScopedEnv address("DBUS_SESSION_BUS_ADDRESS");
     FakePlatform platform;
     keepOffAbsentSessionBus(platform);
     EXPECT_FALSE(qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"));
     platform.sessionBus = false;
     keepOffAbsentSessionBus(platform);
     EXPECT_EQ(qgetenv("DBUS_SESSION_BUS_ADDRESS"), QByteArray("disabled:"));
-    if (wasSet)
-        qputenv("DBUS_SESSION_BUS_ADDRESS", saved);
-    else
-        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
 }  // namespace

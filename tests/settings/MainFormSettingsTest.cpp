@@ -143,13 +143,12 @@ TEST_F(MainFormSettings, TheThresholdReachesAQuarterOfPhysicalMegabytesTheDropAH
     EXPECT_EQ(s().edtMem->text(), "16");
 }
 
-TEST_F(MainFormSettings, TheKeepACheckedConditionRuleActsInTheMiddleOfALoad) {
+// The dialog's own rules act in the middle of a load: the last checked condition stays checked,
+// and stopping at full processor usage turns the processor label on.
+TEST_F(MainFormSettings, LoadingKeepsTheDialogsCheckBoxRules) {
     start("[DEFAULT]\nAutoMemMin=1\n");
     reload("[DEFAULT]\nAutoMemMin=0\n");
     EXPECT_TRUE(s().chkbMinExec->isChecked());
-}
-
-TEST_F(MainFormSettings, LoadingStopAtFullCpuAlsoTurnsOnTheCpuLabel) {
     start("[DEFAULT]\nStopCpuUsePer=1\nShowCpuUsePer=0\n");
     EXPECT_TRUE(s().ckbStopCpuPer->isChecked());
     EXPECT_TRUE(s().ckbCpuPer->isChecked());
@@ -169,9 +168,7 @@ TEST_F(MainFormSettings, CleanSizeTakesTheStoredPercentageWithinTheTrackBarsLimi
     }
     reload("[DEFAULT]\nMemory=37\n");
     EXPECT_EQ(form->CleanSize, 37 * (256 * MB / 100));
-}
-
-TEST_F(MainFormSettings, CleanSizeHasNo32BitLimit) {
+    // No 32-bit limit.
     platform.setMemoryMB(64 * 1024, 1000, 10);
     start("[DEFAULT]\nMemory=95\n");
     EXPECT_EQ(form->CleanSize, 95 * (64 * 1024 * MB / 100));
@@ -247,19 +244,6 @@ TEST_F(MainFormSettings, TheSmallKeyDecidesAtTheFirstTick) {
     EXPECT_TRUE(form->isMinimized());
 }
 
-TEST_F(MainFormSettings, ASaveThatCannotBeWrittenChangesNothingAndTheProgramGoesOn) {
-    start(kEveryKeySet);
-    form->move(300, 300);
-    platform.files.readOnly = true;
-    form->SaveSettings(false);
-    EXPECT_EQ(ini(), kEveryKeySet);
-    platform.files.readOnly = false;
-    platform.files.bytesLeft = 10;
-    form->SaveSettings(false);
-    EXPECT_EQ(ini(), kEveryKeySet);
-    EXPECT_EQ(platform.files.files.size(), 1u);
-}
-
 TEST_F(MainFormSettings, AnOversizedFileIsLeftAloneAndTheWarningSaysWhy) {
     const std::string huge = "[DEFAULT]\nMemory=30\n" + std::string(1 << 20, ';');
     start(huge);
@@ -286,6 +270,8 @@ TEST_F(MainFormSettings, TheFileFoundAtStartStaysInUseWhenTheProgramFileIsReplac
     EXPECT_EQ(platform.files.files.size(), 1u);
 }
 
+// A file the save may not or cannot replace keeps its bytes, the program goes on, and every save
+// says why.
 TEST_F(MainFormSettings, FilesLeftAloneSayWhyAtEachSave) {
     struct Case {
         const char* what;
@@ -298,10 +284,15 @@ TEST_F(MainFormSettings, FilesLeftAloneSayWhyAtEachSave) {
              {"read-only", [&] { platform.files.put(kIni, kEveryKeySet, 0444); }, "read-only"},
              {"near the limit", [&] { putIni(nearLimit); }, "would be larger than 1 MiB"},
              {"made writable by all", [&] { platform.files.put(kIni, kEveryKeySet, 0666); },
-              "can be changed by another user"}}) {
+              "can be changed by another user"},
+             {"on a read-only disk", [&] { platform.files.readOnly = true; },
+              "no new file could be created"},
+             {"on a full disk", [&] { platform.files.bytesLeft = 10; }, "writing failed"}}) {
         SCOPED_TRACE(c.what);
         form.reset();
         platform.files.files.clear();
+        platform.files.readOnly = false;
+        platform.files.bytesLeft = -1;
         start(kEveryKeySet);
         c.arrange();
         const std::string before = ini();

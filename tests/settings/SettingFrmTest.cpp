@@ -145,14 +145,13 @@ TEST_F(SettingDialog, TabOrderRunsButtonsThenOtherOptionsThenMemoryOptions) {
     EXPECT_EQ(chain, order);
 }
 
-TEST_F(SettingDialog, StoppingAtFullCpuTurnsOnTheCpuLabelButNotTheOtherWayRound) {
+// Stopping at full processor usage turns the processor label on, but not the other way round;
+// the last checked condition cannot be unchecked.
+TEST_F(SettingDialog, CheckBoxRules) {
     u().ckbStopCpuPer->setChecked(true);
     EXPECT_TRUE(u().ckbCpuPer->isChecked());
     u().ckbCpuPer->setChecked(false);
     EXPECT_TRUE(u().ckbStopCpuPer->isChecked());
-}
-
-TEST_F(SettingDialog, TheLastCheckedConditionCannotBeUnchecked) {
     u().chkbMinExec->setChecked(true);
     u().chkbMinExec->click();
     EXPECT_TRUE(u().chkbMinExec->isChecked());
@@ -194,7 +193,7 @@ TEST_F(SettingDialog, ChangeEventsFireOnCodeChangesButNeverWithoutAChange) {
     EXPECT_EQ(text.count(), 1);
 }
 
-TEST_F(SettingDialog, TypedNumbersAreHeldInTheUpDownsRange) {
+TEST_F(SettingDialog, TypedNumbersAreHeldInTheUpDownsRangeAndOtherTextIsReported) {
     u().udMem->setMax(16);  // a 64 MB machine
     u().edtMem->setText("40");
     EXPECT_EQ(u().edtMem->text(), "16");
@@ -202,9 +201,7 @@ TEST_F(SettingDialog, TypedNumbersAreHeldInTheUpDownsRange) {
     EXPECT_EQ(u().edtMem->text(), "1");
     u().edtUsePer->setText("-5");
     EXPECT_EQ(u().edtUsePer->text(), "1");
-}
-
-TEST_F(SettingDialog, TextThatIsNoIntegerIsReportedAndLeftAsTyped) {
+    // Text that is no integer is reported and left as typed.
     for (const char* typed : {"", "x", "１２", "3 "}) {
         QString shown;
         test::acceptNextMessage(&shown);

@@ -64,26 +64,23 @@ class EffectsTest : public SplPaintTest {
     uint8_t byteAt(int x, int y) { return paint.BkGnd.row(y)[3 * x + 1]; }
 };
 
-TEST_F(EffectsTest, ContrastValues) {
+// Contrast scales each byte by a percentage, the offset adds to it; both saturate.
+TEST_F(EffectsTest, ContrastAndOffsetValues) {
     struct Case {
-        int level, in, out;
-    } cases[] = {{50, 201, 100}, {380, 67, 254}, {380, 68, 255}, {0, 255, 0},
-                 {400, 63, 252}, {400, 64, 255}, {100, 77, 77},  {-20, 200, 0}};
+        bool contrast;
+        int value, in, out;
+    } cases[] = {{true, 50, 201, 100}, {true, 380, 67, 254},  {true, 380, 68, 255},
+                 {true, 0, 255, 0},    {true, 400, 63, 252},  {true, 400, 64, 255},
+                 {true, 100, 77, 77},  {true, -20, 200, 0},   {false, -255, 255, 0},
+                 {false, 255, 0, 255}, {false, 20, 250, 255}, {false, 20, 10, 30},
+                 {false, 0, 9, 9}};
     for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << (c.contrast ? "contrast " : "offset ") << c.value << " on " << c.in);
         fillBytes(uint8_t(c.in));
-        EXPECT_TRUE(paint.ContrastScreen(c.level));
-        EXPECT_EQ(byteAt(19, 9), c.out) << c.level << " " << c.in;
-    }
-}
-
-TEST_F(EffectsTest, OffsetValues) {
-    struct Case {
-        int offset, in, out;
-    } cases[] = {{-255, 255, 0}, {255, 0, 255}, {20, 250, 255}, {20, 10, 30}, {0, 9, 9}};
-    for (const Case& c : cases) {
-        fillBytes(uint8_t(c.in));
-        EXPECT_TRUE(paint.RGBScreen(c.offset));
-        EXPECT_EQ(byteAt(0, 0), c.out) << c.offset << " " << c.in;
+        EXPECT_TRUE(c.contrast ? paint.ContrastScreen(c.value) : paint.RGBScreen(c.value));
+        EXPECT_EQ(byteAt(0, 0), c.out);
+        EXPECT_EQ(byteAt(19, 9), c.out);
     }
 }
 

@@ -86,15 +86,13 @@ TEST_F(FadeTest, CallCountsOfEveryKind) {
     }
 }
 
-TEST_F(FadeTest, IdleExecuteDoesNothing) {
+// Executing with no fade started does nothing; a fade started goes on to its end, whatever else
+// is started meanwhile.
+TEST_F(FadeTest, ExecuteDoesNothingWhenIdleAndStartersAreIgnoredWhileRunning) {
     const Bitmap bg = loadBackground();
     EXPECT_FALSE(paint.FadeExecute(true));
     EXPECT_EQ(pumps, 0);
     EXPECT_EQ(firstDifference(paint.BkGnd, bg), "");
-}
-
-TEST_F(FadeTest, StartersAreIgnoredWhileRunning) {
-    loadBackground();
     loadTwoSprites();
     paint.FadeInSplite(0);
     const Bitmap before = paint.BkGnd;
