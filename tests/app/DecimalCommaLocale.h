@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/support/ScopedEnv.h"
+
 namespace kelvo::test {
 
 // Puts the whole process under German conventions, whose decimal point is a comma, for as long
@@ -20,14 +22,12 @@ class DecimalCommaLocale {
         std::setlocale(LC_ALL, "C");
     }
 #else
-    DecimalCommaLocale() {
-        ::setenv("LOCPATH", KELVO_TEST_LOCPATH, 1);
+    DecimalCommaLocale() : locPath_("LOCPATH", KELVO_TEST_LOCPATH) {
         active_ = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr &&
                   std::string(std::localeconv()->decimal_point) == ",";
     }
     ~DecimalCommaLocale() {
         std::setlocale(LC_ALL, "C");
-        ::unsetenv("LOCPATH");
     }
 #endif
     DecimalCommaLocale(const DecimalCommaLocale&) = delete;
@@ -38,6 +38,9 @@ class DecimalCommaLocale {
     }
 
   private:
+#ifndef _WIN32
+    ScopedEnv locPath_;  // where the build put the generated locale
+#endif
     bool active_ = false;
 };
 
