@@ -32,6 +32,34 @@ labels() { layout | grep -o "'label': <'[^']*'>" | sed "s/'label': <'//; s/'>//"
 # id_of <label>: the item's number in the exported menu.
 id_of() { layout | grep -o "<([0-9]*, {[^}]*'label': <'$1'>" | grep -o '^<([0-9]*' | tr -d '<('; }
 enabled_items() { layout | grep -o "'enabled': <true>" | wc -l; }
+# Escape to the dialog; the menu's items must come back enabled once it is gone.
+close_dialog() {
+  timeout 10 xdotool windowactivate --sync "$dialog" key Escape 2>>"$E2E_TMP/xdotool.log" ||
+    echo "$SECONDS s: xdotool ended with $?" >>"$E2E_TMP/xdotool.log"
+  wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" ||
+    fail_with_windows "the dialog did not close"
+  wait_until 10 test "$(enabled_items)" = 4 ||
+    fail_with_windows "items still greyed after the dialog: $(layout)"
+}
+# What was on the screen and where the keys went, for a close that did not take.
+fail_with_windows() {
+  local w
+  {
+    echo "the dialog was $dialog; active $(xdotool getactivewindow 2>&1), focus $(xdotool getwindowfocus 2>&1)"
+    for w in $(xdotool search --onlyvisible --pid $KELVO_PID 2>/dev/null); do
+      echo "$w: $(xwininfo -id "$w" | grep -E 'Width|Height|Map State' | tr -s ' \n' ' ')"
+    done
+    cat "$E2E_TMP/xdotool.log" 2>/dev/null
+  } >>"$E2E_TMP/trail.log"
+  fail_with_trail "$@"
+}
+peak_kb() { awk '/VmHWM/ {print $2}' "/proc/$KELVO_PID/status"; }
+rss_kb() { awk '/VmRSS/ {print $2}' "/proc/$KELVO_PID/status"; }
+fail_with_trail() {
+  [ -z "${trail:-}" ] || kill $trail 2>/dev/null
+  cat "$E2E_TMP/trail.log" "$E2E_TMP/kelvo.log" >&2
+  fail "$@"
+}
 
 [ "$(labels)" = "元の大きさに戻す 設定 掃除 終了" ] || fail "exported menu: $(layout)"
 [ "$(enabled_items)" = 4 ] || fail "not every item is enabled: $(layout)"
@@ -59,7 +87,6 @@ echo "ok: the panel's menu is Kelvo's: its 設定 opens the dialog"
 # the program: no second dialog (an error box), no menu of its own, no clean.
 wait_until 10 test "$(enabled_items)" = 0 || fail "items not greyed while the dialog is open: $(layout)"
 windows_before=$(xdotool search --onlyvisible --pid $KELVO_PID | wc -l)
-peak_kb() { awk '/VmHWM/ {print $2}' "/proc/$KELVO_PID/status"; }
 echo 5 >"/proc/$KELVO_PID/clear_refs"
 peak_before=$(peak_kb)
 right_click_icon
@@ -78,9 +105,7 @@ sleep 2
 is_viewable "$dialog" || fail "the dialog went away"
 # A clean writes 5 % of physical memory, which the program's peak size would show.
 [ $(($(peak_kb) - peak_before)) -lt 200000 ] || fail "a clean ran: peak $peak_before kB, now $(peak_kb) kB"
-xdotool windowactivate "$dialog" key Escape
-wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
-wait_until 10 test "$(enabled_items)" = 4 || fail "items still greyed after the dialog: $(layout)"
+close_dialog
 echo "ok: while the dialog is open the panel's menu is greyed and nothing from the tray gets through"
 
 # The tip goes to the panel at most about once a second while free memory moves every tick.
@@ -114,12 +139,6 @@ load_trail() {
     sleep 0.5
   done
 }
-rss_kb() { awk '/VmRSS/ {print $2}' "/proc/$KELVO_PID/status"; }
-fail_with_trail() {
-  kill $trail 2>/dev/null
-  cat "$E2E_TMP/trail.log" "$E2E_TMP/kelvo.log" >&2
-  fail "$@"
-}
 load_trail >"$E2E_TMP/trail.log" &
 trail=$!
 E2E_PIDS+=($trail)
@@ -147,10 +166,8 @@ echo "$SECONDS s: hog ended" >>"$E2E_TMP/trail.log"
 sleep 3
 [ $(($(peak_kb) - peak_before)) -lt 200000 ] ||
   fail_with_trail "an automatic clean ran under the dialog: peak $peak_before kB, now $(peak_kb) kB"
-timeout 10 xdotool windowactivate --sync "$dialog" key Escape
-wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
+close_dialog
 echo "$SECONDS s: dialog closed" >>"$E2E_TMP/trail.log"
-wait_until 10 test "$(enabled_items)" = 4 || fail "items still greyed after the dialog: $(layout)"
 clean_ran() { [ $(($(peak_kb) - peak_before)) -ge 200000 ]; }
 wait_until 20 clean_ran ||
   fail_with_trail "no automatic clean after the dialog: peak $peak_before kB, now $(peak_kb) kB"
