@@ -215,6 +215,17 @@ tray_icon() {
   return 1
 }
 
+# The same, waited for up to ten seconds and printed. The search is retried whole: one that meets
+# a window closing at that moment (a menu just chosen from) finds nothing.
+await_window_sized() {
+  local deadline=$((SECONDS + 10)) w
+  until w=$(window_sized "$@" 2>/dev/null) && [ -n "$w" ]; do
+    [ $SECONDS -ge $deadline ] && return 1
+    sleep 0.05
+  done
+  echo "$w"
+}
+
 # A shown window of the process with the given client size, such as a menu or a dialog.
 window_sized() {
   local w

@@ -48,8 +48,7 @@ echo "ok: the tray menu opens at the pointer"
 # The settings item opens the dialog, which stays on top.
 tray_menu
 xdotool key Down Down Return
-wait_until 10 window_sized $KELVO_PID 523 276 || fail "the settings item opened no dialog"
-dialog=$(window_sized $KELVO_PID 523 276)
+dialog=$(await_window_sized $KELVO_PID 523 276) || fail "the settings item opened no dialog"
 wait_until 10 has_state "$dialog" ABOVE || fail "the dialog is not on top"
 # Only a close button is asked for: the Motif functions hold neither minimise (8) nor maximise
 # (16). Window managers that offer a minimise anyway (openbox does) get the dialog straight back.
@@ -101,8 +100,7 @@ echo "ok: without the options the window is neither above nor off the task bar"
 
 # Both options checked in the dialog apply to the shown window when it closes with OK.
 pointer_to 310 308; xdotool click 1
-wait_until 10 window_sized $KELVO_PID 523 276 || fail "the settings button opened no dialog"
-dialog=$(window_sized $KELVO_PID 523 276)
+dialog=$(await_window_sized $KELVO_PID 523 276) || fail "the settings button opened no dialog"
 read -r dx dy < <(position_of "$dialog")
 pointer_to $((dx + 302)) $((dy + 77)); xdotool click 1   # ckbStayOnTop
 pointer_to $((dx + 302)) $((dy + 173)); xdotool click 1  # ckbTaskBarHide
@@ -127,8 +125,7 @@ wait_until 10 has_state "$MAIN" SKIP_TASKBAR || fail "no skip-taskbar state at s
 xdotool keydown shift
 pointer_to 310 308; xdotool click 1
 xdotool keyup shift
-wait_until 10 window_sized $KELVO_PID 523 276 || fail "the settings button opened no dialog"
-dialog=$(window_sized $KELVO_PID 523 276)
+dialog=$(await_window_sized $KELVO_PID 523 276) || fail "the settings button opened no dialog"
 read -r dx dy < <(position_of "$dialog")
 pointer_to $((dx + 302)) $((dy + 77)); xdotool click 1   # ckbStayOnTop
 pointer_to $((dx + 213)) $((dy + 252)); xdotool click 1  # OK

@@ -65,10 +65,9 @@ echo "ok: the window hides under the pointer, staying in the client list, and co
 xdotool keydown shift
 pointer_to 310 308
 xdotool click 1
-wait_until 10 window_sized $KELVO_PID 523 276 || { xdotool keyup shift; fail "no dialog"; }
+dialog=$(await_window_sized $KELVO_PID 523 276) || { xdotool keyup shift; fail "no dialog"; }
 xdotool keyup shift
 is_shown_whole "$MAIN" || fail "the window hid while Shift was held"
-dialog=$(window_sized $KELVO_PID 523 276)
 xdotool windowactivate "$dialog" key Escape
 wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
 stop_kelvo

@@ -79,8 +79,7 @@ echo "ok: a right click on the icon opens a menu drawn by the panel"
 # Its second item opens the settings dialog.
 right_click_icon
 xdotool key Down Down Return
-wait_until 10 window_sized $KELVO_PID 523 276 || fail "the menu's 設定 opened no dialog"
-dialog=$(window_sized $KELVO_PID 523 276)
+dialog=$(await_window_sized $KELVO_PID 523 276) || fail "the menu's 設定 opened no dialog"
 echo "ok: the panel's menu is Kelvo's: its 設定 opens the dialog"
 
 # While the dialog is open the exported items are greyed, and nothing the panel can send reaches
@@ -156,8 +155,7 @@ sleep 1
 echo "$SECONDS s: hog held" >>"$E2E_TMP/trail.log"
 right_click_icon
 xdotool key Down Down Return
-wait_until 10 window_sized $KELVO_PID 523 276 || fail "the menu's 設定 opened no dialog"
-dialog=$(window_sized $KELVO_PID 523 276)
+dialog=$(await_window_sized $KELVO_PID 523 276) || fail "the menu's 設定 opened no dialog"
 echo 5 >"/proc/$KELVO_PID/clear_refs"
 peak_before=$(peak_kb)
 kill $hog
