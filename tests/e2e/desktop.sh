@@ -27,6 +27,19 @@ fail() {
 }
 
 # wait_until <seconds> <command…>: polls the command every 50 ms until it succeeds.
+# Runs the command until it prints something, for up to the given seconds, and prints that. An X
+# search that meets a window closing at that moment (a menu just chosen from) finds nothing, so
+# one empty answer is not trusted.
+first_output() {
+  local deadline=$((SECONDS + $1)) out
+  shift
+  until out=$("$@" 2>/dev/null) && [ -n "$out" ]; do
+    [ $SECONDS -ge $deadline ] && return 1
+    sleep 0.05
+  done
+  echo "$out"
+}
+
 wait_until() {
   local limit=$1
   shift
@@ -213,17 +226,6 @@ tray_icon() {
     xwininfo -tree -id "$panel" | grep -q "$(printf '0x%x' "$w") " && echo "$w" && return 0
   done
   return 1
-}
-
-# The same, waited for up to ten seconds and printed. The search is retried whole: one that meets
-# a window closing at that moment (a menu just chosen from) finds nothing.
-await_window_sized() {
-  local deadline=$((SECONDS + 10)) w
-  until w=$(window_sized "$@" 2>/dev/null) && [ -n "$w" ]; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.05
-  done
-  echo "$w"
 }
 
 # A shown window of the process with the given client size, such as a menu or a dialog.

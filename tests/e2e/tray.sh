@@ -48,7 +48,7 @@ echo "ok: the tray menu opens at the pointer"
 # The settings item opens the dialog, which stays on top.
 tray_menu
 xdotool key Down Down Return
-dialog=$(await_window_sized $KELVO_PID 523 276) || fail "the settings item opened no dialog"
+dialog=$(first_output 10 window_sized $KELVO_PID 523 276) || fail "the settings item opened no dialog"
 wait_until 10 has_state "$dialog" ABOVE || fail "the dialog is not on top"
 # Only a close button is asked for: the Motif functions hold neither minimise (8) nor maximise
 # (16). Window managers that offer a minimise anyway (openbox does) get the dialog straight back.
@@ -100,7 +100,7 @@ echo "ok: without the options the window is neither above nor off the task bar"
 
 # Both options checked in the dialog apply to the shown window when it closes with OK.
 pointer_to 310 308; xdotool click 1
-dialog=$(await_window_sized $KELVO_PID 523 276) || fail "the settings button opened no dialog"
+dialog=$(first_output 10 window_sized $KELVO_PID 523 276) || fail "the settings button opened no dialog"
 read -r dx dy < <(position_of "$dialog")
 pointer_to $((dx + 302)) $((dy + 77)); xdotool click 1   # ckbStayOnTop
 pointer_to $((dx + 302)) $((dy + 173)); xdotool click 1  # ckbTaskBarHide
@@ -125,7 +125,7 @@ wait_until 10 has_state "$MAIN" SKIP_TASKBAR || fail "no skip-taskbar state at s
 xdotool keydown shift
 pointer_to 310 308; xdotool click 1
 xdotool keyup shift
-dialog=$(await_window_sized $KELVO_PID 523 276) || fail "the settings button opened no dialog"
+dialog=$(first_output 10 window_sized $KELVO_PID 523 276) || fail "the settings button opened no dialog"
 read -r dx dy < <(position_of "$dialog")
 pointer_to $((dx + 302)) $((dy + 77)); xdotool click 1   # ckbStayOnTop
 pointer_to $((dx + 213)) $((dy + 252)); xdotool click 1  # OK

@@ -65,7 +65,7 @@ echo "ok: the window hides under the pointer, staying in the client list, and co
 xdotool keydown shift
 pointer_to 310 308
 xdotool click 1
-dialog=$(await_window_sized $KELVO_PID 523 276) || { xdotool keyup shift; fail "no dialog"; }
+dialog=$(first_output 10 window_sized $KELVO_PID 523 276) || { xdotool keyup shift; fail "no dialog"; }
 xdotool keyup shift
 is_shown_whole "$MAIN" || fail "the window hid while Shift was held"
 xdotool windowactivate "$dialog" key Escape

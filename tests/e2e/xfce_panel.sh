@@ -34,6 +34,7 @@ id_of() { layout | grep -o "<([0-9]*, {[^}]*'label': <'$1'>" | grep -o '^<([0-9]
 enabled_items() { layout | grep -o "'enabled': <true>" | wc -l; }
 # Escape to the dialog; the menu's items must come back enabled once it is gone.
 close_dialog() {
+  [ -n "$dialog" ] || fail "no dialog to close"
   timeout 10 xdotool windowactivate --sync "$dialog" key Escape 2>>"$E2E_TMP/xdotool.log" ||
     echo "$SECONDS s: xdotool ended with $?" >>"$E2E_TMP/xdotool.log"
   wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" ||
@@ -79,13 +80,13 @@ echo "ok: a right click on the icon opens a menu drawn by the panel"
 # Its second item opens the settings dialog.
 right_click_icon
 xdotool key Down Down Return
-dialog=$(await_window_sized $KELVO_PID 523 276) || fail "the menu's 設定 opened no dialog"
+dialog=$(first_output 10 window_sized $KELVO_PID 523 276) || fail "the menu's 設定 opened no dialog"
 echo "ok: the panel's menu is Kelvo's: its 設定 opens the dialog"
 
 # While the dialog is open the exported items are greyed, and nothing the panel can send reaches
 # the program: no second dialog (an error box), no menu of its own, no clean.
 wait_until 10 test "$(enabled_items)" = 0 || fail "items not greyed while the dialog is open: $(layout)"
-windows_before=$(xdotool search --onlyvisible --pid $KELVO_PID | wc -l)
+windows_before=$(first_output 5 xdotool search --onlyvisible --pid $KELVO_PID | wc -l)
 echo 5 >"/proc/$KELVO_PID/clear_refs"
 peak_before=$(peak_kb)
 right_click_icon
@@ -99,7 +100,7 @@ done
 item --method org.kde.StatusNotifierItem.Activate 0 0 >/dev/null
 item --method org.kde.StatusNotifierItem.ContextMenu 500 400 >/dev/null
 sleep 2
-[ "$(xdotool search --onlyvisible --pid $KELVO_PID | wc -l)" = "$windows_before" ] ||
+[ "$(first_output 5 xdotool search --onlyvisible --pid $KELVO_PID | wc -l)" = "$windows_before" ] ||
   fail "a window opened past the dialog: $(xdotool search --onlyvisible --pid $KELVO_PID)"
 is_viewable "$dialog" || fail "the dialog went away"
 # A clean writes 5 % of physical memory, which the program's peak size would show.
@@ -155,7 +156,7 @@ sleep 1
 echo "$SECONDS s: hog held" >>"$E2E_TMP/trail.log"
 right_click_icon
 xdotool key Down Down Return
-dialog=$(await_window_sized $KELVO_PID 523 276) || fail "the menu's 設定 opened no dialog"
+dialog=$(first_output 10 window_sized $KELVO_PID 523 276) || fail "the menu's 設定 opened no dialog"
 echo 5 >"/proc/$KELVO_PID/clear_refs"
 peak_before=$(peak_kb)
 kill $hog
