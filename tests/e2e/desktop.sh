@@ -27,19 +27,6 @@ fail() {
 }
 
 # wait_until <seconds> <command…>: polls the command every 50 ms until it succeeds.
-# Runs the command until it prints something, for up to the given seconds, and prints that. An X
-# search that meets a window closing at that moment (a menu just chosen from) finds nothing, so
-# one empty answer is not trusted.
-first_output() {
-  local deadline=$((SECONDS + $1)) out
-  shift
-  until out=$("$@" 2>/dev/null) && [ -n "$out" ]; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.05
-  done
-  echo "$out"
-}
-
 wait_until() {
   local limit=$1
   shift
@@ -49,6 +36,16 @@ wait_until() {
     sleep 0.05
   done
 }
+
+# Runs the command until it prints something, for up to the given seconds, and prints that. An X
+# search that meets a window closing at that moment (a menu just chosen from) finds nothing, so
+# one empty answer is not trusted.
+first_output() {
+  local limit=$1
+  shift
+  wait_until "$limit" output_into_last "$@" && echo "$last_output"
+}
+output_into_last() { last_output=$("$@" 2>/dev/null) && [ -n "$last_output" ]; }
 
 start_desktop() {
   local attempt
