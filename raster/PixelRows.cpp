@@ -117,12 +117,61 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void paletteRowVbmi(
 }
 #endif
 
+// Keeps x in a register whose second byte can be read by itself (x86), so that the compiler does
+// not fold the shifts back into one per index.
+inline void keepInByteRegister(uint64_t& x) {
+#if defined(__GNUC__) && defined(__x86_64__)
+    asm("" : "+Q"(x));
+#else
+    (void)x;
+#endif
+}
+
+// Eight pixels from the eight indexes in x, a pair at a time: the low and the second byte of a
+// register are read as they stand, then the register moves on by two bytes. Each 8-byte store
+// spills two bytes into the next pair, which the next store mends.
+template <size_t... K>
+inline void storeFourPairs(uint8_t* out, uint64_t x, const PaletteRow24::PairTables& t,
+                           std::index_sequence<K...>) {
+    uint64_t pair;
+    ((pair = t.first[x & 0xFF] | t.second[(x >> 8) & 0xFF], std::memcpy(out + 6 * K, &pair, 8),
+      x >>= 16, keepInByteRegister(x)),
+     ...);
+}
+
+// Out of line: inlined, the compiler gives the indexes registers without a second byte.
+[[gnu::noinline]] void pairRow24(const uint8_t* idx, int count, const PaletteRow24::PairTables& t,
+                                 uint8_t* out) {
+    int i = 0;
+    for (; i + 33 <= count; i += 32, out += 96) {  // the last store spills into pixel i + 32
+        for (int k = 0; k < 4; ++k) {
+            uint64_t x;
+            std::memcpy(&x, idx + i + 8 * k, 8);
+            storeFourPairs(out + 24 * k, x, t, std::make_index_sequence<4>());
+        }
+    }
+    for (; i + 3 <= count; i += 2, out += 6) {
+        const uint64_t pair = t.first[idx[i]] | t.second[idx[i + 1]];
+        std::memcpy(out, &pair, 8);
+    }
+    if (count - i == 2) {  // the first of the last two spills into the second
+        std::memcpy(out, &t.first[idx[i]], 4);
+        std::memcpy(out + 3, &t.first[idx[i + 1]], 3);
+    } else if (count - i == 1) {
+        std::memcpy(out, &t.first[idx[i]], 3);
+    }
+}
+
 }  // namespace
 
-PaletteRow24::PaletteRow24(const uint32_t* table) : table_(table) {
-    for (int i = 0; i < 256; ++i)
+PaletteRow24::PaletteRow24(const uint32_t* table) {
+    for (int i = 0; i < 256; ++i) {
+        const uint32_t v = table[i] & 0xFFFFFF;
         for (int c = 0; c < 3; ++c)
-            planes_[c][i] = uint8_t(table[i] >> (8 * c));
+            planes_[c][i] = uint8_t(v >> (8 * c));
+        pairs_.first[i] = v;
+        pairs_.second[i] = uint64_t(v) << 24;
+    }
 }
 
 void PaletteRow24::run(const uint8_t* idx, int count, uint8_t* out) const {
@@ -132,47 +181,14 @@ void PaletteRow24::run(const uint8_t* idx, int count, uint8_t* out) const {
         return;
     }
 #endif
-    paletteRow24(idx, count, table_, out);
+    pairRow24(idx, count, pairs_, out);
 }
 
-// Keeps x in a register whose second byte can be read by itself (x86), so that the compiler does
-// not fold the shifts back into one per pixel.
-inline void keepInByteRegister(uint64_t& x) {
-#if defined(__GNUC__) && defined(__x86_64__)
-    asm("" : "+Q"(x));
-#else
-    (void)x;
-#endif
-}
-
-// Eight pixels from the eight indexes in x, two at a time: the low and the second byte of a
-// register are read as they stand, then the register moves on by two bytes.
-template <size_t... K>
-inline void storeEach(uint8_t* out, uint64_t x, const uint32_t* table, std::index_sequence<K...>) {
-    ((std::memcpy(out + 6 * K, &table[x & 0xFF], 4),
-      std::memcpy(out + 6 * K + 3, &table[(x >> 8) & 0xFF], 4), x >>= 16, keepInByteRegister(x)),
-     ...);
-}
-inline void storeEight(uint8_t* out, uint64_t x, const uint32_t* table) {
-    storeEach(out, x, table, std::make_index_sequence<4>());
-}
-
-// Each entry is stored whole, four bytes, its spare top byte overwritten by the next pixel: one
-// store and one table load a pixel, with sixteen indexes read in two loads. That beats packing
-// eight entries into three words by shifting, whose shifts cost more than the stores they save.
 void paletteRow24(const uint8_t* idx, int count, const uint32_t* table, uint8_t* out) {
-    int i = 0;
-    for (; i + 17 <= count; i += 16, out += 48) {  // pixel i + 16 takes the last spare byte
-        uint64_t lo, hi;
-        std::memcpy(&lo, idx + i, 8);
-        std::memcpy(&hi, idx + i + 8, 8);
-        storeEight(out, lo, table);  // in pixel order: each store mends the byte the last spilled
-        storeEight(out + 24, hi, table);
+    for (int i = 0; i < count; ++i, out += 3) {
+        const uint32_t v = table[idx[i]];
+        out[0] = uint8_t(v), out[1] = uint8_t(v >> 8), out[2] = uint8_t(v >> 16);
     }
-    for (; i + 1 < count; ++i, out += 3)
-        std::memcpy(out, &table[idx[i]], 4);
-    if (i < count)
-        std::memcpy(out, &table[idx[i]], 3);
 }
 
 void paletteRow32(const uint8_t* idx, int count, const uint32_t* table, uint8_t* out) {

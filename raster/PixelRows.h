@@ -8,23 +8,29 @@ namespace kelvo::raster {
 // The row conversions of the blits that decide their speed. `out` receives exactly the
 // converted pixels and nothing past them.
 
-// out gets table[idx[i]] for i < count as 3-byte pixels; the values' top byte must be zero.
-// Scalar on purpose (vector gathers were measured slower than this loop): the reference of
-// PaletteRow24 and its path without AVX-512.
+// out gets table[idx[i]] for i < count as 3-byte pixels; the values' top byte is left out. A
+// pixel at a time: the reference of PaletteRow24.
 void paletteRow24(const uint8_t* idx, int count, const uint32_t* table, uint8_t* out);
 
-// paletteRow24 for many rows of one table. With AVX-512 VBMI the table is split once into three
-// byte planes, and 64 pixels take six two-register byte permutes, three blends and six permutes
-// that interleave the planes into 3-byte pixels.
+// paletteRow24 for many rows of one table, from tables made once. With AVX-512 VBMI the table is
+// split into three byte planes, and 64 pixels take six two-register byte permutes, three blends
+// and six permutes that interleave the planes into 3-byte pixels. Otherwise two pixels take one
+// 8-byte store: the first pixel's entry ORed with the second's, kept shifted up by three bytes
+// (vector gathers were measured slower than this loop).
 class PaletteRow24 {
   public:
-    // The table must outlive this object.
     explicit PaletteRow24(const uint32_t* table);
     void run(const uint8_t* idx, int count, uint8_t* out) const;
 
+    // Both halves of a pair in one object, so that the loop reaches them from one register.
+    struct PairTables {
+        uint64_t second[256];  // entry << 24
+        uint32_t first[256];   // entry, top byte cleared
+    };
+
   private:
-    const uint32_t* table_;
     alignas(64) uint8_t planes_[3][256];
+    alignas(64) PairTables pairs_;
 };
 // The same as 4-byte pixels.
 void paletteRow32(const uint8_t* idx, int count, const uint32_t* table, uint8_t* out);

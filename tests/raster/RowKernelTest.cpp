@@ -83,7 +83,8 @@ TEST_P(RowKernels, PaletteRowsMatchTheTable) {
     for (auto& t : table)
         t = uint32_t(rng());  // a spare top byte set: it must never reach the row
     const PaletteRow24 rows24(table);
-    for (int count : {0, 1, 7, 8, 9, 16, 17, 18, 21, 22, 33, 63, 64, 65, 127, 128, 129, 640}) {
+    for (int count :
+         {0, 1, 2, 3, 7, 8, 9, 16, 17, 18, 21, 22, 32, 33, 34, 63, 64, 65, 127, 128, 129, 640}) {
         const auto idx = noiseBytes(rng, size_t(count));
         std::vector<uint8_t> got24(size_t(count) * 3 + 1, 0xA5), got32(size_t(count) * 4 + 1, 0xA5);
         std::vector<uint8_t> gotRows(got24);
