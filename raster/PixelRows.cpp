@@ -142,15 +142,18 @@ inline void storeFourPairs(uint8_t* out, uint64_t x, const PaletteRow24::PairTab
 // Out of line: inlined, the compiler gives the indexes registers without a second byte.
 [[gnu::noinline]] void pairRow24(const uint8_t* idx, int count, const PaletteRow24::PairTables& t,
                                  uint8_t* out) {
+    if (count <= 0)
+        return;
     int i = 0;
-    for (; i + 33 <= count; i += 32, out += 96) {  // the last store spills into pixel i + 32
+    for (const int blocksEnd = count - 32; i < blocksEnd; i += 32, out += 96) {
+        // The last store spills into pixel i + 32.
         for (int k = 0; k < 4; ++k) {
             uint64_t x;
             std::memcpy(&x, idx + i + 8 * k, 8);
             storeFourPairs(out + 24 * k, x, t, std::make_index_sequence<4>());
         }
     }
-    for (; i + 3 <= count; i += 2, out += 6) {
+    for (const int pairsEnd = count - 2; i < pairsEnd; i += 2, out += 6) {
         const uint64_t pair = t.first[idx[i]] | t.second[idx[i + 1]];
         std::memcpy(out, &pair, 8);
     }
