@@ -145,13 +145,13 @@ inline void storeFourPairs(uint8_t* out, uint64_t x, const PaletteRow24::PairTab
     if (count <= 0)
         return;
     int i = 0;
-    for (const int blocksEnd = count - 32; i < blocksEnd; i += 32, out += 96) {
-        // The last store spills into pixel i + 32.
-        for (int k = 0; k < 4; ++k) {
-            uint64_t x;
-            std::memcpy(&x, idx + i + 8 * k, 8);
-            storeFourPairs(out + 24 * k, x, t, std::make_index_sequence<4>());
-        }
+    for (const int blocksEnd = count - 16; i < blocksEnd; i += 16, out += 48) {
+        // The last store spills into pixel i + 16. Unrolled further the loop measured slower.
+        uint64_t lo, hi;
+        std::memcpy(&lo, idx + i, 8);
+        std::memcpy(&hi, idx + i + 8, 8);
+        storeFourPairs(out, lo, t, std::make_index_sequence<4>());
+        storeFourPairs(out + 24, hi, t, std::make_index_sequence<4>());
     }
     for (const int pairsEnd = count - 2; i < pairsEnd; i += 2, out += 6) {
         const uint64_t pair = t.first[idx[i]] | t.second[idx[i + 1]];
