@@ -168,18 +168,25 @@ inline void storeFourPairs(uint8_t* out, uint64_t x, const PaletteRow24::PairTab
 }  // namespace
 
 PaletteRow24::PaletteRow24(const uint32_t* table) {
+#if KELVO_PIXELROWS_X86
+    planar_ = activeInstructionSet() >= InstructionSet::Avx512Vbmi;
+#endif
+    // Only the tables of the path chosen here: a blit makes this object for every call.
     for (int i = 0; i < 256; ++i) {
         const uint32_t v = table[i] & 0xFFFFFF;
-        for (int c = 0; c < 3; ++c)
-            planes_[c][i] = uint8_t(v >> (8 * c));
-        pairs_.first[i] = v;
-        pairs_.second[i] = uint64_t(v) << 24;
+        if (planar_) {
+            for (int c = 0; c < 3; ++c)
+                planes_[c][i] = uint8_t(v >> (8 * c));
+        } else {
+            pairs_.first[i] = v;
+            pairs_.second[i] = uint64_t(v) << 24;
+        }
     }
 }
 
 void PaletteRow24::run(const uint8_t* idx, int count, uint8_t* out) const {
 #if KELVO_PIXELROWS_X86
-    if (activeInstructionSet() >= InstructionSet::Avx512Vbmi) {
+    if (planar_) {
         paletteRowVbmi(idx, count, planes_, out);
         return;
     }

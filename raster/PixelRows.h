@@ -19,6 +19,7 @@ void paletteRow24(const uint8_t* idx, int count, const uint32_t* table, uint8_t*
 // (vector gathers were measured slower than this loop).
 class PaletteRow24 {
   public:
+    // The instruction set active now picks the path for the object's lifetime.
     explicit PaletteRow24(const uint32_t* table);
     void run(const uint8_t* idx, int count, uint8_t* out) const;
 
@@ -29,6 +30,7 @@ class PaletteRow24 {
     };
 
   private:
+    bool planar_ = false;  // the AVX-512 VBMI path
     alignas(64) uint8_t planes_[3][256];
     alignas(64) PairTables pairs_;
 };
