@@ -143,7 +143,8 @@ echo "ok: a second start is refused with code 0"
 
 # The close request saves the settings with Windows line endings.
 xdotool windowactivate --sync "$MAIN" 2>/dev/null || true
-xdotool key --window "$MAIN" alt+F4
+# The window is gone before the release of the keys reaches it, which X reports as an error.
+xdotool key --window "$MAIN" alt+F4 2>/dev/null || true
 wait_until 30 ended "$first" || { kill "$first"; fail "Alt+F4 did not end the program"; }
 grep -q $'^XPos=300\r$' "$ini" || fail "the position was not saved with CRLF: $(od -c "$ini" | head)"
 grep -q $'^Memory=' "$ini" || fail "the settings were not saved"
