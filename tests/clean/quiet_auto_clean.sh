@@ -71,10 +71,14 @@ start_in_namespace
 watch_windows 12
 [ "$(notices)" -eq 1 ] || { cat "$E2E_TMP/kelvo.log"; fail "$(notices) notices in 12 s"; }
 echo "ok: 12 s short of memory: no window, one notice"
+# The episode ends on a tick that sees the memory back; a sanitised build on a busy machine may
+# leave out a few of them, so the good figures stay two seconds and the second notice has time.
 fake_meminfo 3000
-sleep 1
+sleep 2
 fake_meminfo 300
-watch_windows 3
+end=$((SECONDS + 20))
+while [ "$(notices)" -lt 2 ] && [ $SECONDS -lt $end ]; do watch_windows 1; done
+watch_windows 2
 [ "$(notices)" -eq 2 ] || { cat "$E2E_TMP/kelvo.log"; fail "$(notices) notices after a second episode"; }
 close_kelvo
 grep -q '^AutoMemClear=1' "$KELVO_DIR/kelvo.ini" || fail "settings not saved on the way out"
