@@ -9,14 +9,12 @@
 #include <QToolButton>
 #include <cstdio>
 
-#include <QScopeGuard>
 #include "app/CleanEngine.h"
 #include "app/CleanNotice.h"
 #include "app/CleanPlan.h"
 #include "app/CleanSafety.h"
 #include "app/ErrorBox.h"
 #include "app/Formats.h"
-
 #include "app/MainForm.h"
 #include "app/SettingFrm.h"
 #include "profile/ProfileFile.h"
