@@ -3,15 +3,15 @@
 #include <exception>
 #include <optional>
 
-#include "app/Autostart.h"
-#include "app/CleanCommand.h"
-#include "app/CommandLine.h"
-#include "app/DisplayChoice.h"
-#include "app/ErrorBox.h"
-#include "app/Fonts.h"
-#include "app/MainForm.h"
-#include "app/SecondInstance.h"
-#include "app/StatusReport.h"
+#include "app/clean/CleanCommand.h"
+#include "app/cli/Autostart.h"
+#include "app/cli/CommandLine.h"
+#include "app/cli/DisplayChoice.h"
+#include "app/cli/SecondInstance.h"
+#include "app/cli/StatusReport.h"
+#include "app/common/ErrorBox.h"
+#include "app/window/Fonts.h"
+#include "app/window/MainForm.h"
 #include "platform/Platform.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CleanEngine.h"
+#include "app/clean/CleanEngine.h"
 #include "bench/clean/SleepTimingPlatform.h"
 #include "bench/support/Ratios.h"
 

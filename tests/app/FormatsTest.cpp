@@ -2,10 +2,10 @@
 #include <random>
 #include <vector>
 
-#include "app/CommandLine.h"
-#include "app/Formats.h"
-#include "app/IniPath.h"
-#include "app/StatusReport.h"
+#include "app/cli/CommandLine.h"
+#include "app/cli/StatusReport.h"
+#include "app/common/Formats.h"
+#include "app/settings/IniPath.h"
 #include "platform/fake/FakePlatform.h"
 #include "tests/app/DecimalCommaLocale.h"
 

@@ -8,8 +8,8 @@
 #include <QTemporaryDir>
 #include <array>
 
-#include "app/Fonts.h"
-#include "app/MainForm.h"
+#include "app/window/Fonts.h"
+#include "app/window/MainForm.h"
 #include "components/novellabel/NovelLbl.h"
 #include "platform/fake/FakePlatform.h"
 #include "ui_MainForm.h"

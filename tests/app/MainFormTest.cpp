@@ -6,11 +6,11 @@
 #include <QSystemTrayIcon>
 #include <QToolButton>
 
-#include "app/Fonts.h"
-#include "app/Formats.h"
-#include "app/MainForm.h"
-#include "app/SecondInstance.h"
-#include "app/SettingFrm.h"
+#include "app/cli/SecondInstance.h"
+#include "app/common/Formats.h"
+#include "app/settings/SettingFrm.h"
+#include "app/window/Fonts.h"
+#include "app/window/MainForm.h"
 #include "components/novellabel/NovelLbl.h"
 #include "platform/fake/FakePlatform.h"
 #include "tests/app/DecimalCommaLocale.h"

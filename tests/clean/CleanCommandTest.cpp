@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/CleanCommand.h"
+#include "app/clean/CleanCommand.h"
 #include "platform/fake/FakePlatform.h"
 
 namespace kelvo {

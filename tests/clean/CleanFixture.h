@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "app/MainForm.h"
-#include "app/SettingFrm.h"
+#include "app/settings/SettingFrm.h"
+#include "app/window/MainForm.h"
 #include "platform/fake/FakePlatform.h"
 #include "ui_MainForm.h"
 #include "ui_SettingFrm.h"

@@ -3,7 +3,7 @@
 #include <QLocale>
 #include <clocale>
 
-#include "app/CleanNotice.h"
+#include "app/clean/CleanNotice.h"
 
 namespace kelvo {
 namespace {

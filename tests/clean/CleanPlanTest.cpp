@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "app/CleanPlan.h"
+#include "app/clean/CleanPlan.h"
 
 namespace kelvo {
 namespace {

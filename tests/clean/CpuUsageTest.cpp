@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/CpuUsage.h"
+#include "app/clean/CpuUsage.h"
 
 namespace kelvo {
 namespace {

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/CleanSafety.h"
+#include "app/clean/CleanSafety.h"
 #include "platform/MemorySafety.h"
 
 namespace kelvo {

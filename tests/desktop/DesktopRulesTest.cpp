@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/DesktopRules.h"
+#include "app/window/DesktopRules.h"
 
 namespace kelvo {
 namespace {

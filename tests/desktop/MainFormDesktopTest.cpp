@@ -8,8 +8,8 @@
 #include <QToolButton>
 #include <QWindow>
 
-#include "app/MainForm.h"
-#include "app/SettingFrm.h"
+#include "app/settings/SettingFrm.h"
+#include "app/window/MainForm.h"
 #include "platform/fake/FakePlatform.h"
 #include "tests/settings/ModalDriver.h"
 #include "ui_MainForm.h"

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string>
 
-#include "app/IniPath.h"
+#include "app/settings/IniPath.h"
 #include "platform/Platform.h"
 #include "profile/ProfileFile.h"
 

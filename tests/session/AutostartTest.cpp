@@ -2,7 +2,7 @@
 // of the files they touch.
 #include <gtest/gtest.h>
 
-#include "app/Autostart.h"
+#include "app/cli/Autostart.h"
 #include "platform/fake/FakePlatform.h"
 
 namespace kelvo {

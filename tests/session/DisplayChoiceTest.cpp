@@ -2,7 +2,7 @@
 // command line, the four variables of the session and the X server's answer.
 #include <gtest/gtest.h>
 
-#include "app/DisplayChoice.h"
+#include "app/cli/DisplayChoice.h"
 #include "platform/fake/FakePlatform.h"
 #include "tests/support/ScopedEnv.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/TrayClicks.h"
+#include "app/window/TrayClicks.h"
 
 namespace kelvo {
 namespace {

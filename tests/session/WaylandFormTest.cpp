@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QSystemTrayIcon>
 
-#include "app/MainForm.h"
+#include "app/window/MainForm.h"
 #include "platform/fake/FakePlatform.h"
 
 namespace kelvo {

@@ -8,10 +8,10 @@
 #include <QWindow>
 #include <functional>
 
-#include "app/Hints.h"
-#include "app/MainForm.h"
-#include "app/SettingFrm.h"
-#include "app/UpDown.h"
+#include "app/common/Hints.h"
+#include "app/settings/SettingFrm.h"
+#include "app/settings/UpDown.h"
+#include "app/window/MainForm.h"
 #include "platform/fake/FakePlatform.h"
 #include "profile/ProfileFile.h"
 #include "tests/settings/ModalDriver.h"

@@ -6,10 +6,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app/Fonts.h"
-#include "app/Hints.h"
-#include "app/SettingFrm.h"
-#include "app/UpDown.h"
+#include "app/common/Hints.h"
+#include "app/settings/SettingFrm.h"
+#include "app/settings/UpDown.h"
+#include "app/window/Fonts.h"
 #include "platform/fake/FakePlatform.h"
 #include "tests/settings/ModalDriver.h"
 #include "ui_SettingFrm.h"

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 
-#include "app/UpDown.h"
+#include "app/settings/UpDown.h"
 
 namespace kelvo {
 namespace {

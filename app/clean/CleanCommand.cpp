@@ -1,0 +1,149 @@
+#include "app/clean/CleanCommand.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+
+#include "app/clean/CleanEngine.h"
+#include "app/clean/CleanNotice.h"
+#include "app/clean/CleanPlan.h"
+#include "app/clean/CpuUsage.h"
+#include "app/settings/IniPath.h"
+#include "platform/Platform.h"
+#include "profile/ProfileFile.h"
+#include "profile/SettingsKeys.h"
+
+namespace kelvo {
+namespace {
+
+constexpr int64_t kCpuSampleNs = 2'000'000'000;
+constexpr int kBarWidth = 40;
+
+// The processor usage every two seconds of the clean, as the window's two-second timer does.
+class CpuWatch {
+  public:
+    explicit CpuWatch(Platform& platform) : platform_(platform) {
+        usage_.sample(platform_.queryCpuTimes());  // the starting point only
+        last_ = platform_.monotonicNs();
+    }
+    void tick() {
+        const int64_t now = platform_.monotonicNs();
+        if (now - last_ < kCpuSampleNs)
+            return;
+        last_ = now;
+        percent_ = std::min(usage_.sample(platform_.queryCpuTimes()), 100);
+    }
+    bool fullyBusy() const { return percent_ >= 100; }
+    int percent() const { return percent_; }
+
+  private:
+    Platform& platform_;
+    NtCpuUsage usage_;
+    int64_t last_ = 0;
+    int percent_ = 0;  // no sample yet: not busy
+};
+
+QByteArray bar(int number, bool paused) {
+    const int filled = number * kBarWidth / 100;
+    QByteArray line = "\r掃除中 [" + QByteArray(filled, '#') + QByteArray(kBarWidth - filled, '-') +
+                      "] " + QByteArray::number(number).rightJustified(3, ' ') + "%";
+    if (paused)
+        line += " 一時停止中（プロセッサ使用率 100%）";
+    return line + "\x1b[K";  // clears what a longer line left behind
+}
+
+int exitCodeOf(CleanOutcome outcome) {
+    switch (outcome) {
+        case CleanOutcome::Finished:
+            return kCleanExitFinished;
+        case CleanOutcome::Stopped:
+            return kCleanExitInterrupted;
+        case CleanOutcome::SafetyStop:
+            return kCleanExitSafetyStop;
+        case CleanOutcome::OutOfMemory:
+            break;
+    }
+    return kCleanExitRefused;
+}
+
+}  // namespace
+
+int runCleanCommand(Platform& platform, const std::function<void(const QByteArray&)>& out,
+                    bool terminal) {
+    const IniLocation ini = IniPath(platform);
+    if (!ini.notice.empty())
+        qWarning("%s", ini.notice.c_str());
+    const Profile settings = readProfileFile(platform.fileSystem(), ini.path);
+    MEMORYSTATUS memory;
+    platform.GlobalMemoryStatus(memory);
+    const int32_t storedPercent = readSetting(settings, keys::Memory);
+    const int32_t percent = limits::memoryPercent(storedPercent);
+    const bool pauseAtFullCpu = readSetting(settings, keys::StopCpuUsePer) != 0;
+    // The minimum as the settings dialog's up-down holds it.
+    const int minimumMB =
+        std::clamp<int32_t>(readSetting(settings, keys::AutoExeSize), limits::kUpDownMin,
+                            limits::upDownMaximum(memory.dwTotalPhys));
+    int64_t size = limits::cleanSize(percent, memory.dwTotalPhys);
+    int64_t fitDownTo = 0;
+    if (readSetting(settings, keys::AutoMemSize) != 0) {
+        size = autoCleanSize(percent, memory.dwMemoryLoad, memory.dwTotalPhys, minimumMB);
+        fitDownTo = int64_t{minimumMB} * 1048576;
+    }
+
+    bool stop = false;
+    platform.onTerminationRequest([&stop] { stop = true; });
+    CpuWatch cpu(platform);
+    const auto processMessages = [&cpu] {
+        // The signals arrive through the event loop.
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents();
+        cpu.tick();
+    };
+    // The window has measured the processor long before a clean; here the pause needs one
+    // two-second sample first, or it could never act on a clean that lasts about a second.
+    if (pauseAtFullCpu) {
+        for (int i = 0; i < 20 && !stop; ++i) {
+            platform.Sleep(100);
+            processMessages();
+        }
+        if (stop) {
+            out("掃除を中断しました\n");
+            return kCleanExitInterrupted;
+        }
+    }
+    int shown = 0;
+    bool pausedShown = false;
+    CleanHooks hooks;
+    hooks.showProgress = [&](int number) {
+        const bool paused = pauseAtFullCpu && cpu.fullyBusy();
+        if (terminal) {
+            if (number != shown || paused != pausedShown)
+                out(bar(number, paused));
+        } else if (number != shown && number % 10 == 0) {
+            out("掃除中 " + QByteArray::number(number) + "%\n");
+        }
+        shown = number;
+        pausedShown = paused;
+    };
+    // A line of its own on each change, also into a file: a timer's log must not look hung.
+    hooks.pauseChanged = [&](bool paused) {
+        const QByteArray line =
+            paused ? "一時停止中（プロセッサ使用率 100%）: " + QByteArray::number(shown) + "%\n"
+                   : "再開（プロセッサ使用率 " + QByteArray::number(cpu.percent()) +
+                         "%）: " + QByteArray::number(shown) + "%\n";
+        // On a terminal the line goes above the bar, which is drawn again below it.
+        out(terminal ? "\r\x1b[K" + line + bar(shown, paused).mid(1) : line);
+    };
+    hooks.processMessages = processMessages;
+    hooks.pauseWanted = [&] { return pauseAtFullCpu && cpu.fullyBusy(); };
+    hooks.stopRequested = [&stop] { return stop; };
+    hooks.outOfMemory = [] {};
+    const CleanResult result = runClean(platform, size, hooks, fitDownTo);
+    if (terminal && shown > 0)
+        out("\n");
+    const CleanNotice notice = describeClean(result);
+    out(notice.title.toUtf8() + "\n" + notice.body.toUtf8() +
+        memorySettingNote(storedPercent).toUtf8());
+    return exitCodeOf(result.outcome);
+}
+
+}  // namespace kelvo
