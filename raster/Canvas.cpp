@@ -7,11 +7,9 @@
 namespace kelvo::raster {
 namespace {
 
-// Writes a rendered mask: glyph cells in the text colour, background cells (opaque mode only)
-// in the background colour.
-void compose(Bitmap& bmp, const TextMask& mask, Color text, Color bk) {
-    const uint32_t tv = colorToPixel(text, bmp.format(), bmp.palette());
-    const uint32_t bv = colorToPixel(bk, bmp.format(), bmp.palette());
+// Writes a rendered mask: glyph cells in the text colour's pixel value tv, background cells
+// (opaque mode only) in the background colour's bv.
+void compose(Bitmap& bmp, const TextMask& mask, uint32_t tv, uint32_t bv) {
     for (int j = 0; j < mask.area.height(); ++j) {
         const uint8_t* m = mask.cells.data() + size_t(j) * size_t(mask.area.width());
         const int y = mask.area.Top + j;
@@ -22,6 +20,13 @@ void compose(Bitmap& bmp, const TextMask& mask, Color text, Color bk) {
                 bmp.setPixelValue(mask.area.Left + i, y, bv);
         }
     }
+}
+
+// Composes each band of a text's mask as it arrives.
+TextMaskSink composer(Bitmap& bmp, Color text, Color bk) {
+    const uint32_t tv = colorToPixel(text, bmp.format(), bmp.palette());
+    const uint32_t bv = colorToPixel(bk, bmp.format(), bmp.palette());
+    return [&bmp, tv, bv](const TextMask& mask) { compose(bmp, mask, tv, bv); };
 }
 
 }  // namespace
@@ -47,19 +52,15 @@ void Canvas::stretchDraw(const TRect& rect, const Bitmap& src) {
 }
 
 void Canvas::textOut(int x, int y, std::string_view text) {
-    const TextMask mask =
-        renderTextOut(font_, text, x, y, bkMode_ == BkMode::Opaque, bmp_.bounds());
-    compose(bmp_, mask, textColor_, bkColor_);
+    renderTextOut(font_, text, x, y, bkMode_ == BkMode::Opaque, bmp_.bounds(),
+                  composer(bmp_, textColor_, bkColor_));
 }
 
 int Canvas::drawText(std::string_view text, TRect& rect, uint32_t flags) {
     if (flags & DT_CALCRECT)
         return measureDrawText(font_, text, rect, flags);
-    int height = 0;
-    const TextMask mask =
-        renderDrawText(font_, text, rect, flags, bkMode_ == BkMode::Opaque, bmp_.bounds(), &height);
-    compose(bmp_, mask, textColor_, bkColor_);
-    return height;
+    return renderDrawText(font_, text, rect, flags, bkMode_ == BkMode::Opaque, bmp_.bounds(),
+                          composer(bmp_, textColor_, bkColor_));
 }
 
 int Canvas::textWidth(std::string_view text) {

@@ -203,35 +203,48 @@ bool haveFonts() {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance());
 }
 
-// Paints through `draw` into an image covering `area` and reads the markers back.
+// A band's image holds at most this many bytes, so a text pass over a bitmap of any size needs
+// a few MiB (an image of the whole area could reach 4 GiB on the largest bitmap).
+constexpr int64_t kBandBytes = int64_t(4) << 20;
+
+// Paints through `draw` into an image covering `area`, one band of rows at a time, reads the
+// markers back and hands each band's mask to `sink`. Every band draws the whole text, clipped
+// by the image, so the masks are those of one image of the whole area.
 template <class Draw>
-TextMask paintMask(const QFont& font, const QRect& area, Draw draw) {
-    TextMask mask;
+void paintMask(const QFont& font, const QRect& area, Draw draw, const TextMaskSink& sink) {
     if (area.isEmpty())
-        return mask;
-    QImage img(area.size(), QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
-    {
-        QPainter p(&img);
-        p.setRenderHint(QPainter::Antialiasing, false);
-        p.setRenderHint(QPainter::TextAntialiasing, false);
-        p.setFont(font);
-        p.translate(-area.left(), -area.top());
-        p.setPen(QColor::fromRgba(kGlyphMarker));
-        p.setBackground(QColor::fromRgba(kBackMarker));
-        draw(p);
+        return;
+    const int width = area.width();
+    const int rows = int(std::clamp<int64_t>(kBandBytes / (int64_t(width) * 4), 1, area.height()));
+    QImage img(width, rows, QImage::Format_ARGB32_Premultiplied);
+    if (img.isNull())
+        return;  // not even one band's memory: the text is left out
+    TextMask mask;
+    mask.cells.resize(size_t(width) * size_t(rows));
+    for (int top = area.top(); top <= area.bottom(); top += rows) {
+        const int height = std::min(rows, area.bottom() + 1 - top);
+        img.fill(Qt::transparent);
+        {
+            QPainter p(&img);
+            p.setRenderHint(QPainter::Antialiasing, false);
+            p.setRenderHint(QPainter::TextAntialiasing, false);
+            p.setFont(font);
+            p.translate(-area.left(), -top);
+            p.setPen(QColor::fromRgba(kGlyphMarker));
+            p.setBackground(QColor::fromRgba(kBackMarker));
+            draw(p);
+        }
+        mask.area = qt::fromQRect(QRect(area.left(), top, width, height));
+        for (int y = 0; y < height; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+            uint8_t* out = mask.cells.data() + size_t(y) * size_t(width);
+            for (int x = 0; x < width; ++x)
+                out[x] = line[x] == kGlyphMarker  ? TextMask::kGlyph
+                         : line[x] == kBackMarker ? TextMask::kBackground
+                                                  : TextMask::kNone;
+        }
+        sink(mask);
     }
-    mask.area = qt::fromQRect(area);
-    mask.cells.resize(size_t(area.width()) * size_t(area.height()));
-    for (int y = 0; y < area.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
-        uint8_t* out = mask.cells.data() + size_t(y) * size_t(area.width());
-        for (int x = 0; x < area.width(); ++x)
-            out[x] = line[x] == kGlyphMarker  ? TextMask::kGlyph
-                     : line[x] == kBackMarker ? TextMask::kBackground
-                                              : TextMask::kNone;
-    }
-    return mask;
 }
 
 QString toQString(std::string_view text) {
@@ -240,42 +253,46 @@ QString toQString(std::string_view text) {
 
 }  // namespace
 
-TextMask renderTextOut(const Font& font, std::string_view text, int x, int y, bool opaque,
-                       const TRect& clip) {
+void renderTextOut(const Font& font, std::string_view text, int x, int y, bool opaque,
+                   const TRect& clip, const TextMaskSink& sink) {
     if (!haveFonts() || text.empty())
-        return {};
+        return;
     const QFont qf = qt::toQFont(font);
     const QString s = toQString(text);
     const QFontMetrics fm(qf);
     x = qt::textCoord(x), y = qt::textCoord(y);
     const QRect cell(x, y, fm.horizontalAdvance(s), fm.height());
     const QRect area = cell.adjusted(-kOverhang, 0, kOverhang, 0).intersected(qt::toQRect(clip));
-    return paintMask(qf, area, [&](QPainter& p) {
-        if (opaque)
-            p.fillRect(cell, QColor::fromRgba(kBackMarker));
-        p.drawText(QPoint(x, y + fm.ascent()), s);
-    });
+    paintMask(
+        qf, area,
+        [&](QPainter& p) {
+            if (opaque)
+                p.fillRect(cell, QColor::fromRgba(kBackMarker));
+            p.drawText(QPoint(x, y + fm.ascent()), s);
+        },
+        sink);
 }
 
-TextMask renderDrawText(const Font& font, std::string_view text, const TRect& rect, uint32_t flags,
-                        bool opaque, const TRect& clip, int* height) {
-    if (height)
-        *height = 0;
+int renderDrawText(const Font& font, std::string_view text, const TRect& rect, uint32_t flags,
+                   bool opaque, const TRect& clip, const TextMaskSink& sink) {
     if (!haveFonts() || text.empty())
-        return {};
+        return 0;
     const QFont qf = qt::toQFont(font);
     const QString s = toQString(text);
     const QRect target = qt::toQRect(rect);
-    const QRect bounds = qt::formatText(nullptr, qf, s, target, flags);
-    if (height)
-        *height = bounds.height();
+    qt::LayoutCache layout;  // laid out once for all bands
+    const QRect bounds = qt::formatText(nullptr, qf, s, target, flags, &layout);
     QRect area = (flags & DT_NOCLIP) ? bounds.united(target) : target;
     area = area.adjusted(-kOverhang, 0, kOverhang, 2).intersected(qt::toQRect(clip));
-    return paintMask(qf, area, [&](QPainter& p) {
-        if (opaque)
-            p.setBackgroundMode(Qt::OpaqueMode);
-        qt::formatText(&p, qf, s, target, flags);
-    });
+    paintMask(
+        qf, area,
+        [&](QPainter& p) {
+            if (opaque)
+                p.setBackgroundMode(Qt::OpaqueMode);
+            qt::formatText(&p, qf, s, target, flags, &layout);
+        },
+        sink);
+    return bounds.height();
 }
 
 int measureDrawText(const Font& font, std::string_view text, TRect& rect, uint32_t flags) {
