@@ -10,7 +10,6 @@
 
 #include "components/imageadv/DataFiles.h"
 #include "components/imageadv/SurfaceForm.h"
-#include "raster/Blit.h"
 #include "raster/Bmp.h"
 #include "raster/QtImage.h"
 
@@ -97,7 +96,10 @@ bool TImageAdv::BmpBkCopy(int dst, int src, int x, int y) {
     Bitmap* d = s ? canvasImage(dst, true) : nullptr;
     if (!d)
         return false;
-    raster::bitBlt(*d, x, y, s->width(), s->height(), s, 0, 0, raster::rop::SRCCOPY);
+    // The mode stays on the canvas: a later BmpBkCopy2 with a mode it does not set copies so.
+    raster::Canvas& c = d->canvas();
+    c.setCopyMode(raster::rop::SRCCOPY);
+    c.draw(x, y, *s);
     changed(dst);
     return true;
 }

@@ -78,6 +78,10 @@ TEST_F(CopyTest, Copy2ModesAndTheCopyModeTheyLeave) {
     run(1);
     EXPECT_EQ(run(5), rgb(0xFF, 0x0F, 0xFF));  // still SRCPAINT
     EXPECT_EQ(adv->BmpBkGet(1)->canvas().copyMode(), raster::rop::SRCPAINT);
+    // A copy at a position sets SRCCOPY, which a later mode 5 copies with.
+    ASSERT_TRUE(adv->BmpBkCopy(1, 2, 0, 0));
+    EXPECT_EQ(adv->BmpBkGet(1)->canvas().copyMode(), raster::rop::SRCCOPY);
+    EXPECT_EQ(run(5), rgb(0x0F, 0x0F, 0xFF));
 }
 
 TEST_F(CopyTest, Copy2StretchesAndReachesTheParent) {
