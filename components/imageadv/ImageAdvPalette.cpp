@@ -30,6 +30,13 @@ uint8_t brighten(uint8_t c, int percent) {
 
 constexpr int kMergedEntries = 48;
 
+// The saved colours in the entries the palette has. A restore gives back colours, never more
+// entries: past a short palette the back-up holds another picture's colours, or black.
+Palette restored(Palette pal, const std::array<PaletteEntry, 256>& saved) {
+    std::copy_n(saved.begin(), std::min(pal.size(), saved.size()), pal.begin());
+    return pal;
+}
+
 uint8_t push(uint8_t c, int amount) {
     if (c <= amount)
         return 0;
@@ -99,7 +106,7 @@ bool TImageAdv::RGBRestore(int n) {
         return false;
     if (b->format() == PixelFormat::Pf8) {
         DataBackUp(n);
-        b->setPalette(Palette(PalBackUp.begin(), PalBackUp.end()));
+        b->setPalette(restored(b->palette(), PalBackUp));
         DataRestore(n, false);
         return true;
     }
@@ -134,9 +141,7 @@ bool TImageAdv::ContrastRestore(int n) {
     Bitmap* b = image(n);
     if (!b || b->palette().empty())
         return false;
-    Palette pal = b->palette();
-    std::copy_n(PalBackUp.begin(), std::min(pal.size(), PalBackUp.size()), pal.begin());
-    b->setPalette(pal);
+    b->setPalette(restored(b->palette(), PalBackUp));
     changed(n);
     return true;
 }

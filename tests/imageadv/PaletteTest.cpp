@@ -117,6 +117,28 @@ TEST_F(PaletteTest, ContrastPushesReservedEntriesOnly) {
     EXPECT_FALSE(adv->ContrastRestore(2));
 }
 
+TEST_F(PaletteTest, RestoresKeepThePaletteLength) {
+    using Restore = bool (*)(TImageAdv&);
+    const Restore brightness = [](TImageAdv& a) { return a.RGBRestore(1); };
+    const Restore contrast = [](TImageAdv& a) { return a.ContrastRestore(1); };
+    const struct {
+        size_t entries;
+        Restore restore;
+    } cases[] = {{16, brightness}, {16, contrast}, {256, brightness}, {256, contrast}};
+    for (const auto& c : cases) {
+        *adv->BmpBkGet(2) = palettePicture(4, 4);
+        adv->PaletteBackUp(2);  // the entries past a short palette hold these colours
+        const raster::Palette pal(c.entries, PaletteEntry{200, 100, 0, 0});
+        Bitmap b;
+        ASSERT_TRUE(b.reset(4, 2, PixelFormat::Pf8));
+        b.setPalette(pal);
+        *adv->BmpBkGet(1) = b;
+        ASSERT_TRUE(adv->RGBChg(1, 50, 0, 256, true));
+        ASSERT_TRUE(c.restore(*adv)) << c.entries;
+        EXPECT_EQ(adv->BmpBkGet(1)->palette(), pal) << c.entries;
+    }
+}
+
 TEST_F(PaletteTest, ContrastRestoreRightAfterConstructionIsBlack) {
     *adv->BmpBkGet(1) = palettePicture(4, 4);
     ASSERT_TRUE(adv->ContrastRestore(1));
