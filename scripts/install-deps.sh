@@ -52,6 +52,7 @@ declare -A provides=(
   [bsdutils]="script"        # kelvo --clean on a terminal
   [coreutils]="timeout dd"
   [valgrind]="valgrind"      # memcheck over the raster, component and settings tests
+  [inotify-tools]="inotifywait"  # counts the settings file's saves in the close test
   [locales]=""               # the de_DE source the tests' decimal-comma locale is made from
   [libc-bin]="localedef"
 )

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFontInfo>
 #include <QMenu>
 #include <QScopeGuard>
@@ -179,19 +180,39 @@ void TMainForm::MenuClose() {
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
+// Every close request ends here: the close button, the menu's exit, the execute option, a
+// termination signal, the end of the session. The settings are saved before it returns, since the
+// system may end the process right after; a running clean stops and gives its memory back, and
+// what the program has open in loops of its own (a menu, the settings dialog, a message box)
+// closes, so that the clean returns and closes the window (RunCleanFrom).
 void TMainForm::closeEvent(QCloseEvent* event) {
-    SaveSettings(false);
+    saveSettingsForClose();
+    closeNestedWindows();
     if (Cleaning) {
-        // The window stays, with the progress and the stop button, until the clean returns
-        // (RunCleanFrom closes it then). A clean waiting for the processor ends now.
         closePending_ = true;
-        if (cleanPaused_)
-            StopRequest = true;
+        StopRequest = true;
         event->ignore();
         return;
     }
     event->accept();
     QCoreApplication::quit();
+}
+
+void TMainForm::saveSettingsForClose() {
+    if (settingsFinal_)
+        return;
+    SaveSettings(false);
+    // Whatever the closing still does to the window (the dialog reloading, the clean putting its
+    // buttons back) is not saved over what the user left.
+    settingsFinal_ = true;
+}
+
+void TMainForm::closeNestedWindows() {
+    while (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible())
+            dialog->reject();
 }
 
 void TMainForm::timMainTimer() {

@@ -45,8 +45,8 @@ class TMainForm : public QWidget {
     void FormCreate();
     void FormDestroy();
     void MenuClose();
-    // A close request from outside the window (a termination signal, the session's end): a
-    // running clean stops at once and gives its memory back, then the program closes.
+    // A close request from outside the window (a termination signal, the session's end), handled
+    // before it returns: see closeEvent.
     void ExternalClose();
     void sbtnGetMemClick();
     void btnStopClick();
@@ -186,6 +186,9 @@ class TMainForm : public QWidget {
                               const QString& settingNote);
     void showCleanPaused(bool paused);
     void closeBalloonAfterItsTime();
+    // The close: the one save, and the menus and dialogs that hold a clean in their loops.
+    void saveSettingsForClose();
+    void closeNestedWindows();
     void endShortageWhenOver();
 
     Platform& platform_;
@@ -208,7 +211,8 @@ class TMainForm : public QWidget {
     uint64_t refusedSize_ = 0;
     bool cleanPaused_ = false;
     int noticeSerial_ = 0;
-    bool closePending_ = false;  // asked to close during a clean: close when it returns
+    bool closePending_ = false;   // asked to close during a clean: close when it returns
+    bool settingsFinal_ = false;  // saved for the close: nothing writes the file after that
     TrayClickPairing trayClicks_;
     TrayMenuState trayMenu_;
     TrayTipPacer trayTip_;

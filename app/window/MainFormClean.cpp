@@ -88,13 +88,7 @@ std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
     CleanHooks hooks;
     hooks.showProgress = [&u](int number) { u.stcInfo->setText(formatInt("掃除中 %d% ", number)); };
     hooks.processMessages = [this] { ProcessMessages(); };
-    hooks.pauseWanted = [this] {
-        const bool wanted = SettingFrm().pauseCleanAtFullCpu() && CpuUsePer >= 100;
-        // A program that was asked to close does not wait for the processor.
-        if (wanted && closePending_)
-            StopRequest = true;
-        return wanted;
-    };
+    hooks.pauseWanted = [this] { return SettingFrm().pauseCleanAtFullCpu() && CpuUsePer >= 100; };
     hooks.pauseChanged = [this](bool paused) { showCleanPaused(paused); };
     hooks.stopRequested = [this] { return StopRequest; };
     // A refused automatic clean tells nobody in a box: memory is short right now, and the next
@@ -159,14 +153,10 @@ void TMainForm::showCleanPaused(bool paused) {
                             : QString());
 }
 
+// At once, not posted: at the end of the session the system may end the process as soon as the
+// request returns.
 void TMainForm::ExternalClose() {
-    if (Cleaning) {
-        // The memory goes back at once; the program closes when the clean has returned.
-        StopRequest = true;
-        closePending_ = true;
-        return;
-    }
-    MenuClose();
+    close();
 }
 
 void TMainForm::watchCleanMemory(std::function<void()> check) {

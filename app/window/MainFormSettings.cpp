@@ -132,6 +132,8 @@ void TMainForm::LoadSettings() {
 }
 
 void TMainForm::SaveSettings(bool positionOnly) {
+    if (settingsFinal_)
+        return;
     const TSettingFrm& f = SettingFrm();
     const SaveResult result = saveProfileFile(platform_.fileSystem(), iniPath_, [&](Profile& ini) {
         // Where the compositor places the window, its position reads as 0, 0: keep the

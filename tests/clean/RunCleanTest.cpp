@@ -148,74 +148,82 @@ TEST_F(RunClean, AStopDuringPass37KeepsItsNumberWritesTheRestThereAndFrees) {
     EXPECT_TRUE(topButtonsShown());
 }
 
-// The tray menu's 終了 (or the window manager's close) saves at once and lets a running clean run
-// to its end with the window up; SIGTERM or SIGINT stops it at once. A paused clean ends on
-// either. The memory goes back and the settings are saved before the program closes.
-TEST_F(RunClean, ACloseRequestDuringACleanSavesAndClosesOnceTheCleanHasReturned) {
+// Every close request (the window's close, which the close button and the menu's exit post; a
+// termination signal or the end of the session from outside) saves before it returns, once; stops
+// a running clean at once, also one held by the settings dialog or a menu opened inside it; closes
+// them; and the window closes when the clean has returned. The dialog's unconfirmed changes are
+// live, so the save has them.
+TEST_F(RunClean, EveryCloseRequestSavesOnceStopsTheCleanAndClosesWhatIsOpen) {
+    enum class Open { Nothing, Dialog, Menu };
     struct Case {
         const char* what;
-        bool paused, fromOutside;
-        int at;
-        QString endsOn;
-    } cases[] = {
-        {"the window's close", false, false, 10, progress(100)},
-        {"a termination signal", false, true, 10, progress(10)},
-        {"the window's close while paused", true, false, 20, progress(1)},
-        {"a termination signal while paused", true, true, 20, progress(1)},
+        bool cleaning, paused, small;
+        Open open;
+    } states[] = {
+        {"idle", false, false, false, Open::Nothing},
+        {"small mode", false, false, true, Open::Nothing},
+        {"the dialog open", false, false, false, Open::Dialog},
+        {"the menu open", false, false, false, Open::Menu},
+        {"cleaning", true, false, false, Open::Nothing},
+        {"paused", true, true, false, Open::Nothing},
+        {"cleaning in small mode", true, false, true, Open::Nothing},
+        {"cleaning, the dialog open", true, false, false, Open::Dialog},
+        {"paused, the menu open", true, true, false, Open::Menu},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        platform.writes.clear();
-        messages = 0;
-        TMainForm& f = start(c.paused ? kPausing : "Memory=10\n");
-        f.show();
-        if (c.paused)
-            f.CpuUsePer = 100;
-        bool shownThroughout = true;
-        onMessages = [&] {
-            if (messages == c.at && c.fromOutside)
-                f.ExternalClose();
-            else if (messages == c.at)
-                f.close();
-            shownThroughout = shownThroughout && f.isVisible() && !u().btnStop->isHidden();
-            stopIfStillPausedAt(200);
-        };
-        f.sbtnGetMemClick();
-        auto saved = [&] {
-            return platform.files.contents(kIni).find("Small=0") != std::string::npos;
-        };
-        if (!c.fromOutside) {
-            EXPECT_TRUE(saved()) << "at the request";
+    for (const Case& c : states)
+        for (const bool fromOutside : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (fromOutside ? ", from outside" : ", the window's"));
+            messages = 0;
+            TMainForm& f = start(c.paused ? kPausing : "Memory=10\n");
+            f.show();
+            f.SmallMode = c.small;
+            f.CpuUsePer = c.paused ? 100 : 0;
+            int renamesAtRequest = -1;
+            bool openBefore = false;
+            const auto request = [&] {
+                QWidget* open = c.open == Open::Dialog ? static_cast<QWidget*>(&f.SettingFrm())
+                                                       : f.PopupMenu();
+                openBefore = c.open == Open::Nothing || open->isVisible();
+                s().ckbDontCatch->setChecked(true);  // a change the dialog has not confirmed
+                const int before = platform.files.renames;
+                fromOutside ? f.ExternalClose() : static_cast<void>(f.close());
+                renamesAtRequest = platform.files.renames - before;
+                EXPECT_TRUE(c.open == Open::Nothing || !open->isVisible());
+            };
+            // The dialog runs its own loop: the request comes from inside it; so does a fallback
+            // that closes it, so that a fault fails the test rather than hanging it.
+            const auto openThenRequest = [&] {
+                if (c.open == Open::Dialog) {
+                    onNextModal([&](QWidget*) { request(); });
+                    QTimer::singleShot(5000, &f.SettingFrm(), [&] { f.SettingFrm().reject(); });
+                    f.sbtnConfigClick();
+                } else {
+                    if (c.open == Open::Menu)
+                        f.PopupMenu()->popup(QPoint(40, 30));
+                    request();
+                }
+            };
+            if (c.cleaning) {
+                onMessages = [&] {
+                    if (messages == 3)
+                        openThenRequest();
+                    stopIfStillPausedAt(200);
+                };
+                f.sbtnGetMemClick();
+                EXPECT_EQ(caption(), progress(c.paused ? 1 : 3)) << "went on after the request";
+                EXPECT_EQ(platform.liveBlocks, 0);
+            } else {
+                openThenRequest();
+            }
+            EXPECT_TRUE(openBefore);
+            EXPECT_EQ(renamesAtRequest, 1);
+            const int renames = platform.files.renames;
+            QCoreApplication::processEvents();  // the close the clean posted when it returned
+            EXPECT_FALSE(f.isVisible());
+            EXPECT_EQ(platform.files.renames, renames) << "saved again after the request";
+            EXPECT_NE(platform.files.contents(kIni).find("DontCatch=1"), std::string::npos);
+            onMessages = nullptr;
         }
-        EXPECT_TRUE(shownThroughout);
-        EXPECT_EQ(caption(), c.endsOn);
-        EXPECT_EQ(platform.liveBlocks, 0);
-        QCoreApplication::processEvents();  // the close it posted when the clean returned
-        EXPECT_FALSE(f.isVisible());
-        EXPECT_TRUE(saved());
-    }
-    // Without a clean a termination request simply closes.
-    onMessages = nullptr;
-    TMainForm& g = start();
-    g.show();
-    g.ExternalClose();
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(g.isVisible());
-}
-
-// A close request that came while the clean ran and the pause began only later still ends it.
-TEST_F(RunClean, AClosingProgramsCleanDoesNotStartWaitingForTheProcessor) {
-    TMainForm& f = start(kPausing);
-    onMessages = [&] {
-        if (messages == 5)
-            f.close();
-        if (messages == 8)
-            f.CpuUsePer = 100;
-        stopIfStillPausedAt(200);
-    };
-    f.sbtnGetMemClick();
-    EXPECT_EQ(caption(), progress(9));
-    EXPECT_EQ(platform.liveBlocks, 0);
 }
 
 TEST_F(RunClean, APausedCleanShowsItKeepingItsText) {

@@ -225,6 +225,25 @@ tray_icon() {
   return 1
 }
 
+# The middle of the process's icon in the tray, as ix and iy.
+find_tray_icon() {
+  wait_until 20 tray_icon $KELVO_PID || fail "no icon in the tray"
+  read -r ix iy < <(position_of "$(tray_icon $KELVO_PID)")
+  ix=$((ix + 8)) iy=$((iy + 8))
+}
+
+# Opens the icon's menu with a right click at mx, my. Right clicks in quick succession at one
+# spot would make a double click of the right button; alternating between two spots of the icon
+# keeps each a single click.
+right_click_spot=0
+tray_menu() {
+  right_click_spot=$((1 - right_click_spot))
+  mx=$((ix + 6 * right_click_spot)) my=$((iy + 6 * right_click_spot))
+  pointer_to $mx $my
+  xdotool click 3
+  wait_until 10 popup_menu $KELVO_PID || fail "no menu on a right click"
+}
+
 # A shown window of the process with the given client size, such as a menu or a dialog.
 window_sized() {
   local w

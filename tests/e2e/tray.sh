@@ -7,22 +7,8 @@ start_tray
 install_kelvo "$1"
 
 start_kelvo '[SYSTEM]\nXPos=300\nYPos=300\nSmall=1\n[DEFAULT]\nStayOnTop=1\nTaskBarHide=1\n'
-wait_until 20 tray_icon $KELVO_PID || fail "no icon in the tray"
-icon=$(tray_icon $KELVO_PID)
-read -r ix iy < <(position_of "$icon")
-ix=$((ix + 8)) iy=$((iy + 8))
+find_tray_icon
 echo "ok: the icon is in the tray"
-
-# Right clicks in quick succession at one spot would make a double click of the right button;
-# alternating between two spots of the icon keeps each a single click.
-right_click_spot=0
-tray_menu() {
-  right_click_spot=$((1 - right_click_spot))
-  mx=$((ix + 6 * right_click_spot)) my=$((iy + 6 * right_click_spot))
-  pointer_to $mx $my
-  xdotool click 3
-  wait_until 10 popup_menu $KELVO_PID || fail "no menu on a right click"
-}
 
 wait_until 10 is_iconic "$MAIN" || fail "Small=1 did not start minimised"
 is_unviewable "$MAIN" || fail "the small-mode window is on the screen"
