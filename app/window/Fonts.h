@@ -3,8 +3,8 @@
 namespace kelvo {
 
 // The window is designed for two Japanese gothic faces; where they are missing, the closest
-// faces Debian ships stand in for them (proportional for "ＭＳ Ｐゴシック", fixed for "ＭＳ
-// ゴシック").
+// faces Windows or Debian has stand in for them (proportional for "ＭＳ Ｐゴシック", fixed for
+// "ＭＳ ゴシック").
 // Says once on standard error when no Japanese font is installed.
 void installFontFallbacks();
 
