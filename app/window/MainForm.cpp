@@ -48,8 +48,10 @@ TMainForm::TMainForm(Platform& platform, QWidget* parent)
     // Fixed once: the program file may be replaced or removed while the program runs.
     const IniLocation ini = IniPath(platform_);
     iniPath_ = ini.path;
-    if (!ini.notice.empty())
+    if (!ini.notice.empty()) {
         qWarning("%s", ini.notice.c_str());
+        iniNotice_ = QString::fromStdString(ini.notice);
+    }
     // Only one instance runs, so a temporary file found now was left by a crashed save.
     removeLeftoverTempFiles(platform_.fileSystem(), iniPath_);
     LoadSettings();

@@ -193,6 +193,7 @@ class TMainForm : public QWidget {
 
     Platform& platform_;
     std::string iniPath_;  // the settings file, fixed at start
+    QString iniNotice_;    // why the settings are not where the user may look for them
     std::unique_ptr<Ui::TMainForm> ui_;
     std::unique_ptr<TSettingFrm> settingFrm_;
     QMenu* popupMenu_ = nullptr;

@@ -9,6 +9,7 @@
 #include <QSystemTrayIcon>
 #include <QWindow>
 
+#include "app/clean/CleanNotice.h"
 #include "app/settings/SettingFrm.h"
 #include "app/window/DesktopRules.h"
 #include "app/window/MainForm.h"
@@ -33,6 +34,9 @@ void TMainForm::FormCreate() {
     connect(trayIcon_, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) { trayActivated(reason); });
     trayIcon_->show();
+    // Standard error is nowhere to be seen for a program started from the desktop.
+    if (!iniNotice_.isEmpty() && platform_.hasSystemTray())
+        Notify({QStringLiteral("設定ファイルの場所が変わりました"), iniNotice_ + QLatin1Char('\n')});
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
                 if (state != Qt::ApplicationActive)
