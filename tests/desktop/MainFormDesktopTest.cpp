@@ -3,7 +3,9 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QSystemTrayIcon>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
@@ -141,18 +143,38 @@ TEST_F(MainFormDesktop, TheTaskBarButtonGoesOnlyWithTheOptionAndWhileThereIsATra
     EXPECT_TRUE(form->isMinimized());
 }
 
-TEST_F(MainFormDesktop, HitTestDragsBelowTheStripAndOverTheCpuLabel) {
+// Real presses on the window, in its own units: each top-row button takes its click, the strip
+// over the CPU label and everything below it move the window instead. The pointer the rules read
+// is in the same units as the window; ctest runs this at 125, 150 and 200 % display scale too.
+TEST_F(MainFormDesktop, TopRowButtonsTakeTheirClicksAndTheRestOfTheWindowDrags) {
     start();
-    platform.cursor = {300 + 50, 200 + 18};
-    EXPECT_FALSE(form->WMNCHitTest());
-    EXPECT_EQ(form->CursorPos, (ScreenPoint{350, 218}));
-    platform.cursor = {300 + 50, 200 + 19};
-    EXPECT_TRUE(form->WMNCHitTest());
-    platform.cursor = {300 + 114, 200 + 2};
-    EXPECT_TRUE(form->WMNCHitTest());
-    platform.cursor = {300 + 165, 200 + 2};
-    EXPECT_FALSE(form->WMNCHitTest());
-    EXPECT_TRUE(form->isVisible());  // without the option nothing hides
+    form->show();
+    const struct {
+        int x, y;
+        const char* button;  // null: a drag area
+    } presses[] = {
+        {1, 2, "sbtnConfig"},     {36, 16, "sbtnConfig"}, {40, 9, "sbtnGetMem"},
+        {168, 9, "sbtnMinimize"}, {184, 2, "sbtnClose"},  {197, 15, "sbtnClose"},
+        {114, 5, nullptr},        {164, 18, nullptr},     {10, 19, nullptr},
+        {190, 60, nullptr},
+    };
+    for (const auto& p : presses) {
+        SCOPED_TRACE(testing::Message() << p.x << "," << p.y);
+        QStringList clicked;
+        std::vector<QMetaObject::Connection> spies;
+        for (QToolButton* b : form->findChildren<QToolButton*>()) {
+            b->disconnect(form.get());  // the click is all this test wants of them
+            spies.push_back(QObject::connect(b, &QToolButton::pressed,
+                                             [&clicked, b] { clicked << b->objectName(); }));
+        }
+        platform.cursor = {form->x() + p.x, form->y() + p.y};
+        QTest::mousePress(form->windowHandle(), Qt::LeftButton, {}, QPoint(p.x, p.y));
+        QTest::mouseRelease(form->windowHandle(), Qt::LeftButton, {}, QPoint(p.x, p.y));
+        EXPECT_EQ(clicked, p.button ? QStringList{p.button} : QStringList{});
+        EXPECT_EQ(form->WMNCHitTest(), p.button == nullptr);
+        for (const auto& c : spies)
+            QObject::disconnect(c);
+    }
 }
 
 TEST_F(MainFormDesktop, HidesUnderThePointerAndComesBackAtTheFirstTickOutside) {
@@ -202,6 +224,19 @@ TEST_F(MainFormDesktop, InSmallModeThePointerNeitherHidesNorShowsTheWindow) {
     EXPECT_TRUE(form->SmallMode);
     EXPECT_TRUE(form->isMinimized());
     EXPECT_FALSE(form->HiddenUnderPointer());
+}
+
+// A settings file passed over is told where a desktop user sees it, not only on standard error.
+TEST_F(MainFormDesktop, SettingsKeptElsewhereAreToldThroughTheTray) {
+    platform.files.folders["/opt/kelvo"] = {true, 02775};  // others may change the folder
+    platform.files.put(kIni, "[SYSTEM]\n");
+    form = std::make_unique<TMainForm>(platform);
+    QSignalSpy tray(form.get(), &TMainForm::noticeShownInTray);
+    form->FormCreate();
+    ASSERT_EQ(tray.count(), 1);
+    EXPECT_EQ(tray[0][0].toString(), QStringLiteral("設定ファイルの場所が変わりました"));
+    EXPECT_TRUE(tray[0][1].toString().contains(QStringLiteral("/kelvo/kelvo.ini is not used")));
+    form->FormDestroy();
 }
 
 TEST_F(MainFormDesktop, TrayTipStartsAsTheNameAndFollowsItsTextAtMostOnceASecond) {
