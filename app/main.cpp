@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <cstdio>
 #include <exception>
-#include <optional>
 
 #include "app/clean/CleanCommand.h"
 #include "app/cli/Autostart.h"
@@ -27,54 +26,67 @@ QStringList arguments(int argc, char** argv) {
 
 }  // namespace
 
-// The terminal actions, which need no display: the exit code when one ran.
-std::optional<int> runTerminalAction(int argc, char** argv) {
+// The options that print and exit, which need no display: the exit code.
+int runTerminalAction(int argc, char** argv) {
     const QStringList args = arguments(argc, argv);
+    const auto print = [](kelvo::Platform& platform, const QString& text,
+                          kelvo::StandardStream stream = kelvo::StandardStream::Output) {
+        platform.writeText(stream, text.toStdString());
+    };
+    if (kelvo::isAutostartOption(args)) {
+        auto platform = kelvo::createSystemPlatform();
+        const kelvo::AutostartOutcome done = kelvo::runAutostartCommand(args, *platform);
+        print(*platform, done.out);
+        print(*platform, done.err, kelvo::StandardStream::Error);
+        return done.exitCode;
+    }
     switch (kelvo::commandLineAction(args)) {
-        case kelvo::CommandLineAction::Help:
-            std::fputs(kelvo::helpText().toUtf8().constData(), stdout);
+        case kelvo::CommandLineAction::Help: {
+            auto platform = kelvo::createSystemPlatform();
+            print(*platform, kelvo::helpText());
             return 0;
-        case kelvo::CommandLineAction::Version:
-            std::printf("kelvo %s\n", KELVO_VERSION);
+        }
+        case kelvo::CommandLineAction::Version: {
+            auto platform = kelvo::createSystemPlatform();
+            print(*platform, QStringLiteral("kelvo %1\n").arg(QStringLiteral(KELVO_VERSION)));
             return 0;
+        }
         case kelvo::CommandLineAction::Status: {
             auto platform = kelvo::createSystemPlatform();
-            std::fputs(kelvo::statusReport(*platform).toUtf8().constData(), stdout);
+            print(*platform, kelvo::statusReport(*platform));
             return 0;
         }
         case kelvo::CommandLineAction::Clean: {
-            QCoreApplication app(argc, argv);  // delivers SIGINT and SIGTERM; no display
+            QCoreApplication app(argc, argv);  // delivers the stop requests; no display
             auto platform = kelvo::createSystemPlatform();
+            kelvo::Platform& to = *platform;
             return kelvo::runCleanCommand(
-                *platform,
-                [](const QByteArray& text) {
-                    std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
-                    std::fflush(stdout);
+                to,
+                [&to](const QByteArray& text) {
+                    to.writeText(kelvo::StandardStream::Output, text.toStdString());
                 },
-                platform->standardOutputIsTerminal());
+                kelvo::cleanProgressFor(to));
         }
         case kelvo::CommandLineAction::Unknown:
-            std::fprintf(stderr, "kelvo: unknown option %s\n\n", argv[1]);
-            std::fputs(kelvo::helpText().toUtf8().constData(), stderr);
+        case kelvo::CommandLineAction::Run: {
+            auto platform = kelvo::createSystemPlatform();
+            print(*platform,
+                  QStringLiteral("kelvo: unknown option %1\n\n").arg(args.value(1)) +
+                      kelvo::helpText(),
+                  kelvo::StandardStream::Error);
             return 2;
-        case kelvo::CommandLineAction::Run:
-            return std::nullopt;
+        }
     }
-    return std::nullopt;
+    return 2;
 }
 
 int main(int argc, char** argv) {
-    kelvo::attachParentConsole();
     const QStringList rawArguments = arguments(argc, argv);
-    if (kelvo::isAutostartOption(rawArguments)) {
-        auto platform = kelvo::createSystemPlatform();
-        const kelvo::AutostartOutcome done = kelvo::runAutostartCommand(rawArguments, *platform);
-        std::fputs(done.out.toUtf8().constData(), stdout);
-        std::fputs(done.err.toUtf8().constData(), stderr);
-        return done.exitCode;
+    if (kelvo::printsAndExits(rawArguments)) {
+        kelvo::attachParentConsole();
+        return runTerminalAction(argc, argv);
     }
-    if (const std::optional<int> code = runTerminalAction(argc, argv))
-        return *code;
+    kelvo::detachConsole();
     auto platform = kelvo::createSystemPlatform();
     const kelvo::DisplayChoice display = kelvo::chooseDisplay(rawArguments, *platform);
     if (display.kind == kelvo::DisplayChoice::Kind::NoDisplay) {

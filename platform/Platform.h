@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/CpuTimes.h"
 #include "platform/FileSystem.h"
@@ -40,6 +41,34 @@ struct DesktopSession {
     std::string sessionType;     // XDG_SESSION_TYPE: "x11", "wayland", "tty", ...
     // The system has one window system of its own (Windows): the toolkit's default platform.
     bool native = false;
+};
+
+// Where the program writes what it prints.
+enum class StandardStream { Output, Error };
+
+// The user's list of programs the system starts at log-in, one command line per name (Windows:
+// the values under HKCU\Software\Microsoft\Windows\CurrentVersion\Run).
+class LogInPrograms {
+  public:
+    virtual ~LogInPrograms() = default;
+    // The list's place as the system's own tools name it, for messages.
+    virtual std::string location() const = 0;
+
+    struct Entry {
+        enum class State {
+            Missing,
+            On,
+            SwitchedOff,  // kept, but the user switched it off in the system's own settings
+            Unreadable,
+        };
+        State state = State::Missing;
+        std::string command;
+    };
+    virtual Entry read(const std::string& name) = 0;
+    // Writes the command and switches the entry on. False when the system refuses.
+    virtual bool write(const std::string& name, const std::string& command) = 0;
+    // False when the entry is still there.
+    virtual bool remove(const std::string& name) = 0;
 };
 
 // The resources function: free system resources in percent for argument 0 or 1.
@@ -116,6 +145,15 @@ class Platform {
 
     // True when standard output is a terminal (a person watches), not a file or a pipe.
     virtual bool standardOutputIsTerminal() = 0;
+    // Writes UTF-8 text as the stream wants it: a terminal shows the characters whatever its
+    // code page, files and pipes get the bytes.
+    virtual void writeText(StandardStream stream, std::string_view utf8) = 0;
+    // Makes the terminal on standard output take escape sequences, where it can. False when
+    // it shows them as characters: a line is then redrawn with a carriage return alone.
+    virtual bool enableTerminalEscapes() = 0;
+    // The system's list of programs started at log-in; null where the system has none
+    // (freedesktop autostart entries are files, written through fileSystem()).
+    virtual LogInPrograms* logInPrograms() = 0;
 
     // Suspends the GUI thread.
     virtual void Sleep(uint32_t milliseconds) = 0;
@@ -133,8 +171,17 @@ class Platform {
 // The platform of the machine the program runs on.
 std::unique_ptr<Platform> createSystemPlatform();
 
-// Where a windowed program starts without standard output and error (Windows), joins them to the
-// console it was started from, if any; streams already redirected stay. Elsewhere nothing.
+// The kind of system the program was built for; what the help says differs.
+enum class SystemFamily { Linux, Windows };
+SystemFamily systemFamily();
+
+// For the options that print and exit. Where a windowed program starts without standard output
+// and error (Windows), joins them to the console it was started from, if any (streams already
+// redirected stay), and lets Ctrl+C and Ctrl+Break there reach onTerminationRequest. Elsewhere
+// nothing.
 void attachParentConsole();
+// For a start of the window: a console it was started from can neither end it nor close it
+// (Windows). Elsewhere nothing.
+void detachConsole();
 
 }  // namespace kelvo

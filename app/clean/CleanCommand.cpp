@@ -44,12 +44,49 @@ class CpuWatch {
 
 QByteArray bar(int number, bool paused) {
     const int filled = number * kBarWidth / 100;
-    QByteArray line = "\r掃除中 [" + QByteArray(filled, '#') + QByteArray(kBarWidth - filled, '-') +
+    QByteArray line = "掃除中 [" + QByteArray(filled, '#') + QByteArray(kBarWidth - filled, '-') +
                       "] " + QByteArray::number(number).rightJustified(3, ' ') + "%";
     if (paused)
         line += " 一時停止中（プロセッサ使用率 100%）";
-    return line + "\x1b[K";  // clears what a longer line left behind
+    return line;
 }
+
+// Terminal cells: the wide Japanese characters take two.
+int cellsOf(const QByteArray& utf8) {
+    int cells = 0;
+    for (const char32_t c : QString::fromUtf8(utf8).toUcs4())
+        cells += c >= 0x1100 ? 2 : 1;
+    return cells;
+}
+
+// The bar's line on a terminal, redrawn from its start.
+class BarLine {
+  public:
+    explicit BarLine(bool escapes) : escapes_(escapes) {}
+    QByteArray draw(const QByteArray& text) { return "\r" + text + erasedAfter(text); }
+    // `line` (ending in a new line) goes above the bar, which is drawn again below it.
+    QByteArray above(const QByteArray& line, const QByteArray& text) {
+        if (escapes_)
+            return "\r\x1b[K" + line + text + erasedAfter(text);
+        const QByteArray over = "\r" + line.chopped(1) + erasedAfter(line.chopped(1)) + "\n";
+        width_ = 0;
+        return over + text + erasedAfter(text);
+    }
+
+  private:
+    // What a longer line left behind `text`, cleared.
+    QByteArray erasedAfter(const QByteArray& text) {
+        if (escapes_)
+            return "\x1b[K";
+        const int width = cellsOf(text);
+        const QByteArray blanks(std::max(0, width_ - width), ' ');
+        width_ = width;
+        return blanks;
+    }
+
+    bool escapes_;
+    int width_ = 0;  // of what the line shows now
+};
 
 int exitCodeOf(CleanOutcome outcome) {
     switch (outcome) {
@@ -67,8 +104,16 @@ int exitCodeOf(CleanOutcome outcome) {
 
 }  // namespace
 
+CleanProgress cleanProgressFor(Platform& platform) {
+    if (!platform.standardOutputIsTerminal())
+        return CleanProgress::Lines;
+    return platform.enableTerminalEscapes() ? CleanProgress::Bar : CleanProgress::PlainBar;
+}
+
 int runCleanCommand(Platform& platform, const std::function<void(const QByteArray&)>& out,
-                    bool terminal) {
+                    CleanProgress progress) {
+    const bool terminal = progress != CleanProgress::Lines;
+    BarLine barLine(progress == CleanProgress::Bar);
     const IniLocation ini = IniPath(platform);
     if (!ini.notice.empty())
         qWarning("%s", ini.notice.c_str());
@@ -117,7 +162,7 @@ int runCleanCommand(Platform& platform, const std::function<void(const QByteArra
         const bool paused = pauseAtFullCpu && cpu.fullyBusy();
         if (terminal) {
             if (number != shown || paused != pausedShown)
-                out(bar(number, paused));
+                out(barLine.draw(bar(number, paused)));
         } else if (number != shown && number % 10 == 0) {
             out("掃除中 " + QByteArray::number(number) + "%\n");
         }
@@ -130,8 +175,7 @@ int runCleanCommand(Platform& platform, const std::function<void(const QByteArra
             paused ? "一時停止中（プロセッサ使用率 100%）: " + QByteArray::number(shown) + "%\n"
                    : "再開（プロセッサ使用率 " + QByteArray::number(cpu.percent()) +
                          "%）: " + QByteArray::number(shown) + "%\n";
-        // On a terminal the line goes above the bar, which is drawn again below it.
-        out(terminal ? "\r\x1b[K" + line + bar(shown, paused).mid(1) : line);
+        out(terminal ? barLine.above(line, bar(shown, paused)) : line);
     };
     hooks.processMessages = processMessages;
     hooks.pauseWanted = [&] { return pauseAtFullCpu && cpu.fullyBusy(); };

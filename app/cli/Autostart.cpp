@@ -1,5 +1,8 @@
 #include "app/cli/Autostart.h"
 
+#include <algorithm>
+
+#include "app/cli/FirstParameter.h"
 #include "platform/Platform.h"
 #include "profile/FileTrust.h"
 #include "profile/ProfileFile.h"
@@ -8,6 +11,8 @@ namespace kelvo {
 namespace {
 
 constexpr size_t kMaxEntryBytes = 64 * 1024;
+// The name an installer writes too: both must agree, or the program would start twice.
+constexpr char kLogInName[] = "Kelvo";
 
 QString toQString(const std::string& s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
@@ -82,7 +87,64 @@ std::string saveFailure(SaveResult result, Platform& platform, const std::string
     }
 }
 
+AutostartOutcome runWithLogInList(const QString& value, LogInPrograms& list, Platform& platform) {
+    AutostartOutcome outcome;
+    const QString where = QStringLiteral("%1 in %2").arg(kLogInName, toQString(list.location()));
+    const auto fail = [&outcome](const QString& message) {
+        outcome.exitCode = 1;
+        outcome.err = message;
+        return outcome;
+    };
+    if (value.isEmpty()) {
+        const LogInPrograms::Entry entry = list.read(kLogInName);
+        switch (entry.state) {
+            case LogInPrograms::Entry::State::Missing:
+                outcome.out = QStringLiteral("off: %1 does not exist\n").arg(where);
+                break;
+            case LogInPrograms::Entry::State::SwitchedOff:
+                outcome.out =
+                    QStringLiteral("off: %1 is switched off in Task Manager's start-up list\n")
+                        .arg(where);
+                break;
+            case LogInPrograms::Entry::State::On:
+                outcome.out =
+                    QStringLiteral("on: %1 starts %2\n").arg(where, toQString(entry.command));
+                break;
+            case LogInPrograms::Entry::State::Unreadable:
+                return fail(QStringLiteral("kelvo: cannot read %1\n").arg(where));
+        }
+    } else if (value == QLatin1String("on")) {
+        const std::optional<std::string> command = logInCommand(platform.executablePath());
+        if (!command)
+            return fail(QStringLiteral(
+                "kelvo: the program's own path cannot be found or cannot be written into a "
+                "command line; nothing was changed\n"));
+        if (!list.write(kLogInName, *command))
+            return fail(QStringLiteral("kelvo: cannot write %1\n").arg(where));
+        outcome.out = QStringLiteral("on: %1 starts %2\n").arg(where, toQString(*command));
+    } else if (list.read(kLogInName).state == LogInPrograms::Entry::State::Missing) {
+        outcome.out = QStringLiteral("off: %1 does not exist\n").arg(where);
+    } else if (list.remove(kLogInName)) {
+        outcome.out = QStringLiteral("off: %1 removed\n").arg(where);
+    } else {
+        return fail(QStringLiteral("kelvo: cannot remove %1\n").arg(where));
+    }
+    return outcome;
+}
+
 }  // namespace
+
+std::optional<std::string> logInCommand(const std::string& path) {
+    // A double quote would end the quoted path early; no Windows file name holds one.
+    const bool unfit = path.empty() || std::any_of(path.begin(), path.end(), [](char c) {
+                           return c == '"' || static_cast<unsigned char>(c) < 0x20;
+                       });
+    if (unfit)
+        return std::nullopt;
+    std::string command = '"' + path + '"';
+    std::replace(command.begin(), command.end(), '/', '\\');
+    return command;
+}
 
 std::string autostartEntryPath(Platform& platform) {
     return platform.userConfigDir() + "/autostart/kelvo.desktop";
@@ -124,22 +186,24 @@ QString autostartEntry(const QString& exec) {
 }
 
 bool isAutostartOption(const QStringList& arguments) {
-    return arguments.size() >= 2 && arguments.at(1) == QLatin1String("--autostart");
+    return arguments.size() >= 2 && isAutostartParameter(arguments.at(1).toStdString());
 }
 
 AutostartOutcome runAutostartCommand(const QStringList& arguments, Platform& platform) {
     AutostartOutcome outcome;
-    // Windows starts programs at log-in from its own Startup folder, which the user manages.
-    if (platform.desktopSession().native) {
-        outcome.exitCode = 1;
+    const QString value = arguments.size() >= 3 ? arguments.at(2) : QString();
+    if (!value.isEmpty() && value != QLatin1String("on") && value != QLatin1String("off")) {
+        outcome.exitCode = 2;
         outcome.err = QStringLiteral(
-            "kelvo: --autostart sets up start at log-in on Linux desktops; on Windows put a "
-            "shortcut to kelvo.exe into the Startup folder (Win+R, shell:startup).\n");
+                          "kelvo: --autostart takes on or off, or nothing to show the state; "
+                          "not '%1'\n")
+                          .arg(value);
         return outcome;
     }
+    if (LogInPrograms* list = platform.logInPrograms())
+        return runWithLogInList(value, *list, platform);
     const std::string path = autostartEntryPath(platform);
     const QString where = toQString(path);
-    const QString value = arguments.size() >= 3 ? arguments.at(2) : QString();
     if (value.isEmpty()) {
         outcome.out = reportState(platform, outcome.exitCode, outcome.err);
     } else if (value == QLatin1String("on")) {
@@ -160,7 +224,7 @@ AutostartOutcome runAutostartCommand(const QStringList& arguments, Platform& pla
             return outcome;
         }
         outcome.out = QStringLiteral("on: %1 starts %2\n").arg(where, *exec);
-    } else if (value == QLatin1String("off")) {
+    } else {
         FileSystem& fs = platform.fileSystem();
         if (!fs.permissions(path)) {
             outcome.out = QStringLiteral("off: %1 does not exist\n").arg(where);
@@ -170,12 +234,6 @@ AutostartOutcome runAutostartCommand(const QStringList& arguments, Platform& pla
             outcome.exitCode = 1;
             outcome.err = QStringLiteral("kelvo: cannot remove %1\n").arg(where);
         }
-    } else {
-        outcome.exitCode = 2;
-        outcome.err = QStringLiteral(
-                          "kelvo: --autostart takes on or off, or nothing to show the state; "
-                          "not '%1'\n")
-                          .arg(value);
     }
     return outcome;
 }

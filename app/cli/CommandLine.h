@@ -3,19 +3,23 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/cli/FirstParameter.h"
+#include "platform/Platform.h"
+
 namespace kelvo {
 
 // True when the first parameter (after the program name) is "/exec" or "-exec" in any case.
 // Later parameters are never looked at.
 bool executeOptionIn(const QStringList& arguments);
 
-// What the first parameter asks for. A first parameter of two dashes that is neither one of
-// ours nor one of the toolkit's is Unknown: the usage, and no start. Anything else starts the
-// program as usual.
-enum class CommandLineAction { Run, Help, Version, Status, Clean, Unknown };
+// What the first parameter asks for (see actionOfFirstParameter).
 CommandLineAction commandLineAction(const QStringList& arguments);
 
-// The text `kelvo --help` prints.
-QString helpText();
+// True when the first parameter asks for something that prints and exits; false for a start of
+// the window (also with no parameter).
+bool printsAndExits(const QStringList& arguments);
+
+// The text `kelvo --help` prints on each system.
+QString helpText(SystemFamily system = systemFamily());
 
 }  // namespace kelvo

@@ -48,6 +48,31 @@ class FakeProbe : public MemoryProbe {
 
 }  // namespace
 
+LogInPrograms::Entry FakeLogInPrograms::read(const std::string& name) {
+    if (failRead)
+        return {Entry::State::Unreadable, {}};
+    const auto it = commands.find(name);
+    if (it == commands.end())
+        return {};
+    return {switchedOff.count(name) ? Entry::State::SwitchedOff : Entry::State::On, it->second};
+}
+
+bool FakeLogInPrograms::write(const std::string& name, const std::string& command) {
+    if (failWrite)
+        return false;
+    commands[name] = command;
+    switchedOff.erase(name);
+    return true;
+}
+
+bool FakeLogInPrograms::remove(const std::string& name) {
+    if (failRemove)
+        return commands.count(name) == 0;
+    commands.erase(name);
+    switchedOff.erase(name);
+    return true;
+}
+
 std::unique_ptr<MemoryBlock> FakePlatform::allocateBlock(uint64_t size) {
     allocatedSizes.push_back(size);
     const int number = static_cast<int>(allocatedSizes.size());

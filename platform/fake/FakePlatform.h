@@ -10,6 +10,23 @@
 
 namespace kelvo {
 
+// A log-in list held in a map, with failures to script.
+class FakeLogInPrograms : public LogInPrograms {
+  public:
+    std::map<std::string, std::string> commands;
+    std::set<std::string> switchedOff;  // names the user switched off in the system's settings
+    bool failRead = false;
+    bool failWrite = false;
+    bool failRemove = false;
+
+    std::string location() const override {
+        return "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    }
+    Entry read(const std::string& name) override;
+    bool write(const std::string& name, const std::string& command) override;
+    bool remove(const std::string& name) override;
+};
+
 // A platform whose answers tests script, and which counts what was asked of it.
 class FakePlatform : public Platform {
   public:
@@ -63,6 +80,13 @@ class FakePlatform : public Platform {
     std::vector<int> oomAdjWrites;
 
     bool terminalOutput = false;
+    bool terminalEscapes = true;  // what enableTerminalEscapes answers
+    std::string standardOutput;   // what writeText wrote, as it was given
+    std::string standardError;
+
+    // The system's log-in list, used only where `hasLogInList` says the system has one.
+    bool hasLogInList = false;
+    FakeLogInPrograms logInList;
 
     // A clock that only Sleep moves.
     int64_t clockNs = 1000000000;
@@ -107,6 +131,11 @@ class FakePlatform : public Platform {
     std::optional<int> oomScoreAdj() override { return oomAdj; }
     bool setOomScoreAdj(int value) override;
     bool standardOutputIsTerminal() override { return terminalOutput; }
+    void writeText(StandardStream stream, std::string_view utf8) override {
+        (stream == StandardStream::Output ? standardOutput : standardError).append(utf8);
+    }
+    bool enableTerminalEscapes() override { return terminalEscapes; }
+    LogInPrograms* logInPrograms() override { return hasLogInList ? &logInList : nullptr; }
     void Sleep(uint32_t milliseconds) override;
     int64_t monotonicNs() override { return clockNs; }
     std::optional<CpuTimes> queryCpuTimes() override { return cpuTimes; }

@@ -88,6 +88,11 @@ std::string LinuxPlatform::userConfigDir() {
 
 // A program started from a terminal has its streams already.
 void attachParentConsole() {}
+void detachConsole() {}
+
+SystemFamily systemFamily() {
+    return SystemFamily::Linux;
+}
 
 std::unique_ptr<Platform> createSystemPlatform() {
     return std::make_unique<LinuxPlatform>();

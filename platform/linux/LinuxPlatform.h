@@ -24,6 +24,11 @@ class LinuxPlatform : public Platform {
     std::optional<int> oomScoreAdj() override;
     bool setOomScoreAdj(int value) override;
     bool standardOutputIsTerminal() override;
+    void writeText(StandardStream stream, std::string_view utf8) override;
+    // Terminals here take the escapes as they are.
+    bool enableTerminalEscapes() override { return true; }
+    // Autostart entries are files.
+    LogInPrograms* logInPrograms() override { return nullptr; }
     void Sleep(uint32_t milliseconds) override;
     int64_t monotonicNs() override;
     std::optional<CpuTimes> queryCpuTimes() override;

@@ -2,6 +2,8 @@
 // request on the GUI thread.
 #include <windows.h>
 
+#include <cstdio>
+
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -12,6 +14,8 @@ namespace kelvo {
 namespace {
 
 std::function<void()>* g_handler = nullptr;
+// Set for the options that print: only they heed the console they were started from.
+bool g_consoleJoined = false;
 
 void postToGuiThread() {
     if (QCoreApplication* app = QCoreApplication::instance())
@@ -60,24 +64,38 @@ void WindowsPlatform::onTerminationRequest(std::function<void()> handler) {
     if (g_handler || !QCoreApplication::instance())
         return;
     g_handler = new std::function<void()>(std::move(handler));
-    SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+    if (g_consoleJoined)
+        SetConsoleCtrlHandler(onConsoleEvent, TRUE);
     QCoreApplication::instance()->installNativeEventFilter(new SessionEndFilter);
 }
 
 void attachParentConsole() {
-    // A handle inherited from the parent (a redirection to a file or a pipe) stays as it is.
-    const auto leadsSomewhere = [](DWORD which) {
-        const HANDLE h = GetStdHandle(which);
-        return h && h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_UNKNOWN;
-    };
-    const bool out = leadsSomewhere(STD_OUTPUT_HANDLE);
-    const bool err = leadsSomewhere(STD_ERROR_HANDLE);
-    if ((out && err) || !AttachConsole(ATTACH_PARENT_PROCESS))
+    // A program started by a console program may have its console already.
+    g_consoleJoined = AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED;
+    if (!g_consoleJoined)
         return;
-    if (!out)
-        (void)freopen("CONOUT$", "w", stdout);
-    if (!err)
-        (void)freopen("CONOUT$", "w", stderr);
+    // A handle inherited from the parent (a redirection to a file or a pipe, or the console
+    // handed on by kelvo.com) stays as it is.
+    const auto join = [](DWORD which, FILE* stream) {
+        const HANDLE h = GetStdHandle(which);
+        if (h && h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_UNKNOWN)
+            return;
+        // Read access too: the console's mode and cursor are read through it.
+        const HANDLE console =
+            CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (console != INVALID_HANDLE_VALUE)
+            SetStdHandle(which, console);
+        (void)freopen("CONOUT$", "w", stream);
+    };
+    join(STD_OUTPUT_HANDLE, stdout);
+    join(STD_ERROR_HANDLE, stderr);
+}
+
+// A windowed program has no console of its own; one it was handed (Wine gives a console
+// program's children its console) would end it on Ctrl+C or when closed, without saving.
+void detachConsole() {
+    FreeConsole();
 }
 
 }  // namespace kelvo

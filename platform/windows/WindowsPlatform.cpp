@@ -6,36 +6,6 @@
 
 namespace kelvo {
 
-std::wstring widen(const std::string& utf8) {
-    if (utf8.empty())
-        return {};
-    const int n =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
-}
-
-std::string narrow(const std::wstring& wide) {
-    if (wide.empty())
-        return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n,
-                            nullptr, nullptr);
-    return utf8;
-}
-
-std::string forwardSlashes(std::string path) {
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
-
 namespace {
 
 std::string modulePath() {
@@ -56,9 +26,11 @@ std::string modulePath() {
 
 }  // namespace
 
-WindowsPlatform::WindowsPlatform() : executablePath_(modulePath()) {}
+WindowsPlatform::WindowsPlatform()
+    : executablePath_(modulePath()), logInPrograms_(createRunKeyPrograms()) {}
 
 WindowsPlatform::~WindowsPlatform() {
+    restoreConsoleMode();
     if (resourcesLibrary_)
         FreeLibrary(static_cast<HMODULE>(resourcesLibrary_));
 }
@@ -165,13 +137,6 @@ std::optional<uint32_t> WindowsPlatform::ReadDynDataValue(uint32_t rootKey,
     return value;
 }
 
-bool WindowsPlatform::standardOutputIsTerminal() {
-    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    DWORD mode = 0;
-    return out && out != INVALID_HANDLE_VALUE && GetFileType(out) == FILE_TYPE_CHAR &&
-           GetConsoleMode(out, &mode);
-}
-
 void WindowsPlatform::Sleep(uint32_t milliseconds) {
     ::Sleep(milliseconds);
 }
@@ -190,6 +155,10 @@ int64_t WindowsPlatform::monotonicNs() {
 
 std::unique_ptr<Platform> createSystemPlatform() {
     return std::make_unique<WindowsPlatform>();
+}
+
+SystemFamily systemFamily() {
+    return SystemFamily::Windows;
 }
 
 }  // namespace kelvo

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "platform/windows/FileSystemWindows.h"
+#include "platform/windows/WideText.h"
 
 namespace kelvo {
 
@@ -28,6 +29,9 @@ class WindowsPlatform : public Platform {
     std::optional<int> oomScoreAdj() override { return std::nullopt; }
     bool setOomScoreAdj(int) override { return false; }
     bool standardOutputIsTerminal() override;
+    void writeText(StandardStream stream, std::string_view utf8) override;
+    bool enableTerminalEscapes() override;
+    LogInPrograms* logInPrograms() override { return logInPrograms_.get(); }
     void Sleep(uint32_t milliseconds) override;
     int64_t monotonicNs() override;
     std::optional<CpuTimes> queryCpuTimes() override;
@@ -47,15 +51,16 @@ class WindowsPlatform : public Platform {
     bool isPopupMenuShown() override { return false; }
 
   private:
+    void restoreConsoleMode();
+
     WindowsFileSystem files_;
     std::string executablePath_;
-    void* resourcesLibrary_ = nullptr;  // rsrc32.dll where the system has it
+    std::unique_ptr<LogInPrograms> logInPrograms_;
+    std::optional<unsigned long> consoleModeBefore_;  // set while escapes are turned on by us
+    void* resourcesLibrary_ = nullptr;                // rsrc32.dll where the system has it
 };
 
-// UTF-8 and the system's wide characters.
-std::wstring widen(const std::string& utf8);
-std::string narrow(const std::wstring& wide);
-// A Windows path with the separators the rest of the program uses.
-std::string forwardSlashes(std::string path);
+// The values under HKCU\Software\Microsoft\Windows\CurrentVersion\Run.
+std::unique_ptr<LogInPrograms> createRunKeyPrograms();
 
 }  // namespace kelvo

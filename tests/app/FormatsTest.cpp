@@ -175,9 +175,56 @@ TEST(CommandLineActions, OnlyTheFirstParameterChoosesAndUnknownOptionsOfOursAreR
     EXPECT_EQ(commandLineAction({"kelvo", "-bogus"}), CommandLineAction::Run);
     EXPECT_EQ(commandLineAction({"kelvo", "--"}), CommandLineAction::Run);
     EXPECT_EQ(commandLineAction({"kelvo", "-EXEC"}), CommandLineAction::Run);
-    EXPECT_TRUE(helpText().contains("Only the first parameter"));
-    // An installed program keeps its settings per user even where it could write beside itself.
-    EXPECT_TRUE(helpText().contains("named bin")) << helpText().toStdString();
+}
+
+// kelvo.com waits for what prints and exits, and returns at once for a start of the window.
+TEST(CommandLineActions, WhatPrintsAndExits) {
+    for (const char* first :
+         {"--help", "-h", "--version", "--status", "--clean", "--autostart", "--bogus", "--help=x"})
+        EXPECT_TRUE(printsAndExits({"kelvo", first})) << first;
+    EXPECT_TRUE(printsAndExits({"kelvo", "--autostart", "on"}));
+    for (const char* first : {"/exec", "-EXEC", "-platform", "--style=fusion", "", "x", "--"})
+        EXPECT_FALSE(printsAndExits({"kelvo", first})) << first;
+    EXPECT_FALSE(printsAndExits({"kelvo"}));
+    EXPECT_FALSE(printsAndExits({"kelvo", "/exec", "--status"}));
+}
+
+// Each system's help tells its own truth and nothing of the other's.
+TEST(HelpText, EachSystemTellsItsOwn) {
+    struct Case {
+        SystemFamily system;
+        std::vector<const char*> says;
+        std::vector<const char*> neverSays;
+    };
+    const Case cases[] = {
+        {SystemFamily::Linux,
+         {"SIGINT and SIGTERM stop it", "4 stopped by\n                SIGINT or SIGTERM",
+          "$XDG_CONFIG_HOME/autostart/kelvo.desktop", "$XDG_CONFIG_HOME/kelvo/kelvo.ini",
+          "Display: an X server", "(-platform, -display, -style…)"},
+         {"Ctrl+", "HKCU", "kelvo.com", "kelvo.exe", "%APPDATA%"}},
+        {SystemFamily::Windows,
+         {"Ctrl+C and\n                Ctrl+Break stop it", "closing the console", "logging off",
+          "4 stopped by\n                Ctrl+C or Ctrl+Break",
+          "writes the value Kelvo under\n"
+          "                   HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+          "deletes that value", "kelvo.com", "kelvo.ini beside kelvo.exe",
+          "%APPDATA%\\kelvo\\kelvo.ini", "(-platform, -style…)"},
+         {"SIG", "XDG", "Display", "X server", "Wayland", "-display", "needs no display",
+          "desktop"}},
+    };
+    for (const Case& c : cases) {
+        const QString text = helpText(c.system);
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Usage: kelvo [/exec | -exec | --clean")));
+        // Shared: only the first parameter counts, and an installed program keeps its
+        // settings per user even where it could write beside itself.
+        for (const char* said : {"Only the first parameter", "named bin"})
+            EXPECT_TRUE(text.contains(QString::fromUtf8(said))) << said;
+        for (const char* said : c.says)
+            EXPECT_TRUE(text.contains(QString::fromUtf8(said))) << said << "\n"
+                                                                << text.toStdString();
+        for (const char* unsaid : c.neverSays)
+            EXPECT_FALSE(text.contains(QString::fromUtf8(unsaid))) << unsaid;
+    }
 }
 
 TEST(StatusReport, ShowsTheWindowsFiguresInItsFormats) {

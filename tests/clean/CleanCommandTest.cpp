@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QList>
 #include <QString>
 
 #include "app/clean/CleanCommand.h"
@@ -18,10 +19,10 @@ class CleanCommand : public testing::Test {
         platform.setMemoryMB(4096, 3072, 25);
         platform.heldLocks = {"KELVO_EXE"};  // a window is running: the command does not mind
     }
-    int run(const std::string& defaults, bool terminal = false) {
+    int run(const std::string& defaults, CleanProgress progress = CleanProgress::Lines) {
         platform.files.put(kIni, "[DEFAULT]\n" + defaults);
         return runCleanCommand(
-            platform, [this](const QByteArray& text) { output += text; }, terminal);
+            platform, [this](const QByteArray& text) { output += text; }, progress);
     }
     QString text() const { return QString::fromUtf8(output); }
     // Both processors busy until the clean has waited 100 passes, then half idle.
@@ -52,7 +53,7 @@ TEST_F(CleanCommand, ACleanAsTheSettingsSayWithALineEveryTenPercentAndTheResult)
 }
 
 TEST_F(CleanCommand, OnATerminalOneBarIsRedrawnInPlace) {
-    EXPECT_EQ(run("Memory=10\n", true), kCleanExitFinished);
+    EXPECT_EQ(run("Memory=10\n", CleanProgress::Bar), kCleanExitFinished);
     EXPECT_EQ(output.count("\r掃除中 ["), 100);
     EXPECT_TRUE(output.contains("\r掃除中 [" + QByteArray(40, '#') + "] 100%\x1b[K\n掃除しました"))
         << output.toStdString();
@@ -138,9 +139,37 @@ TEST_F(CleanCommand, AtFullProcessorLoadItPausesUntilTheTwoSecondSampleDrops) {
 
 TEST_F(CleanCommand, OnATerminalThePauseLinesGoAboveTheBar) {
     busyUntilTheHundredthPass();
-    EXPECT_EQ(run("Memory=10\nStopCpuUsePer=1\n", true), kCleanExitFinished);
+    EXPECT_EQ(run("Memory=10\nStopCpuUsePer=1\n", CleanProgress::Bar), kCleanExitFinished);
     EXPECT_TRUE(output.contains("\r\x1b[K一時停止中（プロセッサ使用率 100%）: 1%\n掃除中 [") &&
                 output.contains("\r\x1b[K再開（プロセッサ使用率 50%）: 1%\n掃除中 ["))
+        << output.toStdString();
+}
+
+// A console that shows escapes as characters gets none: blanks cover what a longer line left,
+// and the wide characters take two cells each.
+TEST_F(CleanCommand, WithoutEscapesEachRedrawCoversTheOneBefore) {
+    busyUntilTheHundredthPass();
+    EXPECT_EQ(run("Memory=10\nStopCpuUsePer=1\n", CleanProgress::PlainBar), kCleanExitFinished);
+    EXPECT_FALSE(output.contains('\x1b'));
+    // The cells a drawing covers; `text` leaves out the blanks at its end.
+    const auto cells = [](QByteArray utf8, bool text) {
+        while (text && utf8.endsWith(' '))
+            utf8.chop(1);
+        int n = 0;
+        for (const char32_t c : QString::fromUtf8(utf8).toUcs4())
+            n += c >= 0x1100 ? 2 : 1;
+        return n;
+    };
+    for (const QByteArray& line : output.split('\n')) {
+        int shown = 0;
+        for (const QByteArray& drawn : line.split('\r')) {
+            EXPECT_GE(cells(drawn, false), shown) << line.toStdString();
+            shown = cells(drawn, true);
+        }
+    }
+    // The paused bar is the longest: the line that says it paused is padded out over it.
+    EXPECT_TRUE(output.contains("\r一時停止中（プロセッサ使用率 100%）: 1%" + QByteArray(51, ' ') +
+                                "\n掃除中 ["))
         << output.toStdString();
 }
 

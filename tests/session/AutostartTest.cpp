@@ -60,17 +60,70 @@ TEST_F(AutostartCommand, OnWritesTheEntryOffRemovesItAndTheStateFollows) {
     EXPECT_EQ(run("off").out.toStdString(), "off: " + kEntry + " does not exist\n");
 }
 
-// Windows has no freedesktop entries: the command touches no file and points to the Startup folder.
-TEST_F(AutostartCommand, OnWindowsItWritesNothingAndSaysWhatToDo) {
-    platform.session.native = true;
-    for (const char* value : {static_cast<const char*>(nullptr), "on", "off"}) {
-        const AutostartOutcome outcome = run(value);
-        EXPECT_EQ(outcome.exitCode, 1);
-        EXPECT_TRUE(outcome.err.contains(QStringLiteral("shell:startup")))
-            << outcome.err.toStdString();
+// Where the system keeps a list of programs started at log-in (Windows), the entry "Kelvo" holds
+// the program's full path, quoted, with the system's separators; no autostart file is touched.
+TEST_F(AutostartCommand, WithALogInListTheEntryKelvoHoldsTheQuotedProgramPath) {
+    platform.hasLogInList = true;
+    platform.exePath = "C:/Users/me/AppData/Local/Programs/Kelvo/kelvo.exe";
+    const std::string where = "Kelvo in HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    EXPECT_EQ(run().out.toStdString(), "off: " + where + " does not exist\n");
+
+    const AutostartOutcome on = run("on");
+    EXPECT_EQ(on.exitCode, 0);
+    const std::string command = "\"C:\\Users\\me\\AppData\\Local\\Programs\\Kelvo\\kelvo.exe\"";
+    EXPECT_EQ(platform.logInList.commands,
+              (std::map<std::string, std::string>{{"Kelvo", command}}));
+    EXPECT_EQ(on.out.toStdString(), "on: " + where + " starts " + command + "\n");
+    EXPECT_EQ(run().out, on.out);
+
+    platform.logInList.switchedOff = {"Kelvo"};
+    const AutostartOutcome switchedOff = run();
+    EXPECT_EQ(switchedOff.exitCode, 0);
+    EXPECT_TRUE(switchedOff.out.startsWith(QStringLiteral("off: ")));
+
+    EXPECT_EQ(run("off").out.toStdString(), "off: " + where + " removed\n");
+    EXPECT_TRUE(platform.logInList.commands.empty());
+    EXPECT_EQ(run("off").out.toStdString(), "off: " + where + " does not exist\n");
+    EXPECT_TRUE(platform.files.files.empty());
+}
+
+TEST_F(AutostartCommand, WithALogInListFailuresAreSaidAndReturnNonZero) {
+    platform.hasLogInList = true;
+    FakeLogInPrograms& list = platform.logInList;
+    list.failWrite = true;
+    AutostartOutcome outcome = run("on");
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(outcome.out.isEmpty());
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("cannot write Kelvo in HKCU")))
+        << outcome.err.toStdString();
+    list.failWrite = false;
+
+    // No quote can end the quoted path early, and an unknown path writes nothing.
+    for (const std::string& path :
+         {std::string(), std::string("C:/a\"b/kelvo.exe"), std::string("C:/a\nb/kelvo.exe")}) {
+        platform.exePath = path;
+        outcome = run("on");
+        EXPECT_EQ(outcome.exitCode, 1) << path;
+        EXPECT_TRUE(outcome.err.contains(QStringLiteral("nothing was changed"))) << path;
     }
-    EXPECT_FALSE(platform.files.exists(kEntry));
-    EXPECT_EQ(platform.files.renames, 0);
+    EXPECT_TRUE(list.commands.empty());
+
+    list.commands["Kelvo"] = "\"C:\\kelvo.exe\"";
+    list.failRead = true;
+    outcome = run();
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("cannot read"))) << outcome.err.toStdString();
+    list.failRead = false;
+
+    list.failRemove = true;
+    outcome = run("off");
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("cannot remove"))) << outcome.err.toStdString();
+    EXPECT_EQ(list.commands.count("Kelvo"), 1u);
+
+    outcome = run("yes");
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_EQ(list.commands.size(), 1u);
 }
 
 TEST_F(AutostartCommand, AnEntrySwitchedOffInPlaceReadsAsOff) {

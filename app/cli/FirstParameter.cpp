@@ -1,0 +1,76 @@
+#include "app/cli/FirstParameter.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+namespace kelvo {
+namespace {
+
+// The toolkit takes these from the command line with one dash or two (some with a value).
+bool isToolkitOption(std::string_view name) {
+    static constexpr std::array<std::string_view, 23> names = {"platform",
+                                                               "platformpluginpath",
+                                                               "platformtheme",
+                                                               "plugin",
+                                                               "qwindowgeometry",
+                                                               "qwindowicon",
+                                                               "qwindowtitle",
+                                                               "reverse",
+                                                               "session",
+                                                               "style",
+                                                               "stylesheet",
+                                                               "widgetcount",
+                                                               "display",
+                                                               "geometry",
+                                                               "name",
+                                                               "title",
+                                                               "icon",
+                                                               "visual",
+                                                               "nograb",
+                                                               "dograb",
+                                                               "sync",
+                                                               "qmljsdebugger",
+                                                               "testability"};
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+CommandLineAction actionOfFirstParameter(std::string_view first) {
+    if (first == "--help" || first == "-h")
+        return CommandLineAction::Help;
+    if (first == "--version")
+        return CommandLineAction::Version;
+    if (first == "--status")
+        return CommandLineAction::Status;
+    if (first == "--clean")
+        return CommandLineAction::Clean;
+    if (first.size() > 2 && first.starts_with("--")) {
+        std::string_view name = first.substr(2);
+        name = name.substr(0, name.find('='));
+        if (!isToolkitOption(name))
+            return CommandLineAction::Unknown;
+    }
+    return CommandLineAction::Run;
+}
+
+bool isExecuteParameter(std::string_view first) {
+    std::string lowered(first);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(), lowerAscii);
+    return lowered == "/exec" || lowered == "-exec";
+}
+
+bool isAutostartParameter(std::string_view first) {
+    return first == "--autostart";
+}
+
+bool parameterPrintsAndExits(std::string_view first) {
+    return isAutostartParameter(first) || actionOfFirstParameter(first) != CommandLineAction::Run;
+}
+
+}  // namespace kelvo
