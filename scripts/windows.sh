@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows program: cross-built with mingw-w64 against the cached static Qt, tested under Wine.
 #   windows.sh build   BUILD   kelvo.exe and the test programs
-#   windows.sh test    BUILD   the test programs under Wine, then the program on a desktop
+#   windows.sh test    BUILD   the test programs under Wine, then the program on a desktop and
+#                              at a prompt
 #   windows.sh package BUILD   a zip with kelvo.exe, the documents and the licences
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -55,6 +56,7 @@ case "$action" in
     trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
     (cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300)
     "$here/tests/windows/desktop_wine.sh" "$build/kelvo.exe"
+    "$here/tests/windows/console_wine.sh" "$build"
     ;;
   package)
     configure
@@ -63,6 +65,7 @@ case "$action" in
     rm -rf "$out" "$out.zip"
     mkdir -p "$out/licenses"
     x86_64-w64-mingw32-strip -o "$out/kelvo.exe" "$build/kelvo.exe"
+    x86_64-w64-mingw32-strip -o "$out/kelvo.com" "$build/kelvo.com"
     cp "$here/README.md" "$here/LICENSE" "$out/"
     cp "$qt/licenses/"* "$out/licenses/"
     (cd "$out/.." && zip -qr "kelvo-windows-x86_64.zip" "kelvo-windows-x86_64")

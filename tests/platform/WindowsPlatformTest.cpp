@@ -198,5 +198,74 @@ TEST(WindowsFiles, ReplaceReadAndListThroughWideCalls) {
     EXPECT_EQ(fs.readFile("NUL", 100).status, FileRead::Status::Failed) << "a device is no file";
 }
 
+// What prints into a pipe (or a file) is the UTF-8 bytes with the system's line ends; a pipe is
+// no terminal and takes no escapes.
+TEST(WindowsConsole, APipeGetsTheBytesWithWindowsLineEnds) {
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+    ASSERT_TRUE(CreatePipe(&read, &write, nullptr, 1 << 16));
+    const HANDLE saved = GetStdHandle(STD_OUTPUT_HANDLE);
+    SetStdHandle(STD_OUTPUT_HANDLE, write);
+    auto p = platform();
+    p->writeText(StandardStream::Output, "物理\t空き\nx\n");
+    const bool terminal = p->standardOutputIsTerminal();
+    const bool escapes = p->enableTerminalEscapes();
+    SetStdHandle(STD_OUTPUT_HANDLE, saved);
+    CloseHandle(write);
+    std::string bytes(64, '\0');
+    DWORD n = 0;
+    ReadFile(read, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+    CloseHandle(read);
+    bytes.resize(n);
+    EXPECT_EQ(bytes, "物理\t空き\r\nx\r\n");
+    EXPECT_FALSE(terminal);
+    EXPECT_FALSE(escapes);
+}
+
+// The Run key's values under a name of the test's own, and the mark with which Task Manager
+// switches an entry off in place.
+TEST(WindowsLogIn, TheRunValueIsWrittenReadSwitchedOffAndRemoved) {
+    const std::string name = "KelvoTest" + std::to_string(GetCurrentProcessId());
+    const std::wstring wide(name.begin(), name.end());
+    const wchar_t* runKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const wchar_t* approvedKey =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+    auto p = platform();
+    LogInPrograms* list = p->logInPrograms();
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->location(), "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+    EXPECT_EQ(list->read(name).state, LogInPrograms::Entry::State::Missing);
+
+    const std::string command = "\"C:\\Programme\\日本語\\kelvo.exe\"";
+    ASSERT_TRUE(list->write(name, command));
+    LogInPrograms::Entry entry = list->read(name);
+    EXPECT_EQ(entry.state, LogInPrograms::Entry::State::On);
+    EXPECT_EQ(entry.command, command);
+    wchar_t data[128] = {};
+    DWORD size = sizeof(data);
+    ASSERT_EQ(
+        RegGetValueW(HKEY_CURRENT_USER, runKey, wide.c_str(), RRF_RT_REG_SZ, nullptr, data, &size),
+        ERROR_SUCCESS);
+    EXPECT_EQ(std::wstring(data), L"\"C:\\Programme\\日本語\\kelvo.exe\"");
+
+    const BYTE off[12] = {3};
+    ASSERT_EQ(
+        RegSetKeyValueW(HKEY_CURRENT_USER, approvedKey, wide.c_str(), REG_BINARY, off, sizeof(off)),
+        ERROR_SUCCESS);
+    EXPECT_EQ(list->read(name).state, LogInPrograms::Entry::State::SwitchedOff);
+    ASSERT_TRUE(list->write(name, command));  // on again: the mark goes
+    EXPECT_EQ(list->read(name).state, LogInPrograms::Entry::State::On);
+
+    const DWORD number = 1;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, runKey, wide.c_str(), REG_DWORD, &number,
+                              sizeof(number)),
+              ERROR_SUCCESS);
+    EXPECT_EQ(list->read(name).state, LogInPrograms::Entry::State::Unreadable);
+
+    EXPECT_TRUE(list->remove(name));
+    EXPECT_EQ(list->read(name).state, LogInPrograms::Entry::State::Missing);
+    EXPECT_TRUE(list->remove(name)) << "nothing to remove is no failure";
+}
+
 }  // namespace
 }  // namespace kelvo

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# The command line at a prompt under Wine: kelvo.com waits for the options and passes on their
+# output and exit code in order; a start of the window returns at once, and Ctrl+C in the console
+# it came from leaves the window alone; a console of code page 437 shows the Japanese text and a
+# clean's bar without escape sequences; Ctrl+C stops a clean with code 4; --autostart writes,
+# reads and deletes the Run value.
+# Usage: console_wine.sh <build folder> (with kelvo.exe, kelvo.com and console_probe.exe);
+# WINEPREFIX names the prefix. Wine's consoles are windows: this runs on a display of its own.
+source "$(dirname "$0")/../e2e/desktop.sh"
+build=$(cd "$1" && pwd)
+export WINEDEBUG=-all
+start_desktop
+source "$(dirname "$0")/../../scripts/wine-services.sh"
+restart_wine_services
+
+PROG="$E2E_TMP/prog"
+mkdir -p "$PROG"
+cp "$build/kelvo.exe" "$build/kelvo.com" "$build/console_probe.exe" "$PROG/"
+printf '[SYSTEM]\r\nXPos=10\r\nYPos=10\r\n[DEFAULT]\r\nMemory=5\r\n' >"$PROG/kelvo.ini"
+winprog=$(winepath -w "$PROG" 2>/dev/null)
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+approved_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run'
+
+# at_prompt <command>: what cmd.exe prints for it, without the CRs; standard error into a file.
+at_prompt() { (cd "$PROG" && wine cmd /c "$1" 2>"$E2E_TMP/stderr" </dev/null | tr -d '\r'); }
+# in_console <name> <command line> [probe options]: the screen of a console of code page 437 that
+# ran it, into $E2E_TMP/<name>.txt; its first line is "exit=<code>".
+in_console() {
+  local name=$1 line=$2
+  shift 2
+  (cd "$PROG" && wine console_probe.exe "$winprog\\$name.txt" "$line" "$@" </dev/null >/dev/null 2>&1)
+  mv "$PROG/$name.txt" "$E2E_TMP/$name.txt" 2>/dev/null || fail "the console probe wrote nothing for $line"
+}
+kelvo_windows() { xdotool search --all --onlyvisible --classname 'kelvo.exe' 2>/dev/null; }
+kelvo_ended() { ! kelvo_windows | grep -q .; }
+
+# The output, then the exit code: the prompt waits for kelvo.com.
+out=$(at_prompt "kelvo --status & echo rc=%ERRORLEVEL%")
+[ "$(echo "$out" | tail -n1)" = "rc=0" ] || fail "--status at the prompt: $out"
+echo "$out" | head -n -1 | grep -q '^物理' && echo "$out" | head -n -1 | grep -q '^使用率' ||
+  fail "--status printed no figures before its exit code: $out"
+out=$(at_prompt "kelvo --typo & echo rc=%ERRORLEVEL%")
+[ "$out" = "rc=2" ] || fail "--typo at the prompt: $out"
+grep -q '^Usage: kelvo' "$E2E_TMP/stderr" || fail "--typo: no usage on standard error: $(cat "$E2E_TMP/stderr")"
+out=$(at_prompt "kelvo --help & echo rc=%ERRORLEVEL%")
+echo "$out" | grep -q 'Ctrl+C' && echo "$out" | grep -q 'kelvo.com' && ! echo "$out" | grep -q 'SIG' ||
+  fail "--help does not tell of Windows: $out"
+echo "ok: kelvo.com passes on the output, then the exit code"
+
+# A start of the window returns at once (Wine's cmd.exe waits for a windowed program that it
+# starts itself, so only kelvo.com can return), and the window runs on.
+out=$(cd "$PROG" && timeout 60 wine cmd /c "kelvo & echo rc=%ERRORLEVEL%" </dev/null 2>/dev/null | tr -d '\r')
+[ "$out" = "rc=0" ] || fail "a window start at the prompt did not return at once: $out"
+wait_until 60 kelvo_windows || fail "no window after a start at the prompt"
+wine taskkill /IM kelvo.exe >/dev/null 2>&1
+wait_until 30 kelvo_ended || fail "the window did not close"
+echo "ok: a window start at the prompt returns at once"
+
+# Started from a console, the window keeps clear of it: Ctrl+C there does not close it.
+in_console window "kelvo.exe" --ctrl-c-after 10000 --wait 12000 &
+probe=$!
+E2E_PIDS+=($probe)
+wait_until 10 kelvo_windows || fail "no window from the console"
+wait "$probe"
+kelvo_windows | grep -q . || fail "Ctrl+C in the console closed the window"
+wine taskkill /IM kelvo.exe >/dev/null 2>&1
+wait_until 30 kelvo_ended || fail "the window did not close"
+echo "ok: Ctrl+C in the console a window was started from leaves it running"
+
+# Japanese in a console of code page 437: the characters, not their UTF-8 bytes.
+in_console status "cmd /c kelvo --status"
+head -n1 "$E2E_TMP/status.txt" | grep -qx 'exit=0' || fail "--status in a console: $(cat "$E2E_TMP/status.txt")"
+grep -q '^物理' "$E2E_TMP/status.txt" && grep -q '^頁' "$E2E_TMP/status.txt" &&
+  grep -q '^使用率' "$E2E_TMP/status.txt" || fail "the console shows: $(cat "$E2E_TMP/status.txt")"
+echo "ok: a console of code page 437 shows the Japanese labels"
+
+# A whole clean: its bar ends at 100 % without a trace of an escape sequence.
+in_console clean "kelvo.com --clean"
+head -n1 "$E2E_TMP/clean.txt" | grep -qx 'exit=0' || fail "--clean in a console: $(cat "$E2E_TMP/clean.txt")"
+grep -q "^掃除中 \[#\{40\}\] 100%\$" "$E2E_TMP/clean.txt" && grep -q '^掃除しました' "$E2E_TMP/clean.txt" ||
+  fail "the clean's bar in the console: $(cat "$E2E_TMP/clean.txt")"
+! grep -qE $'\x1b|\\[K|←' "$E2E_TMP/clean.txt" || fail "escape sequences shown: $(cat "$E2E_TMP/clean.txt")"
+echo "ok: the clean's bar in a console shows no escape sequences"
+
+# Ctrl+C stops a clean, and kelvo.com passes on its code.
+in_console stopped "kelvo.com --clean" --ctrl-c-on "掃除中 ["
+head -n1 "$E2E_TMP/stopped.txt" | grep -qx 'exit=4' || fail "Ctrl+C during --clean: $(cat "$E2E_TMP/stopped.txt")"
+grep -q '^掃除を中断しました' "$E2E_TMP/stopped.txt" || fail "no word of the stop: $(cat "$E2E_TMP/stopped.txt")"
+echo "ok: Ctrl+C stops a clean with code 4"
+
+# Start at log-in: the value Kelvo under the Run key holds kelvo.exe's quoted path, also when
+# kelvo.com was asked.
+wine reg delete "$run_key" /v Kelvo /f >/dev/null 2>&1
+out=$(at_prompt "kelvo --autostart on & echo rc=%ERRORLEVEL%")
+starts="starts \"$winprog\\kelvo.exe\""
+[ "$out" = "on: Kelvo in $run_key $starts"$'\n'"rc=0" ] || fail "--autostart on: $out"
+wine reg query "$run_key" /v Kelvo 2>/dev/null | tr -d '\r' | grep -qF "REG_SZ    \"$winprog\\kelvo.exe\"" ||
+  fail "the Run value: $(wine reg query "$run_key" /v Kelvo 2>&1)"
+[ "$(at_prompt "kelvo --autostart")" = "on: Kelvo in $run_key $starts" ] || fail "--autostart: $(at_prompt "kelvo --autostart")"
+# Switched off in Task Manager: off, until --autostart on switches it on again.
+wine reg add "$approved_key" /v Kelvo /t REG_BINARY /d 030000000000000000000000 /f >/dev/null 2>&1
+at_prompt "kelvo --autostart" | grep -q '^off: .* switched off' || fail "a switched-off entry: $(at_prompt "kelvo --autostart")"
+at_prompt "kelvo --autostart on" >/dev/null
+! wine reg query "$approved_key" /v Kelvo >/dev/null 2>&1 || fail "--autostart on left the entry switched off"
+out=$(at_prompt "kelvo --autostart off & echo rc=%ERRORLEVEL%")
+[ "$out" = "off: Kelvo in $run_key removed"$'\n'"rc=0" ] || fail "--autostart off: $out"
+! wine reg query "$run_key" /v Kelvo >/dev/null 2>&1 || fail "--autostart off left the Run value"
+echo "ok: --autostart writes, reads and deletes the Run value"
+echo "6 passed, 0 failed"
