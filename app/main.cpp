@@ -29,54 +29,40 @@ QStringList arguments(int argc, char** argv) {
 // The options that print and exit, which need no display: the exit code.
 int runTerminalAction(int argc, char** argv) {
     const QStringList args = arguments(argc, argv);
-    const auto print = [](kelvo::Platform& platform, const QString& text,
-                          kelvo::StandardStream stream = kelvo::StandardStream::Output) {
-        platform.writeText(stream, text.toStdString());
+    auto platform = kelvo::createSystemPlatform();
+    const auto print = [&platform](const QString& text,
+                                   kelvo::StandardStream stream = kelvo::StandardStream::Output) {
+        platform->writeText(stream, text.toStdString());
     };
     if (kelvo::isAutostartOption(args)) {
-        auto platform = kelvo::createSystemPlatform();
         const kelvo::AutostartOutcome done = kelvo::runAutostartCommand(args, *platform);
-        print(*platform, done.out);
-        print(*platform, done.err, kelvo::StandardStream::Error);
+        print(done.out);
+        print(done.err, kelvo::StandardStream::Error);
         return done.exitCode;
     }
     switch (kelvo::commandLineAction(args)) {
-        case kelvo::CommandLineAction::Help: {
-            auto platform = kelvo::createSystemPlatform();
-            print(*platform, kelvo::helpText());
+        case kelvo::CommandLineAction::Help:
+            print(kelvo::helpText());
             return 0;
-        }
-        case kelvo::CommandLineAction::Version: {
-            auto platform = kelvo::createSystemPlatform();
-            print(*platform, QStringLiteral("kelvo %1\n").arg(QStringLiteral(KELVO_VERSION)));
+        case kelvo::CommandLineAction::Version:
+            print(QStringLiteral("kelvo %1\n").arg(QStringLiteral(KELVO_VERSION)));
             return 0;
-        }
-        case kelvo::CommandLineAction::Status: {
-            auto platform = kelvo::createSystemPlatform();
-            print(*platform, kelvo::statusReport(*platform));
+        case kelvo::CommandLineAction::Status:
+            print(kelvo::statusReport(*platform));
             return 0;
-        }
         case kelvo::CommandLineAction::Clean: {
             QCoreApplication app(argc, argv);  // delivers the stop requests; no display
-            auto platform = kelvo::createSystemPlatform();
-            kelvo::Platform& to = *platform;
-            return kelvo::runCleanCommand(
-                to,
-                [&to](const QByteArray& text) {
-                    to.writeText(kelvo::StandardStream::Output, text.toStdString());
-                },
-                kelvo::cleanProgressFor(to));
+            const auto out = [&platform](const QByteArray& text) {
+                platform->writeText(kelvo::StandardStream::Output, text.toStdString());
+            };
+            return kelvo::runCleanCommand(*platform, out, kelvo::cleanProgressFor(*platform));
         }
         case kelvo::CommandLineAction::Unknown:
-        case kelvo::CommandLineAction::Run: {
-            auto platform = kelvo::createSystemPlatform();
-            print(*platform,
-                  QStringLiteral("kelvo: unknown option %1\n\n").arg(args.value(1)) +
-                      kelvo::helpText(),
-                  kelvo::StandardStream::Error);
-            return 2;
-        }
+        case kelvo::CommandLineAction::Run:  // not asked for: a window start never comes here
+            break;
     }
+    print(QStringLiteral("kelvo: unknown option %1\n\n").arg(args.value(1)) + kelvo::helpText(),
+          kelvo::StandardStream::Error);
     return 2;
 }
 

@@ -1,7 +1,7 @@
 #include "app/cli/FirstParameter.h"
 
 #include <algorithm>
-#include <array>
+#include <iterator>
 #include <string>
 
 namespace kelvo {
@@ -9,30 +9,30 @@ namespace {
 
 // The toolkit takes these from the command line with one dash or two (some with a value).
 bool isToolkitOption(std::string_view name) {
-    static constexpr std::array<std::string_view, 23> names = {"platform",
-                                                               "platformpluginpath",
-                                                               "platformtheme",
-                                                               "plugin",
-                                                               "qwindowgeometry",
-                                                               "qwindowicon",
-                                                               "qwindowtitle",
-                                                               "reverse",
-                                                               "session",
-                                                               "style",
-                                                               "stylesheet",
-                                                               "widgetcount",
-                                                               "display",
-                                                               "geometry",
-                                                               "name",
-                                                               "title",
-                                                               "icon",
-                                                               "visual",
-                                                               "nograb",
-                                                               "dograb",
-                                                               "sync",
-                                                               "qmljsdebugger",
-                                                               "testability"};
-    return std::find(names.begin(), names.end(), name) != names.end();
+    static constexpr std::string_view names[] = {"platform",
+                                                 "platformpluginpath",
+                                                 "platformtheme",
+                                                 "plugin",
+                                                 "qwindowgeometry",
+                                                 "qwindowicon",
+                                                 "qwindowtitle",
+                                                 "reverse",
+                                                 "session",
+                                                 "style",
+                                                 "stylesheet",
+                                                 "widgetcount",
+                                                 "display",
+                                                 "geometry",
+                                                 "name",
+                                                 "title",
+                                                 "icon",
+                                                 "visual",
+                                                 "nograb",
+                                                 "dograb",
+                                                 "sync",
+                                                 "qmljsdebugger",
+                                                 "testability"};
+    return std::find(std::begin(names), std::end(names), name) != std::end(names);
 }
 
 char lowerAscii(char c) {
