@@ -25,9 +25,16 @@ bool printsAndExits(const QStringList& arguments) {
 
 QString helpText(SystemFamily system) {
     const bool windows = system == SystemFamily::Windows;
-    QString text = QStringLiteral(
-        "Usage: kelvo [/exec | -exec | --clean | --status | --autostart [on|off] | --help |\n"
-        "             --version]\n"
+    // A Windows console is often 80 columns wide.
+    QString text = windows ? QStringLiteral(
+                                 "Usage: kelvo [/exec | -exec | --clean | --status | --autostart "
+                                 "[on|off] |\n"
+                                 "             --help | --version]\n")
+                           : QStringLiteral(
+                                 "Usage: kelvo [/exec | -exec | --clean | --status | --autostart "
+                                 "[on|off] | --help |\n"
+                                 "             --version]\n");
+    text += QStringLiteral(
         "\n"
         "A small memory monitor and memory cleaner.\n"
         "\n"

@@ -224,6 +224,11 @@ TEST(HelpText, EachSystemTellsItsOwn) {
                                                                 << text.toStdString();
         for (const char* unsaid : c.neverSays)
             EXPECT_FALSE(text.contains(QString::fromUtf8(unsaid))) << unsaid;
+        if (c.system != SystemFamily::Windows)
+            continue;
+        // A console of 80 columns would wrap a longer line.
+        for (const QString& line : text.split('\n'))
+            EXPECT_LE(line.size(), 80) << line.toStdString();
     }
 }
 
