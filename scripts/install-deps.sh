@@ -7,6 +7,7 @@ set -euo pipefail
 # A package without programs is a library, a header set or data the build or a test needs.
 declare -A provides=(
   [build-essential]="g++ make"
+  [binutils]="readelf"       # the hardened-binaries test reads the program's headers with it
   [cmake]="cmake ctest cpack"
   [ninja-build]="ninja"
   [pkg-config]="pkg-config"
@@ -62,9 +63,9 @@ declare -A provides=(
 if [ "${1:-}" = --windows ]; then
   provides=(
     [g++-mingw-w64-x86-64-posix]="x86_64-w64-mingw32-g++-posix"
-    [gcc-mingw-w64-x86-64-posix]="x86_64-w64-mingw32-gcc-posix"
+    [gcc-mingw-w64-x86-64-posix]="x86_64-w64-mingw32-gcc-posix"  # also libssp, for the hardening
     [mingw-w64-x86-64-dev]=""
-    [binutils-mingw-w64-x86-64]="x86_64-w64-mingw32-windres x86_64-w64-mingw32-strip"
+    [binutils-mingw-w64-x86-64]="x86_64-w64-mingw32-windres x86_64-w64-mingw32-strip x86_64-w64-mingw32-objdump x86_64-w64-mingw32-nm"
     [wine]="wine wineserver wineboot"
     [wine64]=""
     [googletest]=""          # GoogleTest's sources, built with the cross compiler

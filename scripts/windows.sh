@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows program: cross-built with mingw-w64 against the cached static Qt, tested under Wine.
 #   windows.sh build   BUILD   kelvo.exe and the test programs
-#   windows.sh test    BUILD   the test programs under Wine, then the program on a desktop and
-#                              at a prompt
+#   windows.sh test    BUILD   the test programs under Wine, the program's hardening, then the
+#                              program on a desktop and at a prompt
 #   windows.sh package BUILD   a zip with kelvo.exe, the documents and the licences
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -55,6 +55,7 @@ case "$action" in
     wine_up
     trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
     (cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300)
+    "$here/tests/windows/hardened_exe.sh" "$build"
     "$here/tests/windows/desktop_wine.sh" "$build/kelvo.exe"
     "$here/tests/windows/console_wine.sh" "$build"
     ;;

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The Windows program is built hardened: its headers ask for address randomisation with 64-bit
+# entropy and for no execution from data pages, and it holds the stack protector and the checked
+# copies. The toolkit linked into it is built so too, so its own libraries are read as well: each
+# calls the stack protector, and at least one a checked copy.
+# Usage: hardened_exe.sh <build dir>  (kelvo.exe unstripped, as the build leaves it)
+set -u
+build=$1
+exe=$build/kelvo.exe
+
+passed=0 failed=0
+fail() {
+  echo "FAIL: $1"
+  failed=$((failed + 1))
+}
+# expect <what must hold> <extended regular expression> <tool output>
+expect() {
+  if grep -Eq -- "$2" <<<"$3"; then
+    passed=$((passed + 1))
+  else
+    fail "$1"
+  fi
+}
+
+headers=$(x86_64-w64-mingw32-objdump -p "$exe")
+for flag in DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT; do
+  expect "kelvo.exe's headers lack $flag" "^[[:space:]]+$flag\$" "$headers"
+done
+symbols=$(x86_64-w64-mingw32-nm "$exe")
+expect "kelvo.exe has no __stack_chk_fail" ' __stack_chk_fail$' "$symbols"
+expect "kelvo.exe has no __stack_chk_guard" ' __stack_chk_guard$' "$symbols"
+expect "kelvo.exe has no checked copy (__*_chk)" ' __[a-z0-9_]+_chk$' "$symbols"
+# What a library's objects take from elsewhere: calls its own compiled code makes.
+libraries=$(find "$build" -name 'libkelvo_*.a' -not -path '*/bench/*')
+[ -n "$libraries" ] || fail "the program's libraries are not in $build"
+checked=""
+for lib in $libraries; do
+  calls=$(x86_64-w64-mingw32-nm --undefined-only "$lib" 2>/dev/null | awk '{ print $NF }')
+  expect "$(basename "$lib") is not stack-protected" '^__stack_chk_fail$' "$calls"
+  checked+=$(grep -Ev '^__stack_chk_fail$' <<<"$calls" | grep -E '^__[a-z0-9_]+_chk$')$'\n'
+done
+expect "no library of the program makes a checked copy (__*_chk)" '^__[a-z0-9_]+_chk$' "$checked"
+echo "hardened_exe: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
