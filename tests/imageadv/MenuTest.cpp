@@ -5,6 +5,11 @@
 namespace kelvo {
 namespace {
 
+// The menu layout rule on a 640 × 480 control: the question's title spans W/10..W - W/10 and
+// H/10..H/3 (64..576, 48..160); its n answers span W/7..W - W/7 (91..549) and follow one another
+// from H/3 in bands of (H - H/3) / (n + 1): 106 high for two, 64 for four. Options start at H/10
+// (48) and span W/10..W - W/10; the first is (H - H/10) / n high, each later one
+// (H - H/10) / (n + 1) + H/10: 144 then 156 for three, 72 then 109 for six.
 TEST(MenuLayout, QuestionWithTwoAnswersOn640x480) {
     EXPECT_EQ(menu::selectTitle(640, 480), (TRect{64, 48, 576, 160}));
     EXPECT_EQ(menu::selectAnswer(640, 480, 2, 1), (TRect{91, 160, 549, 266}));
@@ -24,12 +29,13 @@ TEST(MenuLayout, QuestionWithFourAnswers) {
     }
     EXPECT_EQ(menu::selectHit(640, 480, 4, 300, 400), 4);
     EXPECT_EQ(menu::selectHit(640, 480, 4, 300, 416), 0);
-    // A count above four lays out that many bands, yet only the first four answer: with six,
-    // bands 5 and 6 lie at 340-385 and 385-430.
-    EXPECT_EQ(menu::selectAnswer(640, 480, 6, 5), (TRect{91, 340, 549, 385}));
-    EXPECT_EQ(menu::selectHit(640, 480, 6, 300, 330), 4);
-    EXPECT_EQ(menu::selectHit(640, 480, 6, 300, 360), 0);
-    EXPECT_EQ(menu::selectHit(640, 480, 6, 300, 400), 0);
+    // A count above four lays out that many bands, yet only the first four answer.
+    constexpr int top = 480 / 3, step = (480 - top) / (6 + 1);
+    EXPECT_EQ(menu::selectAnswer(640, 480, 6, 5),
+              (TRect{640 / 7, top + 4 * step, 640 - 640 / 7, top + 5 * step}));
+    EXPECT_EQ(menu::selectHit(640, 480, 6, 300, top + 4 * step - 1), 4);
+    EXPECT_EQ(menu::selectHit(640, 480, 6, 300, top + 4 * step + 1), 0);
+    EXPECT_EQ(menu::selectHit(640, 480, 6, 300, top + 5 * step + 1), 0);
 }
 
 TEST(MenuLayout, OptionBandsOn640x480) {
