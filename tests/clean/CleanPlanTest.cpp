@@ -1,41 +1,41 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <random>
 #include <vector>
 
 #include "app/clean/CleanPlan.h"
+#include "tests/clean/BlockWalk.h"
 
 namespace kelvo {
 namespace {
 
 constexpr int64_t MiB = 1048576;
 
-// Runs the 100 passes of a plan and collects what each block got.
-struct Covered {
-    std::vector<std::vector<std::pair<uint64_t, uint64_t>>> ranges;  // per block: [begin, end)
-    int overshoots = 0;
-};
+using test::BlockWrite;
+using Passes = std::vector<std::vector<BlockWrite>>;
 
-Covered runPasses(const CleanPlan& plan) {
-    Covered c;
-    c.ranges.resize(plan.blocks.size());
+// The writes StepWrites gives each pass of a plan.
+Passes passesOf(const CleanPlan& plan) {
+    Passes passes(kCleanPasses);
     StepWrites writes(plan);
     for (int i = 0; i < kCleanPasses; ++i) {
         const StepWrites::Writes w = writes.forPass(i);
         for (int k = 0; k < w.count; ++k) {
             const ZeroWrite& z = w.list[static_cast<size_t>(k)];
-            if (z.offset + z.length > plan.blocks[static_cast<size_t>(z.block)])
-                ++c.overshoots;
-            c.ranges[static_cast<size_t>(z.block)].push_back({z.offset, z.offset + z.length});
+            passes[static_cast<size_t>(i)].push_back({z.block, z.offset, z.length});
         }
     }
-    return c;
+    return passes;
 }
 
-// How far from its start a block is written without a gap.
-uint64_t writtenFromStart(std::vector<std::pair<uint64_t, uint64_t>> ranges) {
+// How far from its start block `b` is written without a gap.
+uint64_t writtenFromStart(const Passes& passes, int b) {
+    std::vector<std::pair<uint64_t, uint64_t>> ranges;
+    for (const auto& pass : passes)
+        for (const BlockWrite& w : pass)
+            if (w.block == b)
+                ranges.push_back({w.offset, w.offset + w.length});
     std::sort(ranges.begin(), ranges.end());
     uint64_t reached = 0;
     for (const auto& [begin, end] : ranges) {
@@ -77,113 +77,59 @@ TEST(CleanPlan, Windows95TakesOneToFourBlocks) {
     ASSERT_EQ(plan.blocks.size(), 4u);
     for (uint64_t b : plan.blocks)
         EXPECT_EQ(b, static_cast<uint64_t>(kBlock));
-    EXPECT_EQ(runPasses(plan).overshoots, 0);
 }
 
-TEST(CleanPlan, Windows95PassesWriteTheBlockEndsAndCountPerBlock) {
-    const CleanPlan plan = planClean(600 * MiB, false);
-    const uint64_t step = static_cast<uint64_t>(plan.step);
-    const uint64_t block = static_cast<uint64_t>(kBlock);
-    StepWrites writes(plan);
-    int secondBlockPasses = 0;
-    int thirdBlockPasses = 0;
-    for (int i = 0; i < kCleanPasses; ++i) {
-        const StepWrites::Writes w = writes.forPass(i);
-        const uint64_t end = (static_cast<uint64_t>(i) + 1) * step;
-        if (end < block) {
-            ASSERT_EQ(w.count, 1);
-            EXPECT_EQ(w.list[0].block, 0);
-            EXPECT_EQ(w.list[0].offset, static_cast<uint64_t>(i) * step);
-        } else if (end < 2 * block) {
-            ASSERT_EQ(w.count, 2);
-            // The last pass-sized stretch of block 1 again, then the next one of block 2.
-            EXPECT_EQ(w.list[0].block, 0);
-            EXPECT_EQ(w.list[0].offset, block - step);
-            EXPECT_EQ(w.list[1].block, 1);
-            EXPECT_EQ(w.list[1].offset, static_cast<uint64_t>(secondBlockPasses++) * step);
-        } else {
-            ASSERT_EQ(w.count, 2);
-            EXPECT_EQ(w.list[0].block, 1);
-            EXPECT_EQ(w.list[0].offset, block - step);
-            EXPECT_EQ(w.list[1].block, 2);
-            EXPECT_EQ(w.list[1].offset, static_cast<uint64_t>(thirdBlockPasses++) * step);
-        }
+// Each block gets its own passes and, written again, the last stretch of the passes that end
+// in the next one: 600 MiB end 42, 43 and 15 passes in its three blocks; 1000 MiB 25, 26, 25 and
+// 24 in four (10 MiB a pass). 2 × BLOCK ends 49 and 50 passes in two, and its last pass ends
+// exactly where a third block would begin: that block's write is dropped.
+TEST(CleanPlan, Windows95PassesFollowTheBlockWalk) {
+    const struct {
+        int64_t size;
+        std::vector<int> writesPerBlock;
+    } cases[] = {
+        {600 * MiB, {42 + 43, 43 + 15, 15}},
+        {1000 * MiB, {25 + 26, 26 + 25, 25 + 24, 24}},
+        {2 * kBlock, {49 + 50, 50 + 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        const CleanPlan plan = planClean(c.size, false);
+        const Passes passes = passesOf(plan);
+        EXPECT_EQ(passes, test::blockWalk(plan.blocks, static_cast<uint64_t>(plan.step)));
+        std::vector<int> perBlock(plan.blocks.size());
+        for (const auto& pass : passes)
+            for (const BlockWrite& w : pass)
+                ++perBlock[static_cast<size_t>(w.block)];
+        EXPECT_EQ(perBlock, c.writesPerBlock);
+        EXPECT_FALSE(StepWrites(plan).rest(kCleanPasses)) << "several blocks write no rest";
     }
-    EXPECT_EQ(secondBlockPasses, 43);
-    EXPECT_EQ(thirdBlockPasses, 100 - 42 - 43);
-    // The last write of block 2 would cross its end: it ends there.
-    EXPECT_FALSE(writes.rest(100)) << "several blocks write no rest";
-}
-
-// 1000 MiB fill four blocks: each pass whose end lies in block k + 1 writes block k's last
-// pass-sized stretch again and then block k + 1 at its own counter, from 0 up.
-TEST(CleanPlan, Windows95FourBlocksEachCountTheirOwnPasses) {
-    const CleanPlan plan = planClean(1000 * MiB, false);
-    ASSERT_EQ(plan.blocks.size(), 4u);
-    const uint64_t step = static_cast<uint64_t>(plan.step);
-    const uint64_t block = static_cast<uint64_t>(kBlock);
-    StepWrites writes(plan);
-    std::array<uint64_t, 4> counters{};
-    std::array<int, 4> passesEndingIn{};
-    for (int i = 0; i < kCleanPasses; ++i) {
-        SCOPED_TRACE(i);
-        const StepWrites::Writes w = writes.forPass(i);
-        const uint64_t end = (static_cast<uint64_t>(i) + 1) * step;
-        const int k = static_cast<int>(std::min<uint64_t>(end / block, 3));
-        ++passesEndingIn[static_cast<size_t>(k)];
-        if (k == 0) {
-            ASSERT_EQ(w.count, 1);
-            EXPECT_EQ(w.list[0].offset, static_cast<uint64_t>(i) * step);
-            continue;
-        }
-        ASSERT_EQ(w.count, 2);
-        EXPECT_EQ(w.list[0].block, k - 1);
-        EXPECT_EQ(w.list[0].offset, block - step);
-        EXPECT_EQ(w.list[0].length, step);
-        EXPECT_EQ(w.list[1].block, k);
-        EXPECT_EQ(w.list[1].offset, counters[static_cast<size_t>(k)]++ * step);
-    }
-    // 10 MiB a pass: 25 passes end in block 1, 26 in block 2, 25 in block 3 and 24 in block 4.
-    EXPECT_EQ(passesEndingIn, (std::array<int, 4>{25, 26, 25, 24}));
-    EXPECT_EQ(counters, (std::array<uint64_t, 4>{0, 26, 25, 24}));
 }
 
 // Every byte of the clean's size is written (but the rest, fewer than 100 bytes, which the
 // several-block case leaves): a last block rounded up past its share has an unwritten tail, which
-// costs nothing because it is never committed.
+// costs nothing because it is never committed. The walk cuts every write at its block's end.
 TEST(CleanPlan, TheCleansBytesAreWrittenAndNothingPastABlocksEnd) {
     std::mt19937_64 random(7);
-    std::vector<int64_t> sizes = {kSeveralBlocksFrom, 600 * MiB,  2 * kBlock,    2 * kBlock + 1,
-                                  3 * kBlock,         4 * kBlock, 4 * kBlock - 1};
+    std::vector<int64_t> sizes = {kSeveralBlocksFrom, 600 * MiB,      2 * kBlock, 2 * kBlock + 1,
+                                  3 * kBlock,         4 * kBlock - 1, 4 * kBlock, 10 * kBlock};
     for (int k = 0; k < 200; ++k)
         sizes.push_back(kSeveralBlocksFrom +
                         static_cast<int64_t>(
                             random() % static_cast<uint64_t>(4 * kBlock - kSeveralBlocksFrom)));
     for (int64_t size : sizes) {
         const CleanPlan plan = planClean(size, false);
-        const Covered c = runPasses(plan);
-        EXPECT_EQ(c.overshoots, 0) << size;
+        const Passes passes = passesOf(plan);
+        ASSERT_EQ(passes, test::blockWalk(plan.blocks, static_cast<uint64_t>(plan.step))) << size;
         for (size_t b = 0; b < plan.blocks.size(); ++b) {
             const uint64_t share = std::min<uint64_t>(
                 plan.blocks[b], static_cast<uint64_t>(size - static_cast<int64_t>(b) * kBlock));
-            EXPECT_GE(writtenFromStart(c.ranges[b]) + static_cast<uint64_t>(plan.rest), share)
+            EXPECT_GE(
+                writtenFromStart(passes, static_cast<int>(b)) + static_cast<uint64_t>(plan.rest),
+                share)
                 << size << " block " << b + 1;
         }
     }
-}
-
-TEST(CleanPlan, AWriteForABlockThePlanLacksIsDropped) {
-    // 2 × BLOCK is a whole number of passes: the last pass ends exactly where a third block
-    // would begin, but nothing is left for one.
-    const CleanPlan plan = planClean(2 * kBlock, false);
-    ASSERT_EQ(plan.blocks.size(), 2u);
-    StepWrites writes(plan);
-    StepWrites::Writes last{};
-    for (int i = 0; i < kCleanPasses; ++i)
-        last = writes.forPass(i);
-    ASSERT_EQ(last.count, 1);
-    EXPECT_EQ(last.list[0].block, 1);
-    EXPECT_EQ(last.list[0].offset + last.list[0].length, static_cast<uint64_t>(kBlock));
 }
 
 TEST(CleanPlan, TheRestGoesWhereThePassesStopped) {
