@@ -39,15 +39,20 @@ TEST_P(ByteKernels, DescrambleMatchesTheSimpleStream) {
     }
 }
 
+// Aligned and not; percents past 100 wrap as bytes (10 less 200 % of 10 is 246).
 TEST_P(ByteKernels, BrightnessScaleMatchesPortableForEveryPercent) {
     std::mt19937_64 rng(12);
     const auto data = noiseBytes(rng, 1000 + 37);
-    for (int percent = -400; percent <= 400; ++percent) {
-        auto fast = data, slow = data;
-        scaleBytes(fast.data() + 3, fast.size() - 3, percent);
-        scaleBytesPortable(slow.data() + 3, slow.size() - 3, percent);
-        ASSERT_EQ(fast, slow) << percent;
-    }
+    for (size_t start : {0, 3})
+        for (int percent = -400; percent <= 400; ++percent) {
+            auto fast = data, slow = data;
+            scaleBytes(fast.data() + start, fast.size() - start, percent);
+            scaleBytesPortable(slow.data() + start, slow.size() - start, percent);
+            ASSERT_EQ(fast, slow) << percent << " from byte " << start;
+        }
+    uint8_t b = 10;
+    scaleBytes(&b, 1, 200);
+    EXPECT_EQ(b, uint8_t(10 - 20));
 }
 
 TEST_P(ByteKernels, ContrastAndOffsetMatchThePlainFormulas) {

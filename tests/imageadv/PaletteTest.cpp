@@ -1,6 +1,3 @@
-#include <random>
-
-#include "components/imageadv/ColorEffects.h"
 #include "tests/imageadv/Fixture.h"
 
 namespace kelvo {
@@ -254,22 +251,6 @@ TEST_F(PaletteTest, OverlayThatDoesNotFitDoesNothing) {
     // A back-up of another image's size is not merged into.
     *adv->BmpBkGet(3) = palettePicture(20, 8);
     EXPECT_FALSE(adv->MargeRestore(0, 0, 0, adv->BmpBkGet(2), 3, false));
-}
-
-TEST(ColorEffects, FastPathMatchesPortableForEveryPercentAndPercentsAbove100WrapAsBytes) {
-    std::mt19937_64 rng(8);
-    std::vector<uint8_t> data(1000);
-    for (auto& b : data)
-        b = uint8_t(rng());
-    for (int percent = -400; percent <= 400; ++percent) {
-        auto fast = data, slow = data;
-        scaleBytes(fast.data(), fast.size(), percent);
-        scaleBytesPortable(slow.data(), slow.size(), percent);
-        ASSERT_EQ(fast, slow) << percent;
-    }
-    uint8_t b = 10;
-    scaleBytes(&b, 1, 200);
-    EXPECT_EQ(b, uint8_t(10 - 20));
 }
 
 }  // namespace
