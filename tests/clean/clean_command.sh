@@ -7,8 +7,7 @@ source "$(dirname "$0")/clean_helpers.sh"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 install_kelvo "$1"
 # The smallest clean: 5 %, the track bar's lowest (a smaller stored share is taken as 5).
-size_kb=$(($(meminfo_kb MemTotal) / 20))
-[ "$size_kb" -le $((2048 * 1024)) ] || skip "5 % of this machine's memory is more than 2 GiB"
+need_smallest_clean
 put_settings '[DEFAULT]\nMemory=5\n'
 
 # Another instance holds the lock: the clean does not care.

@@ -17,30 +17,30 @@ saved_settings() {
     head -n1 | xargs -r cat
 }
 
-skip() {
-  echo "SKIP: $*"
-  exit 77
-}
-
 meminfo_kb() {
   awk -v key="$1:" '$1 == key { print $2 }' /proc/meminfo
 }
 
+# The smallest clean, 5 % of physical memory, as size_kb; skips where that is more than 2 GiB.
+need_smallest_clean() {
+  size_kb=$(($(meminfo_kb MemTotal) / 20))
+  [ "$size_kb" -le $((2048 * 1024)) ] || skip "5 % of this machine's memory is more than 2 GiB"
+}
+
 # watch_run <pid> <window>: screenshots of the window and the process's peak resident size
-# (PEAK_KB) until it ends; its exit code goes to $E2E_TMP/rc.
+# (PEAK_KB) until it ends, which it must with code 0.
 watch_run() {
   local pid=$1 win=$2 n=0 hwm
   PEAK_KB=0
   mkdir -p "$E2E_TMP/shots"
-  while [ -d /proc/$pid ] && ! grep -q '^State:.*Z' /proc/$pid/status 2>/dev/null; do
+  while ! ended $pid; do
     hwm=$(awk '/^VmHWM:/ { print $2 }' /proc/$pid/status 2>/dev/null)
     [ -n "$hwm" ] && [ "$hwm" -gt "$PEAK_KB" ] && PEAK_KB=$hwm
     # The window vanishes when the program ends; a capture must not wait for it.
     timeout 3 import -silent -window "$win" "$E2E_TMP/shots/$(printf %04d $n).png" 2>/dev/null &&
       n=$((n + 1))
   done
-  wait "$pid"
-  echo $? >"$E2E_TMP/rc"
+  await_exit "$pid" "the clean"
 }
 
 # Count the different looks of a region (WxH+X+Y) over the screenshots taken while the progress

@@ -37,8 +37,8 @@ start_in_namespace() {
 # watch_windows <seconds>: fails on any window of the program but its main window and
 # notification balloons (tooltip windows), whose ids go to $E2E_TMP/others.
 watch_windows() {
-  local end=$((SECONDS + $1)) id type icon=""
-  [ -z "${TRAYER_PID:-}" ] || icon=$(tray_icon $KELVO_PID)
+  local end=$((SECONDS + $1)) id type icon
+  icon=$(tray_icon $KELVO_PID)
   while [ $SECONDS -lt $end ]; do
     for id in $(xdotool search --onlyvisible --pid $KELVO_PID 2>/dev/null); do
       [ "$id" = "$icon" ] && continue
@@ -57,15 +57,6 @@ notices() {
   grep -c "^$NOTICE" "$E2E_TMP/kelvo.log"
 }
 
-close_kelvo() {
-  kill -TERM $KELVO_PID
-  wait_until 10 sh -c "[ ! -d /proc/$KELVO_PID ] || grep -q '^State:.*Z' /proc/$KELVO_PID/status" ||
-    fail "did not close on SIGTERM"
-  wait $KELVO_PID
-  local rc=$?
-  [ "$rc" -eq 0 ] || { cat "$E2E_TMP/kelvo.log"; fail "exit code $rc"; }
-}
-
 # Without a tray: one line on standard error per episode.
 start_in_namespace
 watch_windows 12
@@ -80,7 +71,7 @@ end=$((SECONDS + 20))
 while [ "$(notices)" -lt 2 ] && [ $SECONDS -lt $end ]; do watch_windows 1; done
 watch_windows 2
 [ "$(notices)" -eq 2 ] || { cat "$E2E_TMP/kelvo.log"; fail "$(notices) notices after a second episode"; }
-close_kelvo
+stop_kelvo
 grep -q '^AutoMemClear=1' "$KELVO_DIR/kelvo.ini" || fail "settings not saved on the way out"
 echo "ok: a second episode told once more; closed with code 0 and saved its settings"
 
@@ -93,6 +84,6 @@ watch_windows 8
 [ "$(notices)" -eq 0 ] || fail "a notice on standard error although there is a tray"
 balloons=$(sort -u "$E2E_TMP/others" | grep -c .)
 [ "$balloons" -eq 1 ] || fail "$balloons notification windows in one episode (one wanted)"
-close_kelvo
+stop_kelvo
 echo "ok: with a tray: $balloons notification window, no dialog, closed with code 0"
 echo "1 passed, 0 failed"

@@ -23,9 +23,6 @@ put_settings "[DEFAULT]\nMemory=$percent\n"
 pid=$!
 E2E_PIDS+=($pid)
 answer_message $pid
-wait_until 30 sh -c "[ ! -d /proc/$pid ] || grep -q '^State:.*Z' /proc/$pid/status" || fail "did not close"
-wait $pid
-rc=$?
-[ "$rc" -eq 0 ] || { cat "$E2E_TMP/kelvo.log"; fail "exit code $rc"; }
+await_exit $pid "the refused clean" 30
 echo "ok: a ${size_kb} kB clean under a ${limit_kb} kB address-space limit: message, code 0"
 echo "1 passed, 0 failed"

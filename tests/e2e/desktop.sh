@@ -26,6 +26,9 @@ fail() {
   exit 1
 }
 
+# A test that cannot run here ends with the code ctest counts as skipped.
+skip() { echo "SKIP: $*"; exit 77; }
+
 # wait_until <seconds> <command…>: polls the command every 50 ms until it succeeds.
 wait_until() {
   local limit=$1
@@ -214,9 +217,10 @@ position_of() {
   xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}'
 }
 
-# The window of the process that the tray has taken in.
+# The window of the process that the tray (start_tray) has taken in.
 tray_icon() {
   local panel w
+  [ -n "${TRAYER_PID:-}" ] || return 1
   panel=$(xdotool search --all --pid "$TRAYER_PID" --name '^panel$' 2>/dev/null | head -n1)
   [ -n "$panel" ] || return 1
   for w in $(xdotool search --pid "$1" 2>/dev/null); do
@@ -254,32 +258,55 @@ window_sized() {
   return 1
 }
 
-# A shown pop-up menu of the process: an override-redirect window other than the tray icon.
-popup_menu() {
-  local w icon
+# shown_popup <pid> menu|tip: a shown override-redirect window of the process other than its
+# tray icon: a tool tip carries _NET_WM_WINDOW_TYPE_TOOLTIP, a menu does not.
+shown_popup() {
+  local w icon type
   icon=$(tray_icon "$1")
   for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    [ "$w" = "$icon" ] && continue
-    xwininfo -id "$w" | grep -q 'Override Redirect State: yes' && echo "$w" && return 0
+    [ "$w" != "$icon" ] && xwininfo -id "$w" | grep -q 'Override Redirect State: yes' || continue
+    type=menu
+    xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_TOOLTIP && type=tip
+    [ "$type" = "$2" ] && echo "$w" && return 0
   done
   return 1
 }
+popup_menu() { shown_popup "$1" menu; }
+no_popup_menu() { ! popup_menu "$1" >/dev/null; }
 
-no_popup_menu() {
-  ! popup_menu "$1" >/dev/null
+# The program's menu is shown with its top left corner where the pointer is.
+expect_menu_at_pointer() {
+  local menu X Y SCREEN WINDOW
+  wait_until 10 popup_menu $KELVO_PID || fail "no menu"
+  menu=$(popup_menu $KELVO_PID)
+  eval "$(xdotool getmouselocation --shell)"
+  [ "$(position_of "$menu")" = "$X $Y" ] || fail "menu at $(position_of "$menu"), pointer at $X $Y"
 }
+
+# The open menu's last item, 終了, ends the program with code 0.
+exit_from_menu() { xdotool key Up Return; await_exit $KELVO_PID "the menu's exit item"; }
+# A double click on the tray icon found by find_tray_icon.
+double_click_icon() { pointer_to $ix $iy; xdotool click --repeat 2 --delay 100 1; }
 
 # ini_value <key>: the value the program wrote into its settings file.
 ini_value() {
   sed -n "s/^$1=//p" "$KELVO_DIR/kelvo.ini" | tr -d '\r'
 }
 
-# Ends the program as the system does (a close request: settings saved) and waits for it.
-stop_kelvo() {
-  kill -TERM "$KELVO_PID"
-  wait_until 10 sh -c "! kill -0 $KELVO_PID 2>/dev/null" || fail "the program did not end"
-  wait "$KELVO_PID" || fail "the program ended with $?"
+# ended <pid>: the process is gone, or has ended and waits to be reaped.
+ended() { ! kill -0 "$1" 2>/dev/null || grep -q '^State:.*Z' "/proc/$1/status" 2>/dev/null; }
+
+# await_exit <pid> <what> [seconds]: the process ends within the seconds (10), with code 0.
+await_exit() {
+  wait_until "${3:-10}" ended "$1" ||
+    { cat "$E2E_TMP/kelvo.log" 2>/dev/null; fail "$2: still running after ${3:-10} s"; }
+  wait "$1"
+  local rc=$?
+  [ $rc -eq 0 ] || { cat "$E2E_TMP/kelvo.log" 2>/dev/null; fail "$2: exit code $rc"; }
 }
+
+# Ends the program as the system does (a close request: settings saved) and waits for it.
+stop_kelvo() { kill -TERM "$KELVO_PID"; await_exit "$KELVO_PID" "SIGTERM"; }
 
 # pointer_to <x> <y>: moves the pointer and waits until it is there (mousemove --sync would
 # wait for a movement that never comes when the pointer is there already).
@@ -291,3 +318,28 @@ pointer_to() {
 pointer_is() {
   xdotool getmouselocation | grep -q "^x:$1 y:$2 "
 }
+
+# A stand-in for a desktop's StatusNotifierWatcher on the session bus; each item that registers
+# is a line "<bus name> <object path>" of $E2E_TMP/items.
+start_sni_watcher() {
+  /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/sni_watcher.py" "$E2E_TMP/items" >"$E2E_TMP/watcher.log" 2>&1 &
+  WATCHER_PID=$!
+  E2E_PIDS+=($WATCHER_PID)
+  wait_until 10 grep -q ready "$E2E_TMP/watcher.log" || { cat "$E2E_TMP/watcher.log"; fail "the watcher did not start"; }
+}
+
+# The program's StatusNotifierItem is item_name at item_path: its methods, its tip, and the menu
+# it exports at menu_path (set by exported_menu).
+item() { gdbus call --session --dest "$item_name" --object-path "$item_path" "$@"; }
+item_property() { item --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem "$1"; }
+tip() { item_property ToolTip; }
+tip_shows_free_memory() { tip | grep -Eq "'[ 0-9]{3}[0-9]*\.[0-9]MB Free'"; }
+exported_menu() {
+  menu_path=$(item_property Menu | grep -o "'[^']*'" | tr -d "'")
+  [ -n "$menu_path" ] && [ "$menu_path" != /NO_DBUSMENU ] || fail "the icon exports no menu: '$menu_path'"
+}
+menu_layout() {
+  gdbus call --session --dest "$item_name" --object-path "$menu_path" \
+    --method com.canonical.dbusmenu.GetLayout 0 -- -1 '[]'
+}
+menu_labels() { menu_layout | grep -o "'label': <'[^']*'>" | sed "s/'label': <'//; s/'>//" | paste -sd' '; }

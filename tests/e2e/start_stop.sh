@@ -38,10 +38,7 @@ wait_until 20 has_visible_window $second || fail "second instance showed no mess
 box=$(visible_window $second)
 xdotool windowactivate --sync "$box"
 xdotool key --clearmodifiers Return
-wait_until 10 sh -c "! kill -0 $second 2>/dev/null" || fail "second instance did not end"
-wait "$second"
-rc=$?
-[ "$rc" -eq 0 ] || fail "second instance ended with $rc"
+await_exit $second "the second instance"
 kill -0 "$first" || fail "first instance died"
 echo "ok: second instance refused with code 0"
 
@@ -50,7 +47,7 @@ echo "ok: second instance refused with code 0"
 "$KELVO" --typo >"$E2E_TMP/typo.out" 2>"$E2E_TMP/typo.err" &
 typo=$!
 E2E_PIDS+=($typo)
-wait_until 10 sh -c "! kill -0 $typo 2>/dev/null" || fail "'kelvo --typo' did not end by itself"
+wait_until 10 ended $typo || fail "'kelvo --typo' did not end by itself"
 wait "$typo"
 rc=$?
 [ "$rc" -eq 2 ] || fail "'kelvo --typo' ended with $rc"
@@ -61,10 +58,7 @@ echo "ok: an unknown option prints the usage and ends with code 2"
 
 # SIGTERM is a close request: settings saved, exit code 0.
 kill -TERM "$first"
-wait_until 10 sh -c "! kill -0 $first 2>/dev/null" || fail "SIGTERM did not end the program"
-wait "$first"
-rc=$?
-[ "$rc" -eq 0 ] || fail "SIGTERM exit code $rc"
+await_exit $first "SIGTERM"
 echo "ok: SIGTERM ends with code 0"
 
 # Only the program's own first parameter counts. With a toolkit option in first place, "/exec" is
@@ -75,14 +69,13 @@ printf '[DEFAULT]\nMemory=-5\nAutoMemSize=1\n' >"$KELVO_DIR/kelvo.ini"
 third=$!
 E2E_PIDS+=($third)
 wait_until 20 has_visible_window $third || { cat "$E2E_TMP/third.log"; fail "no window for '-reverse /exec'"; }
-! wait_until 5 sh -c "! kill -0 $third 2>/dev/null" ||
+! wait_until 5 ended $third ||
   fail "'kelvo -reverse /exec' cleaned and closed: a toolkit option hid the first parameter"
 kill -TERM "$third"
-wait "$third" || fail "'-reverse /exec' ended with $?"
+await_exit $third "'-reverse /exec'"
 "$KELVO" /exec -platform xcb >"$E2E_TMP/fourth.log" 2>&1 &
 fourth=$!
 E2E_PIDS+=($fourth)
-wait_until 30 sh -c "! kill -0 $fourth 2>/dev/null" || fail "'kelvo /exec -platform xcb' did not close"
-wait "$fourth" || fail "'/exec -platform xcb' ended with $?"
+await_exit $fourth "'kelvo /exec -platform xcb'" 30
 echo "ok: the execute option is the program's first parameter, whatever the toolkit's options"
 echo "1 passed, 0 failed"

@@ -16,7 +16,7 @@ wait_until 10 has_state "$MAIN" SKIP_TASKBAR || fail "no skip-taskbar state: $(x
 has_state "$MAIN" ABOVE || fail "no above state: $(xprop -id "$MAIN" _NET_WM_STATE)"
 echo "ok: small mode at start, stay-on-top and no task-bar button"
 
-pointer_to $ix $iy; xdotool click --repeat 2 --delay 100 1
+double_click_icon
 wait_until 10 is_viewable "$MAIN" || fail "a double click on the icon did not restore the window"
 [ "$(position_of "$MAIN")" = "300 300" ] || fail "restored at $(position_of "$MAIN")"
 has_state "$MAIN" ABOVE || fail "restored window lost the above state"
@@ -25,8 +25,7 @@ echo "ok: a double click on the icon restores the window"
 
 # The menu opens with its corner at the pointer; Escape closes it.
 tray_menu
-menu=$(popup_menu $KELVO_PID)
-[ "$(position_of "$menu")" = "$mx $my" ] || fail "menu at $(position_of "$menu"), pointer at $mx $my"
+expect_menu_at_pointer
 xdotool key Escape
 wait_until 10 no_popup_menu $KELVO_PID || fail "Escape did not close the menu"
 echo "ok: the tray menu opens at the pointer"
@@ -52,7 +51,7 @@ xdotool click 3
 ! wait_until 2 popup_menu $KELVO_PID || fail "the tray opened its menu while the dialog was open"
 echo "ok: the tray icon waits while the dialog is open"
 xdotool windowactivate "$dialog" key Escape
-wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
+wait_until 10 is_unviewable "$dialog" || fail "the dialog did not close"
 echo "ok: the settings item opens the dialog on top"
 
 # The minimise button, then the restore item.
@@ -67,9 +66,7 @@ echo "ok: minimise button and restore item"
 
 # The exit item closes the program, saving the settings.
 tray_menu
-xdotool key Up Return
-wait_until 10 sh -c "! kill -0 $KELVO_PID 2>/dev/null" || fail "the exit item did not end the program"
-wait $KELVO_PID || fail "exit code $?"
+exit_from_menu
 [ "$(ini_value Small)" = 0 ] || fail "Small=$(ini_value Small) saved after the restore"
 echo "ok: the exit item ends the program"
 
@@ -80,7 +77,7 @@ wait_until 10 is_viewable "$MAIN" || fail "the window did not show"
 pointer_to 474 308; xdotool click 1
 wait_until 10 is_iconic "$MAIN" || fail "the minimise button did not minimise"
 ! has_state "$MAIN" SKIP_TASKBAR || fail "skip-taskbar state without the option"
-pointer_to $ix $iy; xdotool click --repeat 2 --delay 100 1
+double_click_icon
 wait_until 10 is_viewable "$MAIN" || fail "a double click on the icon did not restore the window"
 echo "ok: without the options the window is neither above nor off the task bar"
 
@@ -91,7 +88,7 @@ read -r dx dy < <(position_of "$dialog")
 pointer_to $((dx + 302)) $((dy + 77)); xdotool click 1   # ckbStayOnTop
 pointer_to $((dx + 302)) $((dy + 173)); xdotool click 1  # ckbTaskBarHide
 pointer_to $((dx + 213)) $((dy + 252)); xdotool click 1  # OK
-wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
+wait_until 10 is_unviewable "$dialog" || fail "the dialog did not close"
 wait_until 10 has_state "$MAIN" ABOVE || fail "no above state after OK"
 wait_until 10 has_state "$MAIN" SKIP_TASKBAR || fail "no skip-taskbar state after OK"
 is_viewable "$MAIN" || fail "the window went away as the options changed"
@@ -115,7 +112,7 @@ dialog=$(first_output 10 window_sized $KELVO_PID 523 276) || fail "the settings 
 read -r dx dy < <(position_of "$dialog")
 pointer_to $((dx + 302)) $((dy + 77)); xdotool click 1   # ckbStayOnTop
 pointer_to $((dx + 213)) $((dy + 252)); xdotool click 1  # OK
-wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
+wait_until 10 is_unviewable "$dialog" || fail "the dialog did not close"
 pointer_to 350 340
 wait_until 10 is_hidden_under_pointer "$MAIN" || fail "the window did not get out of the pointer's way"
 pointer_to 700 600

@@ -8,11 +8,6 @@ source "$(dirname "$0")/desktop.sh"
 install_kelvo "$1"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM XAUTHORITY
 export XDG_SESSION_TYPE=wayland
-
-skip() {
-  echo "SKIP: $*"
-  exit 77
-}
 command -v mutter >/dev/null || skip "mutter is not installed (make deps installs it)"
 
 MUTTER_PID=""
@@ -59,9 +54,7 @@ run_kelvo() {
 
 # A D-Bus tray for every run: its registration tells that the program is up, signal handler
 # included, even where it has no X11 window to wait for.
-/usr/bin/python3 "$(dirname "$0")/sni_watcher.py" "$E2E_TMP/items" >"$E2E_TMP/watcher.log" 2>&1 &
-E2E_PIDS+=($!)
-wait_until 10 grep -q ready "$E2E_TMP/watcher.log" || { cat "$E2E_TMP/watcher.log"; fail "the watcher did not start"; }
+start_sni_watcher
 items() { [ -f "$E2E_TMP/items" ] && wc -l <"$E2E_TMP/items" || echo 0; }
 registered_after() { [ "$(items)" -gt "$1" ]; }
 
@@ -107,15 +100,9 @@ for what in 'position' '常に前面に表示' 'タスクバーを表示しな�
   grep -q "$what" "$E2E_TMP/kelvo.log" || fail "the notice does not name $what"
 done
 read -r item_name item_path < <(tail -n1 "$E2E_TMP/items")
-tip() {
-  gdbus call --session --dest "$item_name" --object-path "$item_path" \
-    --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem ToolTip
-}
-tip_shows_free_memory() { tip | grep -Eq "'[ 0-9]{3}[0-9]*\.[0-9]MB Free'"; }
 wait_until 10 tip_shows_free_memory || fail "the tip does not follow the free memory: $(tip)"
 # The host asks for the menu; a SIGTERM while it is open still closes the program.
-gdbus call --session --dest "$item_name" --object-path "$item_path" \
-  --method org.kde.StatusNotifierItem.ContextMenu 100 100 >/dev/null
+item --method org.kde.StatusNotifierItem.ContextMenu 100 100 >/dev/null
 sleep 2
 kill -0 $KELVO_PID || { cat "$E2E_TMP/kelvo.log"; fail "the program ended by itself"; }
 stop_kelvo

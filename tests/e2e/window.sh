@@ -69,7 +69,7 @@ dialog=$(first_output 10 window_sized $KELVO_PID 523 276) || { xdotool keyup shi
 xdotool keyup shift
 is_shown_whole "$MAIN" || fail "the window hid while Shift was held"
 xdotool windowactivate "$dialog" key Escape
-wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" || fail "the dialog did not close"
+wait_until 10 is_unviewable "$dialog" || fail "the dialog did not close"
 stop_kelvo
 echo "ok: with Shift held the window stays and its buttons work"
 

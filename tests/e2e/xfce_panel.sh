@@ -20,27 +20,18 @@ start_kelvo '[SYSTEM]\nXPos=300\nYPos=300\n[DEFAULT]\nMemory=5\nAutoMemClear=1\n
 wait_until 20 sh -c "$(declare -f watcher_items); watcher_items | grep -q StatusNotifierItem" ||
   { cat "$E2E_TMP/kelvo.log"; fail "no item registered with the panel's watcher"; }
 read -r item_name item_path < <(watcher_items | grep -o "'[^']*'" | tr -d "'" | sed 's|/| /|')
-item() { gdbus call --session --dest "$item_name" --object-path "$item_path" "$@"; }
-menu_path=$(item --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem Menu |
-  grep -o "'[^']*'" | tr -d "'")
-[ -n "$menu_path" ] && [ "$menu_path" != /NO_DBUSMENU ] || fail "the icon exports no menu: '$menu_path'"
-layout() {
-  gdbus call --session --dest "$item_name" --object-path "$menu_path" \
-    --method com.canonical.dbusmenu.GetLayout 0 -- -1 '[]'
-}
-labels() { layout | grep -o "'label': <'[^']*'>" | sed "s/'label': <'//; s/'>//" | paste -sd' '; }
+exported_menu
 # id_of <label>: the item's number in the exported menu.
-id_of() { layout | grep -o "<([0-9]*, {[^}]*'label': <'$1'>" | grep -o '^<([0-9]*' | tr -d '<('; }
-enabled_items() { layout | grep -o "'enabled': <true>" | wc -l; }
+id_of() { menu_layout | grep -o "<([0-9]*, {[^}]*'label': <'$1'>" | grep -o '^<([0-9]*' | tr -d '<('; }
+enabled_items() { menu_layout | grep -o "'enabled': <true>" | wc -l; }
 # Escape to the dialog; the menu's items must come back enabled once it is gone.
 close_dialog() {
   [ -n "$dialog" ] || fail "no dialog to close"
   timeout 10 xdotool windowactivate --sync "$dialog" key Escape 2>>"$E2E_TMP/xdotool.log" ||
     echo "$SECONDS s: xdotool ended with $?" >>"$E2E_TMP/xdotool.log"
-  wait_until 10 sh -c "! xwininfo -id $dialog | grep -q IsViewable" ||
-    fail_with_windows "the dialog did not close"
+  wait_until 10 is_unviewable "$dialog" || fail_with_windows "the dialog did not close"
   wait_until 10 test "$(enabled_items)" = 4 ||
-    fail_with_windows "items still greyed after the dialog: $(layout)"
+    fail_with_windows "items still greyed after the dialog: $(menu_layout)"
 }
 # What was on the screen and where the keys went, for a close that did not take.
 fail_with_windows() {
@@ -62,9 +53,9 @@ fail_with_trail() {
   fail "$@"
 }
 
-[ "$(labels)" = "元の大きさに戻す 設定 掃除 終了" ] || fail "exported menu: $(layout)"
-[ "$(enabled_items)" = 4 ] || fail "not every item is enabled: $(layout)"
-echo "ok: the icon exports the menu at $menu_path: $(labels)"
+[ "$(menu_labels)" = "元の大きさに戻す 設定 掃除 終了" ] || fail "exported menu: $(menu_layout)"
+[ "$(enabled_items)" = 4 ] || fail "not every item is enabled: $(menu_layout)"
+echo "ok: the icon exports the menu at $menu_path: $(menu_labels)"
 
 # The icon is the tray's first, at the panel's left end.
 right_click_icon() {
@@ -85,7 +76,7 @@ echo "ok: the panel's menu is Kelvo's: its 設定 opens the dialog"
 
 # While the dialog is open the exported items are greyed, and nothing the panel can send reaches
 # the program: no second dialog (an error box), no menu of its own, no clean.
-wait_until 10 test "$(enabled_items)" = 0 || fail "items not greyed while the dialog is open: $(layout)"
+wait_until 10 test "$(enabled_items)" = 0 || fail "items not greyed while the dialog is open: $(menu_layout)"
 windows_before=$(first_output 5 xdotool search --onlyvisible --pid $KELVO_PID | wc -l)
 echo 5 >"/proc/$KELVO_PID/clear_refs"
 peak_before=$(peak_kb)
@@ -177,8 +168,6 @@ echo "ok: the load-drop clean waited for the dialog to close"
 
 # The last item ends the program.
 right_click_icon
-xdotool key Up Return
-wait_until 10 sh -c "! kill -0 $KELVO_PID 2>/dev/null" || fail "the menu's 終了 did not end the program"
-wait $KELVO_PID || fail "exit code $?"
+exit_from_menu
 echo "ok: the panel's menu's 終了 ends the program"
 echo "1 passed, 0 failed"
