@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# A clean paused at full processor load, on a real display: the window says it waits, a window
-# in small mode still has the processor measured, and SIGTERM ends the program at once with
-# code 0 and its settings saved. The processor figures are a /proc/stat that never moves (every
-# processor fully busy), bound over the real one in a private mount namespace.
+# A clean paused at full processor load, on a real display: the window says it waits, SIGTERM
+# ends the program at once with code 0 and its settings saved, and a window in small mode still
+# has the processor measured: the clean goes on once the processor has idle time again. The
+# processor figures are a /proc/stat that does not move (every processor fully busy) until the
+# test moves its idle time, bound over the real one in a private mount namespace.
 source "$(dirname "$0")/../e2e/desktop.sh"
 source "$(dirname "$0")/clean_helpers.sh"
 [ "$(id -u)" -eq 0 ] || skip "binding a file over /proc/stat needs root"
@@ -55,8 +56,26 @@ echo "ok: a paused clean shows it in the window"
 term_and_check "window"
 
 # In small mode (only the tray icon, here none): the same, without any window.
-start_paused '[SYSTEM]\nSmall=1\n[DEFAULT]\nMemory=5\nStopCpuUsePer=1\n'
+SMALL='[SYSTEM]\nSmall=1\n[DEFAULT]\nMemory=5\nStopCpuUsePer=1\n'
+start_paused "$SMALL"
 sleep 4
 ! ended $KELVO_PID || { cat "$E2E_TMP/kelvo.log"; fail "small mode: ended before SIGTERM"; }
 term_and_check "small mode"
-echo "2 passed, 0 failed"
+
+# Still in small mode, the processor goes half idle: the clean goes on to its end, after which
+# the execute option closes the program by itself.
+start_paused "$SMALL"
+sleep 4
+! ended $KELVO_PID || { cat "$E2E_TMP/kelvo.log"; fail "small mode: the clean did not wait"; }
+cp "$FAKE" "$E2E_TMP/stat.frozen"
+# Every 0.2 s half of each processor's time idle: ten clock ticks of 10 ms.
+(for ((idle = 0; ; idle += $(nproc) * 10)); do
+  awk -v add=$idle '$1 == "cpu" { $5 += add } { print }' "$E2E_TMP/stat.frozen" >"$FAKE"
+  sleep 0.2
+done) &
+E2E_PIDS+=($!)
+await_exit $KELVO_PID "small mode: the clean with the processor half idle" 60
+grep -q '^kelvo: 掃除しました' "$E2E_TMP/kelvo.log" || { cat "$E2E_TMP/kelvo.log"; fail "small mode: no result"; }
+! grep -q '掃除を中断しました' "$E2E_TMP/kelvo.log" || fail "small mode: the clean was stopped"
+echo "ok: small mode: the clean went on once the processor had idle time"
+echo "3 passed, 0 failed"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program: without a display, and on a real X display: the borderless window, one
-# instance only, a clean end on SIGTERM, the execute option among the toolkit's options.
+# instance only, a clean end on SIGTERM with the settings saved, the execute option among the
+# toolkit's options.
 source "$(dirname "$0")/desktop.sh"
 install_kelvo "$1"
 
@@ -56,10 +57,12 @@ grep -q -- '--typo' "$E2E_TMP/typo.err" && grep -q '^Usage: kelvo' "$E2E_TMP/typ
 [ ! -s "$E2E_TMP/typo.out" ] || fail "'kelvo --typo' wrote to standard output"
 echo "ok: an unknown option prints the usage and ends with code 2"
 
-# SIGTERM is a close request: settings saved, exit code 0.
+# SIGTERM is a close request: settings saved (a full save writes Hint), exit code 0.
+rm -f "$KELVO_DIR/kelvo.ini"
 kill -TERM "$first"
 await_exit $first "SIGTERM"
-echo "ok: SIGTERM ends with code 0"
+[ "$(ini_value Hint 2>/dev/null)" = 0 ] || fail "SIGTERM saved no settings"
+echo "ok: SIGTERM ends with code 0 and saves the settings"
 
 # Only the program's own first parameter counts. With a toolkit option in first place, "/exec" is
 # a second parameter: the program starts as usual and stays. The program's "/exec" followed by a
