@@ -62,6 +62,8 @@ request() {
 # The saves of the settings file from here on, one line each.
 watch_saves() {
   [ -z "${WATCHER:-}" ] || kill $WATCHER 2>/dev/null
+  # The last row's watcher said it was ready in the same log.
+  : >"$E2E_TMP/inotify.log"
   inotifywait -m -e moved_to --format %f "$KELVO_DIR" >"$E2E_TMP/saves" 2>"$E2E_TMP/inotify.log" &
   WATCHER=$!
   E2E_PIDS+=($WATCHER)
