@@ -63,7 +63,9 @@ make_package() {
       "the package must carry them. Build the cross Qt again (remove $qt/stamp)." >&2
     exit 1
   fi
-  local pkg="$build/package" name=kelvo-windows-x86_64
+  # Absolute: makensis reads paths from the script's own folder.
+  local pkg name=kelvo-windows-x86_64
+  pkg="$(realpath -m "$build/package")"
   local out="$pkg/$name"
   rm -rf "$pkg"
   mkdir -p "$out/licenses"

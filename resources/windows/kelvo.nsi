@@ -20,6 +20,8 @@ SetCompressor /SOLID lzma
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kelvo"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+; Task Manager's mark of a Run value switched off, as kelvo --autostart handles it.
+!define APPROVED_KEY "Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run"
 !define PUBLISHER "Kelvo developers"
 
 Name "Kelvo"
@@ -125,6 +127,7 @@ Function ${un}RemoveOwnRunValue
   ${If} $0 == '"$INSTDIR\kelvo.exe"'
   ${OrIf} $0 == "$INSTDIR\kelvo.exe"
     DeleteRegValue HKCU "${RUN_KEY}" "Kelvo"
+    DeleteRegValue HKCU "${APPROVED_KEY}" "Kelvo"
   ${EndIf}
 FunctionEnd
 !macroend
@@ -157,6 +160,7 @@ SectionEnd
 
 Section /o "$(SecAutostart)" SecAutostart
   WriteRegStr HKCU "${RUN_KEY}" "Kelvo" '"$INSTDIR\kelvo.exe"'
+  DeleteRegValue HKCU "${APPROVED_KEY}" "Kelvo"
 SectionEnd
 
 ; Unticked: this copy no longer starts at log-in.

@@ -19,6 +19,7 @@ zip="$pkg/kelvo-windows-x86_64.zip"
 # file in the zip : a line it must hold
 checks=(
   "kelvo.exe:"
+  "kelvo.com:"
   "README.txt:%APPDATA%\\\\kelvo\\\\kelvo.ini"
   "README.txt:プログラムの二重起動はできません。"
   "LICENSE.txt:GNU GENERAL PUBLIC LICENSE"
@@ -36,7 +37,7 @@ done
 unzip -p "$zip" kelvo-windows-x86_64/README.txt | head -c 3 | od -An -tx1 | grep -q 'ef bb bf' ||
   fail "README.txt has no BOM"
 unzip -p "$zip" kelvo-windows-x86_64/README.txt | grep -qv $'\r$' && fail "README.txt has a line without CRLF"
-pass "the zip holds kelvo.exe, README.txt (BOM, CRLF), LICENSE.txt and the licences"
+pass "the zip holds kelvo.exe, kelvo.com, README.txt (BOM, CRLF), LICENSE.txt and the licences"
 
 # --- The installer -----------------------------------------------------------------------------
 start_desktop
@@ -59,7 +60,7 @@ reg_value() {
     sed -n "s/^    $2    REG_[A-Z_]*    //p" | grep .
 }
 gone() { ! reg_value "$@" >/dev/null; }
-kelvo_window() { xdotool search --classname 'kelvo.exe' 2>/dev/null | head -n1 | grep .; }
+kelvo_window() { xdotool search --onlyvisible --classname 'kelvo.exe' 2>/dev/null | head -n1 | grep .; }
 uninstalled() { [ ! -e "$dir/uninstall.exe" ] && ! wine reg query "$UNINSTALL" >/dev/null 2>&1; }
 
 # A run before may have stopped half-way.
@@ -71,7 +72,7 @@ rm -rf "$dir" "$roaming" "$lnk"
 other='"C:\elsewhere\kelvo.exe"'
 wine reg add "$RUN" /v Kelvo /d "$other" /f >/dev/null 2>&1
 wine "$pkg/kelvo-setup.exe" /S || fail "the silent install ended with $?"
-for f in kelvo.exe README.txt LICENSE.txt uninstall.exe licenses/mingw-w64.txt; do
+for f in kelvo.exe kelvo.com README.txt LICENSE.txt uninstall.exe licenses/mingw-w64.txt; do
   [ -f "$dir/$f" ] || fail "$f was not installed"
 done
 version=$(reg_value "$UNINSTALL" DisplayVersion) || fail "no DisplayVersion"
