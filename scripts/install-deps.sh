@@ -59,7 +59,7 @@ declare -A provides=(
 )
 
 # The Windows build: the cross compiler, Wine to run what it makes, and what the cross Qt's
-# source is unpacked and the package zipped with.
+# source is unpacked and the package zipped and the installer made with.
 if [ "${1:-}" = --windows ]; then
   provides=(
     [g++-mingw-w64-x86-64-posix]="x86_64-w64-mingw32-g++-posix"
@@ -76,6 +76,8 @@ if [ "${1:-}" = --windows ]; then
     [qt6-base-dev]=""        # the host's Qt tools (moc, rcc, uic) of the same version
     [qt6-base-dev-tools]=""
     [zip]="zip"
+    [unzip]="unzip"          # the package test lists the zip
+    [nsis]="makensis"        # the installer
     [xvfb]="Xvfb"
     [openbox]="openbox"
     [xfce4-panel]="xfce4-panel"  # the tray Wine's icon docks in (over XEmbed)

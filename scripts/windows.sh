@@ -2,8 +2,8 @@
 # The Windows program: cross-built with mingw-w64 against the cached static Qt, tested under Wine.
 #   windows.sh build   BUILD   kelvo.exe and the test programs
 #   windows.sh test    BUILD   the test programs under Wine, the program's hardening, then the
-#                              program on a desktop and at a prompt
-#   windows.sh package BUILD   a zip with kelvo.exe, the documents and the licences
+#                              program on a desktop and at a prompt, then the package
+#   windows.sh package BUILD   a zip with kelvo.exe, the documents and the licences, and an installer
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 action=$1
@@ -44,6 +44,56 @@ wine_up() {
   restart_wine_services
 }
 
+# The licence texts of what kelvo.exe links in: Qt's (kept with the cross Qt) and the MinGW-w64
+# run time's (the C run time and winpthreads; GCC's libraries under its run-time exception).
+mingw_licences=(
+  /usr/share/doc/mingw-w64-x86-64-dev/copyright:mingw-w64.txt
+  /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright:gcc-mingw-w64.txt
+)
+
+# Text for Notepad: CRLF, and a BOM so that it reads the Japanese as UTF-8.
+windows_text() { printf '\xef\xbb\xbf'; sed 's/\r$//; s/$/\r/' "$1"; }
+
+# Relative paths as NSIS strings: backslashes, and $ doubled.
+nsis_paths() { sed 's|^\./||; s|\$|$$|g; s|/|\\|g'; }
+
+make_package() {
+  if [ ! -d "$qt/licenses" ] || [ -z "$(ls -A "$qt/licenses")" ]; then
+    echo "windows.sh: Qt's licence texts are missing ($qt/licenses is absent or empty);" \
+      "the package must carry them. Build the cross Qt again (remove $qt/stamp)." >&2
+    exit 1
+  fi
+  # Absolute: makensis reads paths from the script's own folder.
+  local pkg name=kelvo-windows-x86_64
+  pkg="$(realpath -m "$build/package")"
+  local out="$pkg/$name"
+  rm -rf "$pkg"
+  mkdir -p "$out/licenses"
+  x86_64-w64-mingw32-strip -o "$out/kelvo.exe" "$build/kelvo.exe"
+  x86_64-w64-mingw32-strip -o "$out/kelvo.com" "$build/kelvo.com"
+  windows_text "$here/resources/windows/README-windows.txt" >"$out/README.txt"
+  windows_text "$here/LICENSE" >"$out/LICENSE.txt"
+  cp "$qt/licenses/"* "$out/licenses/"
+  local entry
+  for entry in "${mingw_licences[@]}"; do
+    [ -s "${entry%%:*}" ] || { echo "windows.sh: ${entry%%:*} is missing: reinstall its package" >&2; exit 1; }
+    cp "${entry%%:*}" "$out/licenses/${entry##*:}"
+  done
+  (cd "$pkg" && zip -qr "$name.zip" "$name")
+
+  # The uninstaller removes what was installed file by file, the folders after their files.
+  {
+    (cd "$out" && find . -type f | sort) | nsis_paths | sed 's|.*|Delete "$INSTDIR\\&"|'
+    (cd "$out" && find . -mindepth 1 -type d | sort -r) | nsis_paths | sed 's|.*|RMDir "$INSTDIR\\&"|'
+  } >"$pkg/files.nsh"
+  local version
+  version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+  makensis -V2 -WX -DVERSION="$version" -DPACKAGE="$out" -DFILES="$pkg/files.nsh" \
+    -DOUTFILE="$pkg/kelvo-setup.exe" "$here/resources/windows/kelvo.nsi" >&2
+  echo "$pkg/$name.zip"
+  echo "$pkg/kelvo-setup.exe"
+}
+
 case "$action" in
   build)
     configure
@@ -58,19 +108,13 @@ case "$action" in
     "$here/tests/windows/hardened_exe.sh" "$build"
     "$here/tests/windows/desktop_wine.sh" "$build/kelvo.exe"
     "$here/tests/windows/console_wine.sh" "$build"
+    make_package
+    "$here/tests/windows/package_wine.sh" "$build/package"
     ;;
   package)
     configure
     cmake --build "$build" -j "$jobs" --target kelvo
-    out="$build/package/kelvo-windows-x86_64"
-    rm -rf "$out" "$out.zip"
-    mkdir -p "$out/licenses"
-    x86_64-w64-mingw32-strip -o "$out/kelvo.exe" "$build/kelvo.exe"
-    x86_64-w64-mingw32-strip -o "$out/kelvo.com" "$build/kelvo.com"
-    cp "$here/README.md" "$here/LICENSE" "$out/"
-    cp "$qt/licenses/"* "$out/licenses/"
-    (cd "$out/.." && zip -qr "kelvo-windows-x86_64.zip" "kelvo-windows-x86_64")
-    echo "$out.zip"
+    make_package
     ;;
   *)
     echo "usage: $0 build|test|package BUILD" >&2
