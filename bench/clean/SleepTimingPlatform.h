@@ -57,6 +57,11 @@ class SleepTimingPlatform : public Platform {
     std::optional<int> oomScoreAdj() override { return s_->oomScoreAdj(); }
     bool setOomScoreAdj(int value) override { return s_->setOomScoreAdj(value); }
     bool standardOutputIsTerminal() override { return s_->standardOutputIsTerminal(); }
+    void writeText(StandardStream stream, std::string_view utf8) override {
+        s_->writeText(stream, utf8);
+    }
+    bool enableTerminalEscapes() override { return s_->enableTerminalEscapes(); }
+    LogInPrograms* logInPrograms() override { return s_->logInPrograms(); }
     int64_t monotonicNs() override { return s_->monotonicNs(); }
     std::optional<CpuTimes> queryCpuTimes() override { return s_->queryCpuTimes(); }
     std::optional<uint32_t> ReadDynDataValue(uint32_t rootKey, const std::string& subKey,
