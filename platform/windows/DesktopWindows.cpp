@@ -1,6 +1,7 @@
 // The pointer, the keyboard, the tray and the task-bar button on the Windows desktop.
 #include <windows.h>
 
+#include <QCursor>
 #include <QSystemTrayIcon>
 #include <cstdlib>
 
@@ -8,10 +9,12 @@
 
 namespace kelvo {
 
+// In the window's own units, as its position and size are: the system answers in physical pixels
+// to a program that declares itself DPI-aware, which the toolkit does, and the toolkit maps them
+// per screen (at 150 % a window at 100, 100 has its pointer at 150, 150 there).
 ScreenPoint WindowsPlatform::GetCursorPos() {
-    POINT p{};
-    ::GetCursorPos(&p);
-    return {static_cast<int32_t>(p.x), static_cast<int32_t>(p.y)};
+    const QPoint p = QCursor::pos();
+    return {p.x(), p.y()};
 }
 
 bool WindowsPlatform::isShiftDown() {
