@@ -112,6 +112,26 @@ std::optional<uint32_t> WindowsFileSystem::permissions(const std::string& path) 
     return (attributes & FILE_ATTRIBUTE_READONLY) ? 0444u : 0644u;
 }
 
+namespace {
+
+// The kind of a reparse point, which only a directory listing tells without opening the file.
+uint32_t reparseTag(const std::string& path) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE h = FindFirstFileW(widen(path).c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(h);
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? found.dwReserved0 : 0;
+}
+
+}  // namespace
+
+// Other reparse points (a cloud folder's placeholders, deduplicated or compressed files) are the
+// file itself to whoever reads it.
+bool isLinkReparseTag(uint32_t tag) {
+    return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT;
+}
+
 // Windows keeps who may write a file in its access list, not in mode bits: the owner and other
 // users' rights are not examined here (see docs/windows.md); links are followed as the user's own.
 FileStatus WindowsFileSystem::status(const std::string& path) {
@@ -124,7 +144,7 @@ FileStatus WindowsFileSystem::status(const std::string& path) {
         return s;
     }
     const DWORD a = data.dwFileAttributes;
-    if (a & FILE_ATTRIBUTE_REPARSE_POINT)
+    if ((a & FILE_ATTRIBUTE_REPARSE_POINT) && isLinkReparseTag(reparseTag(path)))
         s.kind = FileStatus::Kind::Link;
     else if (a & FILE_ATTRIBUTE_DIRECTORY)
         s.kind = FileStatus::Kind::Directory;

@@ -20,4 +20,7 @@ class WindowsFileSystem : public FileSystem {
     bool makeDirectories(const std::string& dir) override;
 };
 
+// True for the reparse points that lead elsewhere: symbolic links and junctions.
+bool isLinkReparseTag(uint32_t tag);
+
 }  // namespace kelvo
