@@ -67,6 +67,7 @@ int runTerminalAction(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
+    kelvo::restrictLibrarySearch();
     const QStringList rawArguments = arguments(argc, argv);
     if (kelvo::printsAndExits(rawArguments)) {
         kelvo::attachParentConsole();
@@ -89,7 +90,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvo"));
     QApplication::setQuitOnLastWindowClosed(false);  // the main window may hide in the tray
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kelvo.png")));
+    // Each size drawn for itself: the tray takes 16 or 32, a task bar 32 or 48.
+    QIcon icon;
+    for (const char* size : {"16", "32", "48"})
+        icon.addFile(QStringLiteral(":/icons/kelvo-%1.png").arg(QLatin1String(size)));
+    icon.addFile(QStringLiteral(":/icons/kelvo.png"));
+    QApplication::setWindowIcon(icon);
     kelvo::installFontFallbacks();
 
     if (kelvo::refuseSecondInstance(*lock))

@@ -23,7 +23,8 @@ class InstanceLock {
     virtual bool alreadyExists() const = 0;
 };
 
-// A position on the screen in pixels, origin at the top left of the desktop.
+// A position on the screen in the windows' own units (device-independent pixels: at 150 % display
+// scale one unit is 1.5 physical pixels), origin at the top left of the desktop.
 struct ScreenPoint {
     int32_t x = 0;
     int32_t y = 0;
@@ -103,7 +104,7 @@ class Platform {
     // Files: the settings file is read and replaced through it.
     virtual FileSystem& fileSystem() = 0;
 
-    // The mouse pointer's position.
+    // The mouse pointer's position, in the units of the windows' positions and sizes.
     virtual ScreenPoint GetCursorPos() = 0;
     // True while a Shift key is held down.
     virtual bool isShiftDown() = 0;
@@ -174,6 +175,11 @@ std::unique_ptr<Platform> createSystemPlatform();
 // The kind of system the program was built for; what the help says differs.
 enum class SystemFamily { Linux, Windows };
 SystemFamily systemFamily();
+
+// Before anything else runs: libraries the program loads by name come from the system's own
+// folder only, never from the program's folder or the working folder, where anyone who can put
+// a file there could plant one (Windows). Elsewhere nothing.
+void restrictLibrarySearch();
 
 // For the options that print and exit. Where a windowed program starts without standard output
 // and error (Windows), joins them to the console it was started from, if any (streams already

@@ -86,6 +86,9 @@ std::string LinuxPlatform::userConfigDir() {
     return std::string(home && *home ? home : "/tmp") + "/.config";
 }
 
+// The dynamic loader takes its paths from the program and the environment, never from beside it.
+void restrictLibrarySearch() {}
+
 // A program started from a terminal has its streams already.
 void attachParentConsole() {}
 void detachConsole() {}

@@ -6,6 +6,10 @@
 
 namespace kelvo {
 
+void* predefinedKey(uint32_t root) {
+    return reinterpret_cast<void*>(static_cast<intptr_t>(static_cast<int32_t>(root)));
+}
+
 namespace {
 
 std::string modulePath() {
@@ -73,9 +77,14 @@ bool WindowsPlatform::IsWinNT() {
 }
 
 FreeResourcesFn WindowsPlatform::loadFreeResources() {
-    // The function exists only on the Windows 95 family; NT-family systems have no rsrc32.dll.
-    if (!resourcesLibrary_)
-        resourcesLibrary_ = LoadLibraryA("rsrc32.dll");
+    // The function exists only on the Windows 95 family, in its system folder; elsewhere a
+    // library of that name could only be one planted beside the program, so none is looked for.
+    if (!resourcesLibrary_ && !IsWinNT()) {
+        char folder[MAX_PATH] = {};
+        const UINT n = GetSystemDirectoryA(folder, MAX_PATH);
+        if (n > 0 && n < MAX_PATH - sizeof("\\rsrc32.dll"))
+            resourcesLibrary_ = LoadLibraryA((std::string(folder) + "\\rsrc32.dll").c_str());
+    }
     if (!resourcesLibrary_)
         return {};
     using Fn = WORD(WINAPI*)(int);
@@ -122,8 +131,8 @@ std::optional<uint32_t> WindowsPlatform::ReadDynDataValue(uint32_t rootKey,
                                                           const std::string& subKey,
                                                           const std::string& valueName) {
     // HKEY_DYN_DATA exists only on the Windows 95 family; elsewhere the open fails.
+    const auto root = static_cast<HKEY>(predefinedKey(rootKey));
     HKEY key = nullptr;
-    const auto root = reinterpret_cast<HKEY>(static_cast<uintptr_t>(rootKey));
     if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return std::nullopt;
     DWORD value = 0;

@@ -62,5 +62,8 @@ class WindowsPlatform : public Platform {
 
 // The values under HKCU\Software\Microsoft\Windows\CurrentVersion\Run.
 std::unique_ptr<LogInPrograms> createRunKeyPrograms();
+// A predefined registry root (HKEY_DYN_DATA is 0x80000006) as the handle the calls take: a 64-bit
+// handle holds the 32-bit value sign-extended.
+void* predefinedKey(uint32_t root);
 
 }  // namespace kelvo
