@@ -106,7 +106,11 @@ case "$action" in
     trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
     (cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300)
     "$here/tests/windows/hardened_exe.sh" "$build"
-    "$here/tests/windows/desktop_wine.sh" "$build/kelvo.exe"
+    # On the desktop at 100 % and at 150 % display scale, then at the end of a session.
+    for dpi in 96 144; do
+      KELVO_DPI=$dpi "$here/tests/windows/desktop_wine.sh" "$build/kelvo.exe"
+    done
+    "$here/tests/windows/session_end_wine.sh" "$build/kelvo.exe"
     "$here/tests/windows/console_wine.sh" "$build"
     make_package
     "$here/tests/windows/package_wine.sh" "$build/package"

@@ -11,6 +11,8 @@
 
 #include "platform/Meminfo.h"
 #include "platform/Platform.h"
+#include "platform/windows/FileSystemWindows.h"
+#include "platform/windows/WindowsPlatform.h"
 
 namespace kelvo {
 namespace {
@@ -124,6 +126,24 @@ TEST(WindowsPlatform, TheFamilyIsNtAndHasNoResourcesFunctionOrDynamicData) {
     EXPECT_FALSE(p->ReadDynDataValue(0x80000006, "PerfStats\\StatData", "KERNEL\\CPUUsage"));
 }
 
+// The predefined roots as the header has them: sign-extended into the 64-bit handle.
+TEST(WindowsPlatform, RegistryRootsAreTheHeadersHandles) {
+    EXPECT_EQ(static_cast<HKEY>(predefinedKey(0x80000006u)), HKEY_DYN_DATA);
+    EXPECT_EQ(static_cast<HKEY>(predefinedKey(0x80000001u)), HKEY_CURRENT_USER);
+}
+
+// Only the reparse points that lead elsewhere are links: a cloud folder's placeholder is the file.
+TEST(WindowsFiles, OnlySymbolicLinksAndJunctionsAreLinks) {
+    const struct {
+        DWORD tag;
+        bool link;
+    } tags[] = {{IO_REPARSE_TAG_SYMLINK, true},  {IO_REPARSE_TAG_MOUNT_POINT, true},
+                {IO_REPARSE_TAG_CLOUD_6, false}, {IO_REPARSE_TAG_DEDUP, false},
+                {IO_REPARSE_TAG_WOF, false},     {0, false}};
+    for (const auto& t : tags)
+        EXPECT_EQ(isLinkReparseTag(t.tag), t.link) << std::hex << t.tag;
+}
+
 TEST(WindowsPlatform, TheExecutablePathUsesForwardSlashes) {
     auto p = platform();
     const std::string exe = p->executablePath();
@@ -162,6 +182,25 @@ TEST(WindowsInstanceLock, ASecondProcessFindsTheMutexHeld) {
     EXPECT_EQ(childSees(), 1u) << "the child should find the lock held";
     lock.reset();
     EXPECT_EQ(childSees(), 0u) << "a released lock is free again";
+}
+
+// An instance running elevated or as another user of the session made a mutex this one may not
+// open: it runs all the same.
+TEST(WindowsInstanceLock, AMutexThatCannotBeOpenedIsARunningInstance) {
+    const std::string name = "KELVO_TEST_DENIED_" + std::to_string(GetCurrentProcessId());
+    SECURITY_DESCRIPTOR denyAll{};
+    InitializeSecurityDescriptor(&denyAll, SECURITY_DESCRIPTOR_REVISION);
+    ACL emptyAcl{};
+    InitializeAcl(&emptyAcl, sizeof(emptyAcl), ACL_REVISION);
+    SetSecurityDescriptorDacl(&denyAll, TRUE, &emptyAcl, FALSE);
+    SECURITY_ATTRIBUTES sa{sizeof(sa), &denyAll, FALSE};
+    const HANDLE other = CreateMutexA(&sa, FALSE, name.c_str());
+    ASSERT_NE(other, nullptr);
+    if (!CreateMutexA(nullptr, FALSE, name.c_str()) && GetLastError() == ERROR_ACCESS_DENIED)
+        EXPECT_TRUE(platform()->createInstanceLock(name)->alreadyExists());
+    else
+        std::puts("this system opens a mutex whatever its access list says; nothing to check");
+    CloseHandle(other);
 }
 
 // Run by the test above in a process of its own: exits 1 when the lock is held elsewhere.

@@ -1,119 +1,48 @@
 #!/usr/bin/env bash
-# The Windows program under Wine on a real X display with a window manager and a tray: the window
-# where the settings put it, Japanese text, the tray icon and its menu, a second start refused,
-# the execute option's clean, --status against the window, and the settings written with CRLF.
+# The Windows program under Wine on a real X display with a window manager and a tray, at the
+# display scale KELVO_DPI gives (96 = 100 %, 144 = 150 %): the window where the settings put it,
+# Japanese text, each top-row button by a real click, dragging, hiding under the pointer, the tray
+# icon and its menu, a second start refused, the execute option's clean, --status against the
+# window, and the settings written with CRLF by the close button.
 # Usage: desktop_wine.sh <kelvo.exe>; WINEPREFIX names a prefix whose services already run.
 # The tray is Xfce's panel, which takes Wine's icons in over XEmbed. (Under trayer the docked icon
 # sometimes never receives a pointer event: the click reaches no Windows message at all.)
 [ -n "${KELVO_PRIVATE_BUS:-}" ] || exec env KELVO_PRIVATE_BUS=1 dbus-run-session -- "$0" "$@"
-source "$(dirname "$0")/../e2e/desktop.sh"
-exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-export WINEDEBUG=-all
-start_desktop
-start_xfce_panel
-# Started without a display (as the headless tests leave them), Wine's services could fail to make
-# a new program's first window: they start afresh on this display.
-source "$(dirname "$0")/../../scripts/wine-services.sh"
-restart_wine_services
+source "$(dirname "$0")/wine_desktop.sh"
+echo "at $DPI dots per inch"
 
-PROG="$E2E_TMP/prog"
-mkdir -p "$PROG"
-cp "$exe" "$PROG/kelvo.exe"
-ini="$PROG/kelvo.ini"
-
-# The Windows program's windows carry the program's file name as their class.
-kelvo_windows() { xdotool search --all --classname 'kelvo.exe' 2>/dev/null; }
-
-# window_of_size <width> <height> [viewable]: a window of the program with that client size.
-window_of_size() {
-  local w
-  for w in $(kelvo_windows); do
-    local info
-    info=$(xwininfo -id "$w" 2>/dev/null) || continue
-    echo "$info" | grep -q "Width: $1\$" && echo "$info" | grep -q "Height: $2\$" || continue
-    [ "${3:-}" = viewable ] && ! echo "$info" | grep -q IsViewable && continue
-    echo "$w"
-    return 0
-  done
-  return 1
-}
-
-start_exe() {
-  (cd "$PROG" && exec wine kelvo.exe "$@") >>"$E2E_TMP/kelvo.log" 2>&1 &
-  KELVO_PID=$!
-  E2E_PIDS+=($KELVO_PID)
-}
-
-ended() { ! kill -0 "$1" 2>/dev/null; }
-
-printf '[SYSTEM]\r\nXPos=300\r\nYPos=200\r\nSmall=0\r\n[DEFAULT]\r\nCpuUsePer=1\r\n' >"$ini"
+printf '[SYSTEM]\r\nXPos=300\r\nYPos=200\r\nSmall=0\r\n[DEFAULT]\r\nShowCpuUsePer=1\r\nMemory=5\r\n' >"$ini"
 start_exe
-wait_until 60 window_of_size 200 80 viewable || { cat "$E2E_TMP/kelvo.log"; fail "no 200 x 80 window"; }
-MAIN=$(window_of_size 200 80 viewable)
+wait_until 60 main_window_shown || { cat "$E2E_TMP/kelvo.log"; fail "no $(px 200) x $(px 80) window"; }
+MAIN=$(main_window_shown)
 first=$KELVO_PID
-[ "$(position_of "$MAIN")" = "300 200" ] || fail "the window is at $(position_of "$MAIN"), not 300 200"
-echo "ok: the window opens 200 x 80 where the settings say"
+[ "$(position_of "$MAIN")" = "$(px 300) $(px 200)" ] ||
+  fail "the window is at $(position_of "$MAIN"), not $(px 300) $(px 200)"
+echo "ok: the window opens 200 x 80 where the settings say, in the display's scale"
 
-# The readout's Japanese labels: the same rows drawn with and without Japanese fonts differ in
-# shape, so the picture is kept for a look and its text rows must not be empty boxes only.
+# The row titles 物理 and 仮想 are drawn as glyphs: two characters each, the same size, so where a
+# font lacks them both are the same two boxes.
 sleep 1
-import -window root -crop 200x80+300+200 "$E2E_TMP/window.png" 2>/dev/null
-colours=$(convert "$E2E_TMP/window.png" -format '%k' info:)
-[ "$colours" -ge 4 ] || fail "the window shows only $colours colours"
+row_title() {
+  import -window root -crop "$(px 30)x$(px 12)+$(($(px 300) + $(px "$1")))+$(($(px 200) + $(px "$2")))" \
+    "$E2E_TMP/$3.png" 2>/dev/null
+}
+row_title 0 33 physical && row_title 0 63 virtual || fail "no screenshot"
+[ "$(convert "$E2E_TMP/physical.png" -format '%k' info:)" -ge 2 ] || fail "物理 is not drawn"
+! cmp -s <(convert "$E2E_TMP/physical.png" rgb:-) <(convert "$E2E_TMP/virtual.png" rgb:-) ||
+  fail "物理 and 仮想 look the same: boxes, not glyphs"
+import -window root -crop "$(px 200)x$(px 80)+$(px 300)+$(px 200)" "$E2E_TMP/window.png" 2>/dev/null
 [ -n "${KELVO_SCREENSHOT:-}" ] && cp "$E2E_TMP/window.png" "$KELVO_SCREENSHOT"
-echo "ok: the window is drawn ($colours colours)"
+echo "ok: the Japanese labels are glyphs"
 
-# The tray icon: Wine's icons are windows of its desktop process (explorer.exe) that the panel
-# took in; Kelvo is the only program with one in this prefix.
-tray_icon_of_exe() {
-  local w
-  for w in $(xdotool search --all --classname explorer.exe 2>/dev/null); do
-    xwininfo -id "$w" | grep -q IsViewable || continue
-    xwininfo -id "$w" | awk '/Width:/ {w = $2} /Height:/ {h = $2}
-      END {exit !(w > 4 && w <= 48 && h > 4 && h <= 48)}' && echo "$w" && return 0
-  done
-  return 1
-}
-wait_until 30 tray_icon_of_exe || fail "no icon in the tray"
-icon=$(tray_icon_of_exe)
-read -r ix iy < <(position_of "$icon")
-echo "ok: the icon is in the tray"
-
-# Its menu opens on a right click: a new shown window of the program, which Escape closes.
-before=$(kelvo_windows | sort)
-menu_window() {
-  local w
-  for w in $(kelvo_windows); do
-    echo "$before" | grep -qx "$w" && continue
-    xwininfo -id "$w" 2>/dev/null | grep -q IsViewable && echo "$w" && return 0
-  done
-  # Wine may reuse one pop-up window for menus: any shown override-redirect one counts.
-  for w in $(kelvo_windows); do
-    [ "$w" = "$icon" ] && continue
-    xwininfo -id "$w" | grep -q IsViewable && xwininfo -id "$w" | grep -q 'Override Redirect State: yes' &&
-      echo "$w" && return 0
-  done
-  return 1
-}
-# A click in the moment Wine docks the icon can go unanswered: up to three tries.
-pointer_to $((ix + 8)) $((iy + 8))
-menu_after_click() { xdotool click 3 && wait_until 5 menu_window; }
-menu_after_click || menu_after_click || menu_after_click || {
-  echo "pointer: $(xdotool getmouselocation), icon at $ix $iy" >&2
-  for w in $(xdotool search --all --onlyvisible --name '' 2>/dev/null); do
-    echo "$w $(xprop -id "$w" WM_CLASS 2>/dev/null) $(xwininfo -id "$w" | grep -E 'geometry|Override')" >&2
-  done
-  import -window root "$E2E_TMP/menu.png" 2>/dev/null && cp "$E2E_TMP/menu.png" /tmp/wine-menu.png
-  fail "no menu on a right click of the icon"
-}
+open_tray_menu
 xdotool key Escape
-echo "ok: the tray menu opens"
+echo "ok: the tray icon's menu opens"
 
 # The figures the window shows are the ones --status prints (the physical total does not move).
 status=$(cd "$PROG" && wine kelvo.exe --status 2>/dev/null | tr -d '\r')
 echo "$status" | grep -q '物理' || fail "--status printed: $status"
-total=$(echo "$status" | sed -n 's/^物理.* \([0-9.]*\) MB$/\1/p' | head -n1)
-[ -n "$total" ] || total=$(echo "$status" | grep '^物理' | grep -o '[0-9]*\.[0-9]' | tail -n1)
+total=$(echo "$status" | grep '^物理' | grep -o '[0-9]*\.[0-9]' | tail -n1)
 meminfo_total=$(awk '/^MemTotal:/ {printf "%.1f", $2 / 1024}' /proc/meminfo)
 [ "$total" = "$meminfo_total" ] || fail "--status says $total MB in total, the machine $meminfo_total"
 echo "ok: --status prints the machine's figures ($total MB)"
@@ -132,7 +61,6 @@ message_box() {
 }
 wait_until 60 message_box || fail "the second start showed no message box"
 box=$(message_box)
-import -window "$box" "$E2E_TMP/box.png" 2>/dev/null
 xdotool windowactivate --sync "$box" 2>/dev/null || true
 xdotool key --window "$box" Return
 wait_until 20 ended "$second" || fail "the second start did not end"
@@ -141,15 +69,73 @@ wait "$second"; rc=$?
 kill -0 "$first" 2>/dev/null || fail "the first instance ended too"
 echo "ok: a second start is refused with code 0"
 
-# The close request saves the settings with Windows line endings.
-xdotool windowactivate --sync "$MAIN" 2>/dev/null || true
-# The window is gone before the release of the keys reaches it, which X reports as an error.
-xdotool key --window "$MAIN" alt+F4 2>/dev/null || true
-wait_until 30 ended "$first" || { kill "$first"; fail "Alt+F4 did not end the program"; }
-grep -q $'^XPos=300\r$' "$ini" || fail "the position was not saved with CRLF: $(od -c "$ini" | head)"
-grep -q $'^Memory=' "$ini" || fail "the settings were not saved"
-grep -qv $'\r$' "$ini" && grep -v $'\r$' "$ini" | grep -q . && fail "a line without CRLF: $(cat -A "$ini")"
-echo "ok: the settings are saved beside kelvo.exe with CRLF"
+# Each button of the top row by a click in its middle. 設定 opens the settings dialog.
+other_window() {
+  local w
+  for w in $(kelvo_windows); do
+    [ "$w" = "$MAIN" ] && continue
+    xwininfo -id "$w" 2>/dev/null | grep -q IsViewable && echo "$w" && return 0
+  done
+  return 1
+}
+click_at 18 8
+wait_until 20 other_window || fail "a click on 設定 opened no dialog"
+xdotool windowactivate --sync "$(other_window)" 2>/dev/null || true
+xdotool key Escape
+wait_until 20 eval '! other_window' || fail "the dialog did not close"
+# 掃除 starts a clean: the progress text takes the top row in yellow.
+YELLOW=$(convert xc:yellow -format "%[pixel:p{0,0}]" info:)
+top_row_yellow() {
+  local wx wy
+  read -r wx wy < <(position_of "$MAIN")
+  [ "$(import -window root -crop "1x1+$((wx + $(px 120)))+$((wy + $(px 8)))" -format '%[pixel:p{0,0}]' info: 2>/dev/null)" = "$YELLOW" ]
+}
+click_at 56 8
+wait_until 20 top_row_yellow || fail "a click on 掃除 started no clean"
+wait_until 60 eval '! top_row_yellow' || fail "the clean did not end"
+# ▼ takes the window into the tray; a double click on the icon brings it back.
+click_at 174 8
+wait_until 20 eval '! main_window_shown' || fail "a click on ▼ did not hide the window"
+pointer_to $((ix + 8)) $((iy + 8))
+xdotool click --repeat 2 --delay 100 1
+wait_until 20 main_window_shown || fail "a double click on the icon did not bring the window back"
+echo "ok: 設定, 掃除 and ▼ each answer a click"
+
+# A press below the buttons drags the window.
+read -r wx wy < <(position_of "$MAIN")
+pointer_to $((wx + $(px 100))) $((wy + $(px 50)))
+xdotool mousedown 1
+sleep 0.3
+xdotool mousemove $((wx + $(px 100) + 40)) $((wy + $(px 50) + 30))
+sleep 0.3
+xdotool mouseup 1
+moved() { [ "$(position_of "$MAIN")" = "$((wx + 40)) $((wy + 30))" ]; }
+wait_until 10 moved || fail "dragged to $(position_of "$MAIN"), not $((wx + 40)) $((wy + 30))"
+echo "ok: the window moves with a drag"
+
+# × closes the program, which saves its settings with Windows line endings.
+click_at 190 8
+wait_until 30 ended "$first" || { kill "$first"; fail "a click on × did not end the program"; }
+grep -q $'^XPos=' "$ini" && grep -q $'^Memory=' "$ini" || fail "the settings were not saved"
+grep -v $'\r$' "$ini" | grep -q . && fail "a line without CRLF: $(cat -A "$ini")"
+echo "ok: × ends the program, the settings saved beside kelvo.exe with CRLF"
+
+# Out of the pointer's way: the window hides when the pointer comes over its edge and is back when
+# the pointer has left it.
+printf '[SYSTEM]\r\nXPos=300\r\nYPos=200\r\n[DEFAULT]\r\nDontCatch=1\r\n' >"$ini"
+pointer_to 5 $(px 400)
+start_exe
+wait_until 60 main_window_shown || fail "no window with DontCatch=1"
+MAIN=$(main_window_shown)
+shown_whole() { xwininfo -shape -id "$MAIN" | grep -q 'No window shape defined'; }
+wait_until 10 shown_whole || fail "the window does not show whole"
+pointer_to $(($(px 300) + $(px 198))) $(($(px 200) + $(px 78)))
+wait_until 10 eval '! shown_whole' || fail "the pointer over the window's corner did not hide it"
+pointer_to $(($(px 300) + $(px 203))) $(($(px 200) + $(px 40)))
+wait_until 10 shown_whole || fail "the window did not come back after the pointer left"
+echo "ok: the window hides under the pointer and comes back"
+kill -TERM $KELVO_PID 2>/dev/null
+wait $KELVO_PID 2>/dev/null
 
 # /exec: one small clean, the settings saved, the program ends by itself with 0.
 printf '[SYSTEM]\r\nXPos=10\r\nYPos=10\r\n[DEFAULT]\r\nMemory=5\r\n' >"$ini"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows program is built hardened: its headers ask for address randomisation with 64-bit
-# entropy and for no execution from data pages, and it holds the stack protector and the checked
-# copies. The toolkit linked into it is built so too, so its own libraries are read as well: each
+# entropy and for no execution from data pages, it imports at start only libraries that no file
+# beside it can stand in for, and it holds the stack protector and the checked copies. The toolkit linked into it is built so too, so its own libraries are read as well: each
 # calls the stack protector, and at least one a checked copy.
 # Usage: hardened_exe.sh <build dir>  (kelvo.exe unstripped, as the build leaves it)
 set -u
@@ -25,6 +25,12 @@ expect() {
 headers=$(x86_64-w64-mingw32-objdump -p "$exe")
 for flag in DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT; do
   expect "kelvo.exe's headers lack $flag" "^[[:space:]]+$flag\$" "$headers"
+done
+# A library imported at start is looked for beside the program first unless the system counts it
+# among its known ones (or it is an API set, which is never a file): the rest are delay-loaded.
+known='^(advapi32|clbcatq|combase|comdlg32|coml2|difxapi|gdi32|gdiplus|imagehlp|imm32|kernel32|msctf|msvcrt|normaliz|nsi|ole32|oleaut32|psapi|rpcrt4|sechost|setupapi|shcore|shell32|shlwapi|user32|wldap32|ws2_32|api-ms-win-.*)\.dll$'
+for dll in $(awk '/DLL Name:/ { print tolower($3) }' <<<"$headers"); do
+  expect "kelvo.exe imports $dll at start, which a file beside it could stand in for" "$known" "$dll"
 done
 symbols=$(x86_64-w64-mingw32-nm "$exe")
 expect "kelvo.exe has no __stack_chk_fail" ' __stack_chk_fail$' "$symbols"
