@@ -24,19 +24,9 @@ std::wstring parametersOf(const std::wstring& line) {
 }
 
 std::wstring windowedProgram() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0)
-            return {};
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        if (path.size() >= 32768)
-            return {};
-        path.resize(path.size() * 2);
-    }
+    std::wstring path = programPath();
+    if (path.empty())
+        return {};
     const size_t slash = path.find_last_of(L"\\/");
     const size_t dot = path.find_last_of(L'.');
     if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash))

@@ -10,28 +10,9 @@ void* predefinedKey(uint32_t root) {
     return reinterpret_cast<void*>(static_cast<intptr_t>(static_cast<int32_t>(root)));
 }
 
-namespace {
-
-std::string modulePath() {
-    std::wstring buf(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-        if (n == 0)
-            return {};
-        if (n < buf.size()) {
-            buf.resize(n);
-            return forwardSlashes(narrow(buf));
-        }
-        if (buf.size() >= 32768)
-            return {};
-        buf.resize(buf.size() * 2);
-    }
-}
-
-}  // namespace
-
 WindowsPlatform::WindowsPlatform()
-    : executablePath_(modulePath()), logInPrograms_(createRunKeyPrograms()) {}
+    : executablePath_(forwardSlashes(narrow(programPath()))),
+      logInPrograms_(createRunKeyPrograms()) {}
 
 WindowsPlatform::~WindowsPlatform() {
     restoreConsoleMode();
