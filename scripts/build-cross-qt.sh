@@ -7,7 +7,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 toolchain="$here/cmake/mingw-w64-x86_64.cmake"
 qtver="$(dpkg-query -W -f='${Version}' qt6-base-dev)"
-features="static;core;gui;widgets;testlib;windows;offscreen;noopengl;gtest;no-ipa-ra;lean;sections;ssp;v3"
+features="static;core;gui;widgets;testlib;windows;offscreen;noopengl;gtest;no-ipa-ra;lean;size;ssp;v6"
 cache="${KELVO_WIN_CACHE:-$HOME/.cache/kelvo/win-$qtver}"
 stamp="$cache/stamp"
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$qtver;$features" ]; then
@@ -38,17 +38,21 @@ if [ ! -f "$src/CMakeLists.txt" ]; then
     dpkg-source --no-check -x qt6-base_*.dsc qtbase >/dev/null)
 fi
 
-# Each function and datum in a section of its own, so that the program's link drops what it never
-# calls; the stack protector and fortified string calls, as in the program itself (the pictures a
-# user opens are decoded by this code). Features Kelvo never uses are left out: some are reached
-# through virtual tables (the native file, colour and font dialogs; the MIME database behind
-# QIcon) and would be linked in even though nothing calls them.
-cflags="-fno-ipa-ra -ffunction-sections -fdata-sections -fstack-protector-strong -D_FORTIFY_SOURCE=2"
+# Small code: the toolkit's drawing is not where Kelvo spends its time (the program's own pixel
+# loops are its own code, built for speed), and without a section per function, since the
+# linker keeps every function's unwind entry and with it the function, so a section each only
+# adds padding. The stack protector and fortified string calls, as in the program's own code,
+# since this code decodes the pictures a user opens. Features Kelvo never uses are left out:
+# some are reached through virtual tables (the native file, colour and font dialogs; the MIME
+# database behind QIcon; the graphics view behind the styles) and would be linked in even though
+# nothing calls them.
+cflags="-fno-ipa-ra -fstack-protector-strong -D_FORTIFY_SOURCE=2"
 lean=()
 for f in mimetype textodfwriter textmarkdownreader textmarkdownwriter filedialog colordialog \
   fontdialog wizard mdiarea calendarwidget datetimeedit dial lcdnumber fontcombobox \
-  splashscreen undoview undocommand undostack undogroup keysequenceedit \
-  columnview; do
+  splashscreen undoview undocommand undostack undogroup keysequenceedit columnview \
+  graphicsview gestures completer filesystemmodel hijricalendar jalalicalendar \
+  islamiccivilcalendar; do
   lean+=("-DFEATURE_$f=OFF")
 done
 
@@ -68,7 +72,8 @@ cmake -S "$src" -B "$work/qt-build" -G Ninja \
   -DFEATURE_tabletevent=OFF -DFEATURE_pkg_config=OFF -DFEATURE_zstd=OFF -DFEATURE_icu=OFF \
   -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_png=OFF \
   -DFEATURE_system_jpeg=OFF -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF \
-  -DFEATURE_system_doubleconversion=OFF "${lean[@]}" \
+  -DFEATURE_system_doubleconversion=OFF "${lean[@]}" -DFEATURE_optimize_size=ON \
+  -DFEATURE_gc_binaries=OFF \
   -DCMAKE_C_FLAGS="$cflags" -DCMAKE_CXX_FLAGS="$cflags" \
   -DCMAKE_EXE_LINKER_FLAGS="-fstack-protector-strong" >"$work/qt-configure.log" 2>&1 ||
   { tail -30 "$work/qt-configure.log" >&2; exit 1; }
