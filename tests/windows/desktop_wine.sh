@@ -47,18 +47,22 @@ meminfo_total=$(awk '/^MemTotal:/ {printf "%.1f", $2 / 1024}' /proc/meminfo)
 [ "$total" = "$meminfo_total" ] || fail "--status says $total MB in total, the machine $meminfo_total"
 echo "ok: --status prints the machine's figures ($total MB)"
 
-# A second start shows the message and ends with 0; the first goes on.
-start_exe
-second=$KELVO_PID
-message_box() {
+# A shown window of the program other than the main one; with a title, one of that title.
+other_window() {
   local w
   for w in $(kelvo_windows); do
     [ "$w" = "$MAIN" ] && continue
     xwininfo -id "$w" 2>/dev/null | grep -q IsViewable || continue
-    xprop -id "$w" _NET_WM_NAME 2>/dev/null | grep -q 'Kelvo' && echo "$w" && return 0
+    [ -z "${1:-}" ] || xprop -id "$w" _NET_WM_NAME 2>/dev/null | grep -q "$1" || continue
+    echo "$w" && return 0
   done
   return 1
 }
+
+# A second start shows the message and ends with 0; the first goes on.
+start_exe
+second=$KELVO_PID
+message_box() { other_window Kelvo; }
 wait_until 60 message_box || fail "the second start showed no message box"
 box=$(message_box)
 xdotool windowactivate --sync "$box" 2>/dev/null || true
@@ -70,14 +74,6 @@ kill -0 "$first" 2>/dev/null || fail "the first instance ended too"
 echo "ok: a second start is refused with code 0"
 
 # Each button of the top row by a click in its middle. 設定 opens the settings dialog.
-other_window() {
-  local w
-  for w in $(kelvo_windows); do
-    [ "$w" = "$MAIN" ] && continue
-    xwininfo -id "$w" 2>/dev/null | grep -q IsViewable && echo "$w" && return 0
-  done
-  return 1
-}
 click_at 18 8
 wait_until 20 other_window || fail "a click on 設定 opened no dialog"
 xdotool windowactivate --sync "$(other_window)" 2>/dev/null || true
