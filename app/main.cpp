@@ -27,8 +27,7 @@ QStringList arguments(int argc, char** argv) {
 }  // namespace
 
 // The options that print and exit, which need no display: the exit code.
-int runTerminalAction(int argc, char** argv) {
-    const QStringList args = arguments(argc, argv);
+int runTerminalAction(const QStringList& args, int argc, char** argv) {
     auto platform = kelvo::createSystemPlatform();
     const auto print = [&platform](const QString& text,
                                    kelvo::StandardStream stream = kelvo::StandardStream::Output) {
@@ -71,7 +70,7 @@ int main(int argc, char** argv) {
     const QStringList rawArguments = arguments(argc, argv);
     if (kelvo::printsAndExits(rawArguments)) {
         kelvo::attachParentConsole();
-        return runTerminalAction(argc, argv);
+        return runTerminalAction(rawArguments, argc, argv);
     }
     kelvo::detachConsole();
     auto platform = kelvo::createSystemPlatform();
@@ -92,8 +91,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);  // the main window may hide in the tray
     // Each size drawn for itself: the tray takes 16 or 32, a task bar 32 or 48.
     QIcon icon;
-    for (const char* size : {"16", "32", "48"})
-        icon.addFile(QStringLiteral(":/icons/kelvo-%1.png").arg(QLatin1String(size)));
+    for (const int size : {16, 32, 48})
+        icon.addFile(QStringLiteral(":/icons/kelvo-%1.png").arg(size));
     icon.addFile(QStringLiteral(":/icons/kelvo.png"));
     QApplication::setWindowIcon(icon);
     kelvo::installFontFallbacks();
