@@ -62,7 +62,7 @@ int runTerminalAction(const QStringList& args, int argc, char** argv) {
     }
     print(QStringLiteral("kelvo: unknown option %1\n\n").arg(args.value(1)) + kelvo::helpText(),
           kelvo::StandardStream::Error);
-    return 2;
+    return kelvo::kUsageErrorExitCode;
 }
 
 int main(int argc, char** argv) {

@@ -7,14 +7,21 @@
 
 namespace kelvo {
 
+// What the companion waits for.
+enum class ProgramWait {
+    None,       // a start of the window: it runs on its own, and 0 is returned at once
+    ForOutput,  // an option that prints: the program shares this console and the standard
+                // streams, Ctrl+C and Ctrl+Break are left to it, and its exit code is returned
+    ForEnd,     // a window that cleans once and closes: it keeps clear of this console as any
+                // window does, and its exit code is returned once it has ended
+};
+
 // The first parameter this process was given, as UTF-8; empty where there is none.
 std::string companionFirstParameter();
 
 // Runs the windowed program of the same name beside this one (kelvo.exe for kelvo.com) with this
-// process's parameters as they were written. With `wait` the program shares this console and the
-// standard streams, Ctrl+C and Ctrl+Break are left to it, and its exit code is returned. Otherwise
-// it starts on its own and 0 is returned at once. A program that cannot be started is named on
+// process's parameters as they were written. A program that cannot be started is named on
 // standard error, and 1 returned.
-int runWindowedProgram(bool wait);
+int runWindowedProgram(ProgramWait wait);
 
 }  // namespace kelvo

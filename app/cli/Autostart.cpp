@@ -193,7 +193,7 @@ AutostartOutcome runAutostartCommand(const QStringList& arguments, Platform& pla
     AutostartOutcome outcome;
     const QString value = arguments.size() >= 3 ? arguments.at(2) : QString();
     if (!value.isEmpty() && value != QLatin1String("on") && value != QLatin1String("off")) {
-        outcome.exitCode = 2;
+        outcome.exitCode = kUsageErrorExitCode;
         outcome.err = QStringLiteral(
                           "kelvo: --autostart takes on or off, or nothing to show the state; "
                           "not '%1'\n")

@@ -31,7 +31,7 @@ std::optional<std::string> logInCommand(const std::string& path);
 // What `kelvo --autostart [on|off]` prints and returns.
 struct AutostartOutcome {
     int exitCode = 0;  // 0 done or reported; 1 the file or the entry could not be read, written
-                       // or removed; 2 a value other than on and off
+                       // or removed; kUsageErrorExitCode a value other than on and off
     QString out;       // for standard output
     QString err;       // for standard error
 };

@@ -13,14 +13,14 @@ bool executeOptionIn(const QStringList& arguments) {
     return arguments.size() >= 2 && isExecuteParameter(firstParameter(arguments));
 }
 
-CommandLineAction commandLineAction(const QStringList& arguments) {
+CommandLineAction commandLineAction(const QStringList& arguments, SystemFamily system) {
     if (arguments.size() < 2)
         return CommandLineAction::Run;
-    return actionOfFirstParameter(firstParameter(arguments));
+    return actionOfFirstParameter(firstParameter(arguments), system);
 }
 
-bool printsAndExits(const QStringList& arguments) {
-    return arguments.size() >= 2 && parameterPrintsAndExits(firstParameter(arguments));
+bool printsAndExits(const QStringList& arguments, SystemFamily system) {
+    return arguments.size() >= 2 && parameterPrintsAndExits(firstParameter(arguments), system);
 }
 
 QString helpText(SystemFamily system) {
@@ -29,7 +29,7 @@ QString helpText(SystemFamily system) {
     QString text = windows ? QStringLiteral(
                                  "Usage: kelvo [/exec | -exec | --clean | --status | --autostart "
                                  "[on|off] |\n"
-                                 "             --help | --version]\n")
+                                 "             --help | /? | --version]\n")
                            : QStringLiteral(
                                  "Usage: kelvo [/exec | -exec | --clean | --status | --autostart "
                                  "[on|off] | --help |\n"
@@ -45,54 +45,74 @@ QString helpText(SystemFamily system) {
             "                its result, and exit; runs beside a running Kelvo. Ctrl+C and\n"
             "                Ctrl+Break stop it and give the memory back; closing the console\n"
             "                or logging off ends it, and the memory goes back with it.\n"
-            "                Exit codes: 0 cleaned, 2 refused (the machine cannot spare the\n"
-            "                memory), 3 stopped early because memory ran short, 4 stopped by\n"
-            "                Ctrl+C or Ctrl+Break\n"
             "  --status      print the figures the window shows and exit\n"
             "  --autostart on   start Kelvo at log-in: writes the value Kelvo under\n"
             "                   HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\n"
             "  --autostart off  no longer start at log-in: deletes that value\n"
             "  --autostart      tell whether Kelvo starts at log-in; nothing starts at\n"
-            "                   log-in unless you ask\n");
+            "                   log-in unless you ask\n"
+            "  --help, /?    print this text and exit\n");
     else
         text += QStringLiteral(
             "                its result, and exit; needs no display and runs beside a running\n"
             "                Kelvo. SIGINT and SIGTERM stop it and give the memory back.\n"
-            "                Exit codes: 0 cleaned, 2 refused (the machine cannot spare the\n"
-            "                memory), 3 stopped early because memory ran short, 4 stopped by\n"
-            "                SIGINT or SIGTERM\n"
             "  --status      print the figures the window shows and exit; needs no display\n"
             "  --autostart on   start Kelvo at log-in: writes\n"
             "                   $XDG_CONFIG_HOME/autostart/kelvo.desktop\n"
             "  --autostart off  no longer start at log-in: removes that file\n"
             "  --autostart      tell whether Kelvo starts at log-in; none of the three needs a\n"
-            "                   display, and nothing starts at log-in unless you ask\n");
+            "                   display, and nothing starts at log-in unless you ask\n"
+            "  --help        print this text and exit\n");
     text += QStringLiteral(
-        "  --help        print this text and exit\n"
         "  --version     print the version and exit\n"
         "\n"
         "Only the first parameter is looked at (with the value after --autostart); any\n"
         "other parameter is ignored. A first parameter of two dashes that is neither one\n");
+    text += windows ? QStringLiteral(
+                          "of the above nor one of the toolkit's (-platform, -style…) prints this "
+                          "text on\n"
+                          "standard error and exits with code 64.\n")
+                    : QStringLiteral(
+                          "of the above nor one of the toolkit's (-platform, -display, -style…) "
+                          "prints this\n"
+                          "text on standard error and exits with code 64.\n");
+    text += QStringLiteral(
+        "\n"
+        "Exit codes:\n"
+        "  0   done; the window closed\n");
+    text += windows ? QStringLiteral(
+                          "  1   failed: --autostart could not read or change the Run value, or\n"
+                          "      kelvo.com could not start kelvo.exe\n")
+                    : QStringLiteral(
+                          "  1   failed: --autostart could not read, write or remove its file, or\n"
+                          "      no display was found for the window\n");
+    text += QStringLiteral(
+        "  2   --clean refused: the machine cannot spare the memory\n"
+        "  3   --clean stopped early because memory ran short\n");
+    text += windows ? QStringLiteral("  4   --clean stopped by Ctrl+C or Ctrl+Break\n")
+                    : QStringLiteral("  4   --clean stopped by SIGINT or SIGTERM\n");
+    text += QStringLiteral(
+        "  64  usage error: an unknown option, or a value --autostart does not take\n");
     if (windows)
         return text +
                QStringLiteral(
-                   "of the above nor one of the toolkit's (-platform, -style…) prints this text "
-                   "on\n"
-                   "standard error and exits with code 2.\n"
                    "\n"
-                   "At a prompt, kelvo runs kelvo.com: it waits for the options above and passes "
-                   "on\n"
-                   "their output and exit code, and starts the window without waiting. kelvo.exe,\n"
-                   "the windowed program, prints into the console it was started from too, but a\n"
-                   "prompt does not wait for it. The window keeps clear of that console: Ctrl+C\n"
-                   "there or closing it leaves Kelvo running.\n"
+                   "At a prompt, kelvo runs kelvo.com: it waits for the options above that "
+                   "print and\n"
+                   "passes on their output and exit code; with /exec it waits until the window "
+                   "has\n"
+                   "cleaned and closed, and returns its exit code; any other start of the "
+                   "window it\n"
+                   "leaves running and returns at once. kelvo.exe, the windowed program, prints "
+                   "into\n"
+                   "the console it was started from too, but a prompt does not wait for it. The\n"
+                   "window keeps clear of that console: Ctrl+C there or closing it leaves Kelvo\n"
+                   "running. Output into a file or a pipe is in the console's code page.\n"
                    "\n"
                    "Settings: kelvo.ini beside kelvo.exe where its folder is writable and is not\n"
                    "named bin; otherwise %APPDATA%\\kelvo\\kelvo.ini.\n");
     return text +
            QStringLiteral(
-               "of the above nor one of the toolkit's (-platform, -display, -style…) prints this\n"
-               "text on standard error and exits with code 2.\n"
                "\n"
                "Settings: kelvo.ini beside the program where its folder is writable and is not\n"
                "named bin; otherwise $XDG_CONFIG_HOME/kelvo/kelvo.ini "

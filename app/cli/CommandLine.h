@@ -13,11 +13,12 @@ namespace kelvo {
 bool executeOptionIn(const QStringList& arguments);
 
 // What the first parameter asks for (see actionOfFirstParameter).
-CommandLineAction commandLineAction(const QStringList& arguments);
+CommandLineAction commandLineAction(const QStringList& arguments,
+                                    SystemFamily system = systemFamily());
 
 // True when the first parameter asks for something that prints and exits; false for a start of
 // the window (also with no parameter).
-bool printsAndExits(const QStringList& arguments);
+bool printsAndExits(const QStringList& arguments, SystemFamily system = systemFamily());
 
 // The text `kelvo --help` prints on each system.
 QString helpText(SystemFamily system = systemFamily());

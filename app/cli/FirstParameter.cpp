@@ -41,8 +41,8 @@ char lowerAscii(char c) {
 
 }  // namespace
 
-CommandLineAction actionOfFirstParameter(std::string_view first) {
-    if (first == "--help" || first == "-h")
+CommandLineAction actionOfFirstParameter(std::string_view first, SystemFamily system) {
+    if (first == "--help" || first == "-h" || (system == SystemFamily::Windows && first == "/?"))
         return CommandLineAction::Help;
     if (first == "--version")
         return CommandLineAction::Version;
@@ -69,8 +69,15 @@ bool isAutostartParameter(std::string_view first) {
     return first == "--autostart";
 }
 
-bool parameterPrintsAndExits(std::string_view first) {
-    return isAutostartParameter(first) || actionOfFirstParameter(first) != CommandLineAction::Run;
+bool parameterPrintsAndExits(std::string_view first, SystemFamily system) {
+    return isAutostartParameter(first) ||
+           actionOfFirstParameter(first, system) != CommandLineAction::Run;
+}
+
+ProgramWait companionWaitFor(std::string_view first) {
+    if (parameterPrintsAndExits(first, SystemFamily::Windows))
+        return ProgramWait::ForOutput;
+    return isExecuteParameter(first) ? ProgramWait::ForEnd : ProgramWait::None;
 }
 
 }  // namespace kelvo

@@ -62,13 +62,14 @@ std::string companionFirstParameter() {
     return first;
 }
 
-int runWindowedProgram(bool wait) {
+int runWindowedProgram(ProgramWait wait) {
     const std::wstring program = windowedProgram();
     std::wstring line = L"\"" + program + L"\"" + parametersOf(GetCommandLineW());
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     HANDLE streams[3] = {};
-    if (wait) {
+    const bool sharesConsole = wait == ProgramWait::ForOutput;
+    if (sharesConsole) {
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = streams[0] = inheritableCopy(STD_INPUT_HANDLE);
         startup.hStdOutput = streams[1] = inheritableCopy(STD_OUTPUT_HANDLE);
@@ -76,11 +77,12 @@ int runWindowedProgram(bool wait) {
         SetConsoleCtrlHandler(leaveToProgram, TRUE);
     }
     PROCESS_INFORMATION process{};
-    // A window start keeps clear of this console: closing it must not end the program.
+    // A window start keeps clear of this console: closing it must not end the program. Ctrl+C
+    // while this process waits for a window ends only the wait.
     const BOOL started =
         !program.empty() &&
-        CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, wait,
-                       wait ? 0 : DETACHED_PROCESS, nullptr, nullptr, &startup, &process);
+        CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, sharesConsole,
+                       sharesConsole ? 0 : DETACHED_PROCESS, nullptr, nullptr, &startup, &process);
     const DWORD error = GetLastError();
     for (const HANDLE stream : streams)
         if (stream)
@@ -92,8 +94,9 @@ int runWindowedProgram(bool wait) {
     }
     CloseHandle(process.hThread);
     DWORD code = 0;
-    if (wait && (WaitForSingleObject(process.hProcess, INFINITE) != WAIT_OBJECT_0 ||
-                 !GetExitCodeProcess(process.hProcess, &code)))
+    if (wait != ProgramWait::None &&
+        (WaitForSingleObject(process.hProcess, INFINITE) != WAIT_OBJECT_0 ||
+         !GetExitCodeProcess(process.hProcess, &code)))
         code = 1;
     CloseHandle(process.hProcess);
     return static_cast<int>(code);

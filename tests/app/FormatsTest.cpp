@@ -175,16 +175,28 @@ TEST(CommandLineActions, OnlyTheFirstParameterChoosesAndUnknownOptionsOfOursAreR
     EXPECT_EQ(commandLineAction({"kelvo", "-bogus"}), CommandLineAction::Run);
     EXPECT_EQ(commandLineAction({"kelvo", "--"}), CommandLineAction::Run);
     EXPECT_EQ(commandLineAction({"kelvo", "-EXEC"}), CommandLineAction::Run);
+    // "/?" is the help of Windows programs; elsewhere it is a path like any other.
+    EXPECT_EQ(commandLineAction({"kelvo", "/?"}, SystemFamily::Windows), CommandLineAction::Help);
+    EXPECT_EQ(commandLineAction({"kelvo", "/?"}, SystemFamily::Linux), CommandLineAction::Run);
+    EXPECT_EQ(commandLineAction({"kelvo", "/exec", "/?"}, SystemFamily::Windows),
+              CommandLineAction::Run);
 }
 
-// kelvo.com waits for what prints and exits, and returns at once for a start of the window.
-TEST(CommandLineActions, WhatPrintsAndExits) {
-    for (const char* first :
-         {"--help", "-h", "--version", "--status", "--clean", "--autostart", "--bogus", "--help=x"})
-        EXPECT_TRUE(printsAndExits({"kelvo", first})) << first;
+// kelvo.com waits for the output of what prints and exits, for the end of a clean at start, and
+// returns at once for any other start of the window.
+TEST(CommandLineActions, WhatTheCompanionWaitsFor) {
+    for (const char* first : {"--help", "-h", "/?", "--version", "--status", "--clean",
+                              "--autostart", "--bogus", "--help=x"}) {
+        EXPECT_TRUE(printsAndExits({"kelvo", first}, SystemFamily::Windows)) << first;
+        EXPECT_EQ(companionWaitFor(first), ProgramWait::ForOutput) << first;
+    }
     EXPECT_TRUE(printsAndExits({"kelvo", "--autostart", "on"}));
-    for (const char* first : {"/exec", "-EXEC", "-platform", "--style=fusion", "", "x", "--"})
+    for (const char* first : {"/exec", "-EXEC", "/Exec"})
+        EXPECT_EQ(companionWaitFor(first), ProgramWait::ForEnd) << first;
+    for (const char* first : {"-platform", "--style=fusion", "", "x", "--", "/execute"}) {
         EXPECT_FALSE(printsAndExits({"kelvo", first})) << first;
+        EXPECT_EQ(companionWaitFor(first), ProgramWait::None) << first;
+    }
     EXPECT_FALSE(printsAndExits({"kelvo"}));
     EXPECT_FALSE(printsAndExits({"kelvo", "/exec", "--status"}));
 }
@@ -198,13 +210,13 @@ TEST(HelpText, EachSystemTellsItsOwn) {
     };
     const Case cases[] = {
         {SystemFamily::Linux,
-         {"SIGINT and SIGTERM stop it", "4 stopped by\n                SIGINT or SIGTERM",
+         {"SIGINT and SIGTERM stop it", "  4   --clean stopped by SIGINT or SIGTERM\n",
           "$XDG_CONFIG_HOME/autostart/kelvo.desktop", "$XDG_CONFIG_HOME/kelvo/kelvo.ini",
           "Display: an X server", "(-platform, -display, -style…)"},
-         {"Ctrl+", "HKCU", "kelvo.com", "kelvo.exe", "%APPDATA%"}},
+         {"Ctrl+", "HKCU", "kelvo.com", "kelvo.exe", "%APPDATA%", "/?"}},
         {SystemFamily::Windows,
          {"Ctrl+C and\n                Ctrl+Break stop it", "closing the console", "logging off",
-          "4 stopped by\n                Ctrl+C or Ctrl+Break",
+          "  4   --clean stopped by Ctrl+C or Ctrl+Break\n", "--help, /?", "with /exec it waits",
           "writes the value Kelvo under\n"
           "                   HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
           "deletes that value", "kelvo.com", "kelvo.ini beside kelvo.exe",
@@ -215,9 +227,10 @@ TEST(HelpText, EachSystemTellsItsOwn) {
     for (const Case& c : cases) {
         const QString text = helpText(c.system);
         EXPECT_TRUE(text.startsWith(QStringLiteral("Usage: kelvo [/exec | -exec | --clean")));
-        // Shared: only the first parameter counts, and an installed program keeps its
-        // settings per user even where it could write beside itself.
-        for (const char* said : {"Only the first parameter", "named bin"})
+        // Shared: only the first parameter counts, an installed program keeps its settings per
+        // user even where it could write beside itself, and a usage error has a code of its own.
+        for (const char* said : {"Only the first parameter", "named bin", "exits with code 64",
+                                 "  2   --clean refused", "  64  usage error"})
             EXPECT_TRUE(text.contains(QString::fromUtf8(said))) << said;
         for (const char* said : c.says)
             EXPECT_TRUE(text.contains(QString::fromUtf8(said))) << said << "\n"

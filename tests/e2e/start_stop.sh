@@ -44,18 +44,18 @@ kill -0 "$first" || fail "first instance died"
 echo "ok: second instance refused with code 0"
 
 # An option of ours that does not exist starts nothing, not even the second-instance message:
-# the usage goes to standard error and the code is 2.
+# the usage goes to standard error and the code is 64, apart from the codes of --clean.
 "$KELVO" --typo >"$E2E_TMP/typo.out" 2>"$E2E_TMP/typo.err" &
 typo=$!
 E2E_PIDS+=($typo)
 wait_until 10 ended $typo || fail "'kelvo --typo' did not end by itself"
 wait "$typo"
 rc=$?
-[ "$rc" -eq 2 ] || fail "'kelvo --typo' ended with $rc"
+[ "$rc" -eq 64 ] || fail "'kelvo --typo' ended with $rc"
 grep -q -- '--typo' "$E2E_TMP/typo.err" && grep -q '^Usage: kelvo' "$E2E_TMP/typo.err" ||
   fail "no usage on standard error: $(cat "$E2E_TMP/typo.err")"
 [ ! -s "$E2E_TMP/typo.out" ] || fail "'kelvo --typo' wrote to standard output"
-echo "ok: an unknown option prints the usage and ends with code 2"
+echo "ok: an unknown option prints the usage and ends with code 64"
 
 # SIGTERM is a close request: settings saved (a full save writes Hint), exit code 0.
 rm -f "$KELVO_DIR/kelvo.ini"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/cli/Autostart.h"
+#include "app/cli/FirstParameter.h"
 #include "platform/fake/FakePlatform.h"
 
 namespace kelvo {
@@ -122,7 +123,7 @@ TEST_F(AutostartCommand, WithALogInListFailuresAreSaidAndReturnNonZero) {
     EXPECT_EQ(list.commands.count("Kelvo"), 1u);
 
     outcome = run("yes");
-    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_EQ(outcome.exitCode, kUsageErrorExitCode);
     EXPECT_EQ(list.commands.size(), 1u);
 }
 
@@ -220,7 +221,7 @@ TEST_F(AutostartCommand, AValueOtherThanOnAndOffChangesNothing) {
             EXPECT_EQ(bad.exitCode, 0);  // an empty value asks for the state
             continue;
         }
-        EXPECT_EQ(bad.exitCode, 2) << value;
+        EXPECT_EQ(bad.exitCode, kUsageErrorExitCode) << value;
         EXPECT_TRUE(bad.err.contains(QStringLiteral("takes on or off"))) << value;
     }
     EXPECT_TRUE(platform.files.files.empty());
