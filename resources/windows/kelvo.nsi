@@ -38,7 +38,7 @@ VIAddVersionKey /LANG=0 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=0 "FileDescription" "Kelvo setup"
 VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
-VIAddVersionKey /LANG=0 "LegalCopyright" "GPL-3.0-or-later"
+VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 
 !define MUI_ICON "${__FILEDIR__}\kelvo.ico"
 !define MUI_UNICON "${__FILEDIR__}\kelvo.ico"

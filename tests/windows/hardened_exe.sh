@@ -2,7 +2,8 @@
 # The Windows program is built hardened: its headers ask for address randomisation with 64-bit
 # entropy and for no execution from data pages, it imports at start only libraries that no file
 # beside it can stand in for, and it holds the stack protector and the checked copies. The toolkit linked into it is built so too, so its own libraries are read as well: each
-# calls the stack protector, and at least one a checked copy.
+# calls the stack protector, and at least one a checked copy. kelvo.exe and kelvo.com carry the
+# same resources: an icon, the manifest, and version details alike but for the file's name.
 # Usage: hardened_exe.sh <build dir>  (kelvo.exe unstripped, as the build leaves it)
 set -u
 build=$1
@@ -46,5 +47,24 @@ for lib in $libraries; do
   checked+=$(grep -Ev '^__stack_chk_fail$' <<<"$calls" | grep -E '^__[a-z0-9_]+_chk$')$'\n'
 done
 expect "no library of the program makes a checked copy (__*_chk)" '^__[a-z0-9_]+_chk$' "$checked"
+
+# The resources as windres reads them back, and their version details without the file's name.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+details=()
+for program in kelvo.exe kelvo.com; do
+  rc=$(x86_64-w64-mingw32-windres -i "$build/$program" -O rc 2>&1 | grep -v '^ *0x')
+  expect "$program has no icon" 'RT_GROUP_ICON' "$rc"
+  expect "$program has no manifest asking for no elevation" 'RT_MANIFEST.*requestedExecutionLevel' \
+    "$(tr '\n' ' ' <<<"$rc")"
+  expect "$program has no version details" '^1 VERSIONINFO$' "$rc"
+  expect "$program does not name itself" "VALUE \"OriginalFilename\", \"$program\"" "$rc"
+  expect "$program's copyright is no copyright line" 'VALUE "LegalCopyright", "Copyright \(C\) [0-9]{4} ' "$rc"
+  for key in FileVersion ProductVersion; do
+    expect "$program's $key is not $version" "VALUE \"$key\", \"$version\"\$" "$rc"
+  done
+  details+=("$(grep -E '^ *(VALUE|FILE|PRODUCT)' <<<"$rc" | grep -v OriginalFilename)")
+done
+[ "${details[0]}" = "${details[1]}" ] && passed=$((passed + 1)) ||
+  fail "kelvo.exe and kelvo.com differ in their version details: $(diff <(echo "${details[0]}") <(echo "${details[1]}"))"
 echo "hardened_exe: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
