@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <climits>
 #include <string>
 
 #include "platform/windows/WideText.h"
@@ -36,6 +37,30 @@ void writeCharacters(HANDLE to, const std::wstring& text) {
     }
 }
 
+// A file or a pipe gets the bytes the system's own tools write: the console's output code page,
+// or the ANSI one where there is no console. What the code page lacks becomes its default
+// character. Each line end becomes CR LF, as the C run time's text mode wrote them before.
+std::string inOutputCodePage(std::string_view utf8) {
+    std::wstring text;
+    text.reserve(utf8.size() + utf8.size() / 16);
+    for (const wchar_t c : widen(std::string(utf8))) {
+        if (c == L'\n')
+            text += L'\r';
+        text += c;
+    }
+    UINT codePage = GetConsoleOutputCP();
+    if (codePage == 0)
+        codePage = GetACP();
+    const int length = static_cast<int>(std::min<size_t>(text.size(), INT_MAX));
+    const int size =
+        WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(std::max(size, 0)), '\0');
+    if (size <= 0 || WideCharToMultiByte(codePage, 0, text.data(), length, bytes.data(), size,
+                                         nullptr, nullptr) != size)
+        return narrow(text);  // a code page the system cannot write: UTF-8 is still the text
+    return bytes;
+}
+
 }  // namespace
 
 void writeStandardText(StandardStream stream, std::string_view utf8) {
@@ -48,15 +73,7 @@ void writeStandardText(StandardStream stream, std::string_view utf8) {
         writeCharacters(to, widen(std::string(utf8)));
         return;
     }
-    // As the C run-time's text mode wrote them before: each line end becomes CR LF.
-    std::string bytes;
-    bytes.reserve(utf8.size() + utf8.size() / 16);
-    for (const char c : utf8) {
-        if (c == '\n')
-            bytes += '\r';
-        bytes += c;
-    }
-    writeBytes(to, bytes);
+    writeBytes(to, inOutputCodePage(utf8));
 }
 
 }  // namespace kelvo

@@ -1,8 +1,12 @@
-// Runs a command line in a console of its own, with code page 437 as on a Western Windows, and
-// writes what the console's screen shows, read back cell by cell, into a file as UTF-8:
+// Runs a command line in a console of its own, with code page 437 as on a Western Windows (or the
+// one asked for), and writes what the console's screen shows, read back cell by cell, into a file
+// as UTF-8:
 //   console_probe <file> <command line> [--ctrl-c-on <text> | --ctrl-c-after <ms>] [--wait <ms>]
+//                 [--code-page <number>]
 // Ctrl+C goes to the console once the screen shows the text, or after the time. The file's first
 // line is "exit=<code>", 259 for a program still running when the wait (default 120 s) ran out.
+//   console_probe --copy-to <file>
+// copies standard input into the file byte for byte: the end of a pipe.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -50,17 +54,33 @@ int fail(HANDLE to, const std::string& message) {
     return 2;
 }
 
+int copyInput(const wchar_t* path) {
+    const HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 2;
+    char buffer[4096];
+    DWORD n = 0;
+    DWORD written = 0;
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof(buffer), &n, nullptr) && n > 0)
+        WriteFile(file, buffer, n, &written, nullptr);
+    CloseHandle(file);
+    return 0;
+}
+
 }  // namespace
 
 int main() {
     const HANDLE caller = GetStdHandle(STD_ERROR_HANDLE);
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argv && argc == 3 && std::wstring(argv[1]) == L"--copy-to")
+        return copyInput(argv[2]);
     if (!argv || argc < 3)
         return fail(caller, "usage: console_probe <file> <command line> [options]\n");
     std::wstring ctrlOn;
     DWORD ctrlAfter = 0;
     DWORD wait = 120000;
+    UINT codePage = 437;
     for (int i = 3; i + 1 < argc; i += 2) {
         const std::wstring option = argv[i];
         if (option == L"--ctrl-c-on")
@@ -69,13 +89,15 @@ int main() {
             ctrlAfter = static_cast<DWORD>(_wtoi(argv[i + 1]));
         else if (option == L"--wait")
             wait = static_cast<DWORD>(_wtoi(argv[i + 1]));
+        else if (option == L"--code-page")
+            codePage = static_cast<UINT>(_wtoi(argv[i + 1]));
     }
 
     FreeConsole();
     if (!AllocConsole())
         return fail(caller, "no console: " + std::to_string(GetLastError()) + "\n");
-    SetConsoleOutputCP(437);
-    SetConsoleCP(437);
+    SetConsoleOutputCP(codePage);
+    SetConsoleCP(codePage);
     SetConsoleCtrlHandler(ignore, TRUE);
     SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     const HANDLE out =

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The command line at a prompt under Wine: kelvo.com waits for the options and passes on their
-# output and exit code in order; a start of the window returns at once, and Ctrl+C in the console
-# it came from leaves the window alone; a console of code page 437 shows the Japanese text and a
-# clean's bar without escape sequences; Ctrl+C stops a clean with code 4; --autostart writes,
-# reads and deletes the Run value.
+# output and exit code in order, a usage error's code apart from a clean's; /? prints the help; a
+# start of the window returns at once, and Ctrl+C in the console it came from leaves the window
+# alone, while /exec returns once the window has cleaned and closed; a console of code page 437
+# shows the Japanese text and a clean's bar without escape sequences; in one of code page 932 a
+# file or a pipe gets Shift-JIS; Ctrl+C stops a clean with code 4; --autostart writes, reads and
+# deletes the Run value.
 # Usage: console_wine.sh <build folder> (with kelvo.exe, kelvo.com and console_probe.exe);
 # WINEPREFIX names the prefix. Wine's consoles are windows: this runs on a display of its own.
 source "$(dirname "$0")/../e2e/desktop.sh"
@@ -39,13 +41,20 @@ out=$(at_prompt "kelvo --status & echo rc=%ERRORLEVEL%")
 [ "$(echo "$out" | tail -n1)" = "rc=0" ] || fail "--status at the prompt: $out"
 echo "$out" | head -n -1 | grep -q '^物理' && echo "$out" | head -n -1 | grep -q '^使用率' ||
   fail "--status printed no figures before its exit code: $out"
-out=$(at_prompt "kelvo --typo & echo rc=%ERRORLEVEL%")
-[ "$out" = "rc=2" ] || fail "--typo at the prompt: $out"
-grep -q '^Usage: kelvo' "$E2E_TMP/stderr" || fail "--typo: no usage on standard error: $(cat "$E2E_TMP/stderr")"
-out=$(at_prompt "kelvo --help & echo rc=%ERRORLEVEL%")
-echo "$out" | grep -q 'Ctrl+C' && echo "$out" | grep -q 'kelvo.com' && ! echo "$out" | grep -q 'SIG' ||
-  fail "--help does not tell of Windows: $out"
-echo "ok: kelvo.com passes on the output, then the exit code"
+# Usage errors have a code of their own.
+for typo in "--typo:^Usage: kelvo" "--autostart bogus:takes on or off"; do
+  out=$(at_prompt "kelvo ${typo%%:*} & echo rc=%ERRORLEVEL%")
+  [ "$out" = "rc=64" ] || fail "${typo%%:*} at the prompt: $out"
+  grep -q "${typo#*:}" "$E2E_TMP/stderr" || fail "${typo%%:*}: standard error has $(cat "$E2E_TMP/stderr")"
+done
+for help in "--help" "/?"; do
+  out=$(at_prompt "kelvo $help & echo rc=%ERRORLEVEL%")
+  echo "$out" | grep -q 'Ctrl+C' && echo "$out" | grep -q 'kelvo.com' && ! echo "$out" | grep -q 'SIG' ||
+    fail "kelvo $help does not tell of Windows: $out"
+  echo "$out" | grep -q '^  64  usage error' && [ "$(echo "$out" | tail -n1)" = "rc=0" ] ||
+    fail "kelvo $help: no table of exit codes, or not 0: $out"
+done
+echo "ok: kelvo.com passes on the output, then the exit code; /? is the help"
 
 # A start of the window returns at once (Wine's cmd.exe waits for a windowed program that it
 # starts itself, so only kelvo.com can return), and the window runs on.
@@ -55,6 +64,14 @@ wait_until 60 kelvo_windows || fail "no window after a start at the prompt"
 wine taskkill /IM kelvo.exe >/dev/null 2>&1
 wait_until 30 kelvo_ended || fail "the window did not close"
 echo "ok: a window start at the prompt returns at once"
+
+# /exec: the prompt waits until the window has cleaned and closed, which saved the settings.
+printf '[SYSTEM]\r\nXPos=10\r\nYPos=10\r\n[DEFAULT]\r\nMemory=5\r\n' >"$PROG/kelvo.ini"
+out=$(cd "$PROG" && timeout 120 wine cmd /c "kelvo /exec & echo rc=%ERRORLEVEL%" </dev/null 2>/dev/null | tr -d '\r')
+grep -q '^AutoMemClear=' "$PROG/kelvo.ini" || fail "kelvo /exec returned before the window closed: $out"
+[ "$out" = "rc=0" ] || fail "kelvo /exec at the prompt: $out"
+kelvo_ended || fail "a window is left after kelvo /exec returned"
+echo "ok: kelvo /exec at the prompt returns once the clean's window has closed"
 
 # Started from a console, the window keeps clear of it: Ctrl+C there does not close it.
 in_console window "kelvo.exe" --ctrl-c-after 10000 --wait 12000 &
@@ -73,6 +90,18 @@ head -n1 "$E2E_TMP/status.txt" | grep -qx 'exit=0' || fail "--status in a consol
 grep -q '^物理' "$E2E_TMP/status.txt" && grep -q '^頁' "$E2E_TMP/status.txt" &&
   grep -q '^使用率' "$E2E_TMP/status.txt" || fail "the console shows: $(cat "$E2E_TMP/status.txt")"
 echo "ok: a console of code page 437 shows the Japanese labels"
+
+# Into a file and through a pipe, in a console of code page 932: Shift-JIS, as the system's own
+# tools write there, with CR LF.
+in_console sjis "cmd /c kelvo --status > status-file.txt & kelvo --status | console_probe.exe --copy-to status-pipe.txt" \
+  --code-page 932
+for file in status-file status-pipe; do
+  [ -s "$PROG/$file.txt" ] || fail "$file: nothing written: $(cat "$E2E_TMP/sjis.txt")"
+  iconv -f SHIFT_JIS -t UTF-8 "$PROG/$file.txt" | tr -d '\r' | grep -q '^使用率' ||
+    fail "$file is not in code page 932: $(od -c "$PROG/$file.txt" | head -n4)"
+  grep -q $'\r$' "$PROG/$file.txt" || fail "$file: lines without CR LF"
+done
+echo "ok: a file and a pipe get the console's code page"
 
 # A whole clean: its bar ends at 100 % without a trace of an escape sequence.
 in_console clean "kelvo.com --clean"
@@ -106,4 +135,4 @@ out=$(at_prompt "kelvo --autostart off & echo rc=%ERRORLEVEL%")
 [ "$out" = "off: Kelvo in $run_key removed"$'\n'"rc=0" ] || fail "--autostart off: $out"
 ! wine reg query "$run_key" /v Kelvo >/dev/null 2>&1 || fail "--autostart off left the Run value"
 echo "ok: --autostart writes, reads and deletes the Run value"
-echo "6 passed, 0 failed"
+echo "8 passed, 0 failed"
