@@ -40,7 +40,7 @@ grep -qxF "Exec=\"$E2E_TMP/odd \\\\\$dir/kelvo\"" "$entry" || fail "quoted as $(
 echo "ok: a path with a blank and a dollar sign is quoted"
 
 "$KELVO" --autostart maybe 2>"$E2E_TMP/err" && fail "a bad value succeeded"
-[ $? = 2 ] || fail "a bad value: exit $?"
+[ $? = 64 ] || fail "a bad value: exit $?"
 grep -q "takes on or off" "$E2E_TMP/err" || fail "a bad value: $(cat "$E2E_TMP/err")"
 rm -rf "$XDG_CONFIG_HOME/autostart"
 echo >"$XDG_CONFIG_HOME/autostart"
