@@ -128,6 +128,11 @@ class Platform {
     // put it back. Works on shown and hidden windows; does nothing where the desktop has no such
     // hint.
     virtual void setSkipTaskBar(NativeWindow window, bool skip) = 0;
+    // Calls off the move of `window` that the toolkit asked the window manager for at a button
+    // press, once the release has come to the program: the manager did not take the pointer in
+    // time and would move the window with it until the next click. Does nothing where the
+    // desktop runs the move itself.
+    virtual void cancelWindowMove(NativeWindow window) = 0;
 
     // Calls `handler` on the GUI thread when the system asks the program to end (SIGTERM, SIGINT
     // on Linux). Call once, after the application object exists.

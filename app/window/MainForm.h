@@ -219,6 +219,7 @@ class TMainForm : public QWidget {
     TrayTipPacer trayTip_;
     bool dialogOpen_ = false;
     bool hiddenUnderPointer_ = false;
+    bool movingByPress_ = false;     // the last left press asked the window manager for a move
     NativeWindow nativeWindow_ = 0;  // the native window the hints were last given to
 
     // The readout's labels in writing order (free, used, total of physical, virtual, page file;

@@ -36,7 +36,8 @@ void TMainForm::FormCreate() {
     trayIcon_->show();
     // Standard error is nowhere to be seen for a program started from the desktop.
     if (!iniNotice_.isEmpty() && platform_.hasSystemTray())
-        Notify({QStringLiteral("設定ファイルの場所が変わりました"), iniNotice_ + QLatin1Char('\n')});
+        Notify(
+            {QStringLiteral("設定ファイルの場所が変わりました"), iniNotice_ + QLatin1Char('\n')});
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
                 if (state != Qt::ApplicationActive)
@@ -107,9 +108,19 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
             WMNCHitTest();
             break;
         case QEvent::MouseButtonPress:
+            movingByPress_ = false;
             if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && WMNCHitTest() &&
                 isVisible() && !hiddenUnderPointer_) {
-                windowHandle()->startSystemMove();
+                movingByPress_ = windowHandle()->startSystemMove();
+                return true;
+            }
+            break;
+        case QEvent::MouseButtonRelease:
+            // A release that reaches the program came before the window manager took the pointer
+            // for the move (a tap, a click of no length): the move ends here, however soon.
+            if (movingByPress_ && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+                movingByPress_ = false;
+                platform_.cancelWindowMove(currentNativeWindow());
                 return true;
             }
             break;

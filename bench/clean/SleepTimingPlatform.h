@@ -47,6 +47,7 @@ class SleepTimingPlatform : public Platform {
     void setSkipTaskBar(NativeWindow window, bool skip) override {
         s_->setSkipTaskBar(window, skip);
     }
+    void cancelWindowMove(NativeWindow window) override { s_->cancelWindowMove(window); }
     void onTerminationRequest(std::function<void()> handler) override {
         s_->onTerminationRequest(std::move(handler));
     }

@@ -114,6 +114,7 @@ class FakePlatform : public Platform {
     bool isShiftDown() override { return shiftDown; }
     bool hasSystemTray() override { return systemTray; }
     void setSkipTaskBar(NativeWindow window, bool skip) override { skipTaskBar[window] = skip; }
+    void cancelWindowMove(NativeWindow) override {}
     DesktopSession desktopSession() override { return session; }
     bool hasSessionBus() override { return sessionBus; }
     bool isPopupMenuShown() override {

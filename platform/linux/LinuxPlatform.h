@@ -40,6 +40,7 @@ class LinuxPlatform : public Platform {
     bool isShiftDown() override;
     bool hasSystemTray() override;
     void setSkipTaskBar(NativeWindow window, bool skip) override;
+    void cancelWindowMove(NativeWindow window) override;
     DesktopSession desktopSession() override;
     bool isX11ServerReachable(const std::string& display) override;
     bool hasGlobalCoordinates() override;

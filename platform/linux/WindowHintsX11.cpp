@@ -157,4 +157,28 @@ void LinuxPlatform::setSkipTaskBar(NativeWindow window, bool skip) {
     xcb_flush(c);
 }
 
+// The toolkit sends its own cancel at a release only for some input devices, and then names the
+// root window, which no window manager moves.
+void LinuxPlatform::cancelWindowMove(NativeWindow window) {
+    xcb_connection_t* c = x11Connection();
+    if (!c || window == 0)
+        return;
+    const auto w = static_cast<xcb_window_t>(window);
+    const xcb_atom_t moveResize = atom(c, "_NET_WM_MOVERESIZE");
+    const xcb_window_t root = rootOf(c, w);
+    if (moveResize == XCB_ATOM_NONE || root == XCB_WINDOW_NONE)
+        return;
+    xcb_client_message_event_t ev{};
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = w;
+    ev.type = moveResize;
+    ev.data.data32[2] = 11;  // _NET_WM_MOVERESIZE_CANCEL
+    ev.data.data32[4] = 1;   // from a normal application
+    xcb_send_event(c, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&ev));
+    xcb_flush(c);
+}
+
 }  // namespace kelvo

@@ -42,6 +42,8 @@ class WindowsPlatform : public Platform {
     bool isShiftDown() override;
     bool hasSystemTray() override;
     void setSkipTaskBar(NativeWindow window, bool skip) override;
+    // The system's move loop follows the button itself.
+    void cancelWindowMove(NativeWindow) override {}
     DesktopSession desktopSession() override;
     bool isX11ServerReachable(const std::string&) override { return false; }
     bool hasGlobalCoordinates() override { return true; }

@@ -41,6 +41,19 @@ stop_kelvo
   fail "saved $(ini_value XPos) $(ini_value YPos) after the drag"
 echo "ok: dragging below the top strip moves the window and the position is saved"
 
+# A press and release at the same instant (a tap on a touchpad) moves nothing: the window does not
+# follow the pointer after it.
+start_kelvo '[SYSTEM]\nXPos=300\nYPos=300\n'
+wait_until 10 is_viewable "$MAIN" || fail "the window did not show"
+xdotool mousemove 400 340 click 1
+pointer_to 450 390
+pointer_to 600 500
+sleep 0.3
+[ "$(position_of "$MAIN")" = "300 300" ] ||
+  { xdotool click 1; fail "after a click of no length the window followed the pointer to $(position_of "$MAIN")"; }
+stop_kelvo
+echo "ok: a click of no length below the top strip leaves the window where it was"
+
 # Hiding under the pointer: the window goes when the pointer comes and is back once it leaves.
 # It keeps its place in the window manager's client list, which task bars show, so a task bar
 # does not shift each time the pointer crosses the window; and the pointer reaches what is below.
