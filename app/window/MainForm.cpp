@@ -7,6 +7,7 @@
 #include <QFontInfo>
 #include <QMenu>
 #include <QScopeGuard>
+#include <QSessionManager>
 #include <QTimer>
 
 #include "app/cli/CommandLine.h"
@@ -18,6 +19,25 @@
 #include "ui_MainForm.h"
 
 namespace kelvo {
+namespace {
+
+// Sees the quits sent to the application object; `onQuit` returning true takes the quit away.
+class QuitFilter : public QObject {
+  public:
+    QuitFilter(QObject* parent, std::function<bool()> onQuit)
+        : QObject(parent), onQuit_(std::move(onQuit)) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        return watched == QCoreApplication::instance() && event->type() == QEvent::Quit &&
+               onQuit_();
+    }
+
+  private:
+    std::function<bool()> onQuit_;
+};
+
+}  // namespace
 
 TMainForm::TMainForm(Platform& platform, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
@@ -67,13 +87,20 @@ TMainForm::TMainForm(Platform& platform, QWidget* parent)
     // The starting point of the first processor figure, which the first tick measures.
     if (platform_.IsWinNT())
         cpuUsage_.sample(platform_.queryCpuTimes());
-    // Logging out: a running clean gives its memory back now, before the session ends us.
-    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        connect(app, &QGuiApplication::commitDataRequest, this, [this] {
-            if (Cleaning)
-                StopRequest = true;
-            SaveSettings(false);
+    // The session manager asks for saves that end nothing (checkpoints, log-outs cancelled
+    // later): they keep what the user confirmed and leave a running clean alone. The session's
+    // end comes as the toolkit's quit, which takes the close path. The program starts at log-in
+    // from its autostart entry only: a session that restarted it as well would start a second.
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+            manager.setRestartHint(QSessionManager::RestartNever);
+            SaveSettings(true);
         });
+        connect(app, &QGuiApplication::saveStateRequest, this, [](QSessionManager& manager) {
+            manager.setRestartHint(QSessionManager::RestartNever);
+        });
+        app->installEventFilter(new QuitFilter(this, [this] { return toolkitQuit(); }));
+    }
 
     timMain_ = new QTimer(this);
     timMain_->setInterval(100);
@@ -197,7 +224,18 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    quitting_ = true;
     QCoreApplication::quit();
+}
+
+// A quit the program did not ask for: the end of the X11 session, which the toolkit would carry
+// out by closing only the windows on screen. It becomes a close request, which saves, stops a
+// clean and quits when it may.
+bool TMainForm::toolkitQuit() {
+    if (quitting_)
+        return false;
+    ExternalClose();
+    return true;
 }
 
 void TMainForm::saveSettingsForClose() {
@@ -226,6 +264,12 @@ void TMainForm::timMainTimer() {
         // clean or a trigger reads it.
         SampleCpuUsage();
         QCoreApplication::processEvents();
+        // A close request taken meanwhile ends the start-up here: nothing shows the window again
+        // or starts the execute option's clean.
+        if (settingsFinal_) {
+            emit ticked();
+            return;
+        }
         startDesktop(readSmallSetting() != 0);
         if (executeOptionIn(CommandLine)) {
             ClosingAfterClean = true;

@@ -14,6 +14,7 @@
 #include "app/window/TrayClicks.h"
 #include "platform/MemoryStatus.h"
 #include "platform/Platform.h"
+#include "profile/ProfileFile.h"
 
 class QMenu;
 class QAction;
@@ -57,7 +58,8 @@ class TMainForm : public QWidget {
     void timSubTimer();
     void sbtnConfigClick();
     void LoadSettings();
-    void SaveSettings(bool positionOnly);
+    // Also what became of the file: a save it could not take stays in use until one succeeds.
+    SaveResult SaveSettings(bool positionOnly);
 
     // On the desktop: the tray icon, small mode, dragging, hiding under the pointer, stay on
     // top and the task-bar button (MainFormDesktop.cpp).
@@ -140,6 +142,8 @@ class TMainForm : public QWidget {
     void fitFigureFont();
     void setCaptionIfChanged(TNovelLabel* label, const QString& text);
     int readSmallSetting();
+    // The settings the program goes by: the file's, or what it could not take.
+    Profile currentSettings();
 
     // The processor usage step of the two-second tick, and the Windows 95 family's statistics.
     void SampleCpuUsage();
@@ -189,6 +193,8 @@ class TMainForm : public QWidget {
     // The close: the one save, and the menus and dialogs that hold a clean in their loops.
     void saveSettingsForClose();
     void closeNestedWindows();
+    // True when the toolkit's quit is taken away, to come back as a close request.
+    bool toolkitQuit();
     void endShortageWhenOver();
 
     Platform& platform_;
@@ -212,8 +218,10 @@ class TMainForm : public QWidget {
     uint64_t refusedSize_ = 0;
     bool cleanPaused_ = false;
     int noticeSerial_ = 0;
-    bool closePending_ = false;   // asked to close during a clean: close when it returns
-    bool settingsFinal_ = false;  // saved for the close: nothing writes the file after that
+    bool closePending_ = false;       // asked to close during a clean: close when it returns
+    bool settingsFinal_ = false;      // saved for the close: nothing writes the file after that
+    bool quitting_ = false;           // the close was accepted: the quit that follows is ours
+    std::optional<Profile> unsaved_;  // the settings the file could not take
     TrayClickPairing trayClicks_;
     TrayMenuState trayMenu_;
     TrayTipPacer trayTip_;

@@ -75,8 +75,7 @@ std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
     const TSettingFrm& options = SettingFrm();
     int64_t fitDownTo = 0;
     // The stored percentage, not the track bar's: an unconfirmed dialog does not count.
-    const int32_t storedPercent =
-        readSetting(readProfileFile(platform_.fileSystem(), iniPath_), keys::Memory);
+    const int32_t storedPercent = readSetting(currentSettings(), keys::Memory);
     if (options.autoCleanSize()) {
         platform_.GlobalMemoryStatus(MemStat);
         CleanSize = autoCleanSize(limits::memoryPercent(storedPercent), MemStat.dwMemoryLoad,

@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/common/ErrorBox.h"
+#include "app/settings/SaveFailureText.h"
 #include "app/settings/SettingFrm.h"
 #include "app/settings/UpDown.h"
 #include "app/window/MainForm.h"
@@ -70,13 +72,19 @@ void TMainForm::sbtnConfigClick() {
     if (!result)
         return;  // the dialog was already open; its own call finishes the job
     setDialogOpen(false);
-    if (*result == TSettingFrm::mrOk)
-        SaveSettings(false);
+    const SaveResult saved =
+        *result == TSettingFrm::mrOk ? SaveSettings(false) : SaveResult::Unchanged;
     LoadSettings();
+    if (!savedToFile(saved))
+        ShowError(settingsNotSavedMessage(saved, QString::fromStdString(iniPath_)), this);
+}
+
+Profile TMainForm::currentSettings() {
+    return unsaved_ ? *unsaved_ : readProfileFile(platform_.fileSystem(), iniPath_);
 }
 
 void TMainForm::LoadSettings() {
-    const Profile ini = readProfileFile(platform_.fileSystem(), iniPath_);
+    const Profile ini = currentSettings();
     auto read = [&ini](const SettingKey& key) { return readSetting(ini, key); };
     Ui::TSettingFrm& s = SettingFrm().ui();
     const QSize screen = screenSize();
@@ -131,11 +139,16 @@ void TMainForm::LoadSettings() {
     applyHints(!hideHints);
 }
 
-void TMainForm::SaveSettings(bool positionOnly) {
+SaveResult TMainForm::SaveSettings(bool positionOnly) {
     if (settingsFinal_)
-        return;
+        return SaveResult::Unchanged;
     const TSettingFrm& f = SettingFrm();
-    const SaveResult result = saveProfileFile(platform_.fileSystem(), iniPath_, [&](Profile& ini) {
+    const auto edit = [&](Profile& ini) {
+        // What the file could not take before is what the user confirmed: it goes in first.
+        if (unsaved_)
+            for (const SettingKey& key : keys::kSaveOrder)
+                if (const std::optional<std::string> v = unsaved_->value(key.section, key.name))
+                    ini.write(key.section, key.name, *v);
         // Where the compositor places the window, its position reads as 0, 0: keep the
         // saved one for the next X11 session.
         if (platform_.hasGlobalCoordinates()) {
@@ -159,15 +172,25 @@ void TMainForm::SaveSettings(bool positionOnly) {
         writeSetting(ini, keys::AutoMemUsePer, static_cast<int16_t>(f.loadDropPoints()));
         writeSetting(ini, keys::Not100Per, f.noAutoCleanAtFullLoad());
         writeSetting(ini, keys::Hint, f.hideHints());
-    });
-    // The program goes on with its options as they are; the old file stays as it was.
+    };
+    const SaveResult result = saveProfileFile(platform_.fileSystem(), iniPath_, edit);
     if (result != SaveResult::Saved && result != SaveResult::Unchanged)
         qWarning("kelvo: settings not saved to %s: %s", iniPath_.c_str(),
                  describe(result, platform_.fileSystem(), iniPath_).c_str());
+    if (savedToFile(result)) {
+        unsaved_.reset();
+        return result;
+    }
+    // The old file stays as it was; what it could not take stays in use for this run, and every
+    // later save tries again.
+    Profile intended = currentSettings();
+    edit(intended);
+    unsaved_ = std::move(intended);
+    return result;
 }
 
 int TMainForm::readSmallSetting() {
-    return readSetting(readProfileFile(platform_.fileSystem(), iniPath_), keys::Small);
+    return readSetting(currentSettings(), keys::Small);
 }
 
 bool TMainForm::optionShowCpuUsage() const {

@@ -150,16 +150,19 @@ TEST_F(RunClean, AStopDuringPass37KeepsItsNumberWritesTheRestThereAndFrees) {
 }
 
 // Every close request (the window's close, which the close button and the menu's exit post; a
-// termination signal or the end of the session from outside) saves before it returns, once; stops
-// a running clean at once, also one held by the settings dialog or a menu opened inside it; closes
-// them; and the window closes when the clean has returned. The dialog's unconfirmed changes are
-// live, so the save has them.
+// termination signal from outside; the end of the session, which the toolkit delivers as a quit)
+// saves before it returns, once; stops a running clean at once, also one held by the settings
+// dialog or a menu opened inside it; closes them; and the window closes when the clean has
+// returned. The dialog's unconfirmed changes are live, so the save has them. A request taken in
+// the first tick's start-up ends it: the window stays hidden and the execute option cleans nothing.
 TEST_F(RunClean, EveryCloseRequestSavesOnceStopsTheCleanAndClosesWhatIsOpen) {
     enum class Open { Nothing, Dialog, Menu };
+    enum class Path { Window, Signal, SessionEnd };
     struct Case {
         const char* what;
         bool cleaning, paused, small;
         Open open;
+        bool firstTick = false;
     } states[] = {
         {"idle", false, false, false, Open::Nothing},
         {"small mode", false, false, true, Open::Nothing},
@@ -170,24 +173,39 @@ TEST_F(RunClean, EveryCloseRequestSavesOnceStopsTheCleanAndClosesWhatIsOpen) {
         {"cleaning in small mode", true, false, true, Open::Nothing},
         {"cleaning, the dialog open", true, false, false, Open::Dialog},
         {"paused, the menu open", true, true, false, Open::Menu},
+        {"the first tick, with the execute option", false, false, false, Open::Nothing, true},
     };
     for (const Case& c : states)
-        for (const bool fromOutside : {false, true}) {
-            SCOPED_TRACE(std::string(c.what) + (fromOutside ? ", from outside" : ", the window's"));
+        for (const Path path : {Path::Window, Path::Signal, Path::SessionEnd}) {
+            SCOPED_TRACE(std::string(c.what) + (path == Path::Window   ? ", the window's"
+                                                : path == Path::Signal ? ", a signal"
+                                                                       : ", the session's end"));
             messages = 0;
             TMainForm& f = start(c.paused ? kPausing : "Memory=10\n");
-            f.show();
+            if (!c.firstTick)
+                f.show();
             f.SmallMode = c.small;
             f.CpuUsePer = c.paused ? 100 : 0;
             int renamesAtRequest = -1;
             bool openBefore = false;
             const auto request = [&] {
-                QWidget* open = c.open == Open::Dialog ? static_cast<QWidget*>(&f.SettingFrm())
-                                                       : f.PopupMenu();
+                QWidget* open =
+                    c.open == Open::Dialog ? static_cast<QWidget*>(&f.SettingFrm()) : f.PopupMenu();
                 openBefore = c.open == Open::Nothing || open->isVisible();
                 s().ckbDontCatch->setChecked(true);  // a change the dialog has not confirmed
                 const int before = platform.files.renames;
-                fromOutside ? f.ExternalClose() : static_cast<void>(f.close());
+                QEvent quit(QEvent::Quit);
+                switch (path) {
+                    case Path::Window:
+                        f.close();
+                        break;
+                    case Path::Signal:
+                        f.ExternalClose();
+                        break;
+                    case Path::SessionEnd:
+                        QCoreApplication::sendEvent(qApp, &quit);
+                        break;
+                }
                 renamesAtRequest = platform.files.renames - before;
                 EXPECT_TRUE(c.open == Open::Nothing || !open->isVisible());
             };
@@ -213,6 +231,15 @@ TEST_F(RunClean, EveryCloseRequestSavesOnceStopsTheCleanAndClosesWhatIsOpen) {
                 f.sbtnGetMemClick();
                 EXPECT_EQ(caption(), progress(c.paused ? 1 : 3)) << "went on after the request";
                 EXPECT_EQ(platform.liveBlocks, 0);
+            } else if (c.firstTick) {
+                // The request waits among the events the first tick lets the application handle.
+                f.FirstTick = true;
+                f.CommandLine = {QStringLiteral("kelvo"), QStringLiteral("/exec")};
+                const size_t allocations = platform.allocatedSizes.size();
+                QMetaObject::invokeMethod(&f, request, Qt::QueuedConnection);
+                f.timMainTimer();
+                EXPECT_EQ(platform.allocatedSizes.size(), allocations)
+                    << "the execute option cleaned";
             } else {
                 openThenRequest();
             }

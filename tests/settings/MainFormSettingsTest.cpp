@@ -339,6 +339,52 @@ TEST_F(MainFormSettings, HandEditedNonsenseLoadsWithinTheLimits) {
     }
 }
 
+// OK on a file that cannot take the options: one message says so, and they stay in use for the
+// run (applied, shown again by the dialog, kept through a Cancel) until a save succeeds.
+TEST_F(MainFormSettings, AnOkTheFileCannotTakeIsSaidOnceAndStaysInUse) {
+    struct Case {
+        const char* what;
+        uint32_t mode;
+        int64_t bytesLeft;
+        const char* said;
+    };
+    for (const Case& c : {Case{"read-only", 0444, -1, "読み取り専用"},
+                          Case{"on a full disk", 0644, 10, "書き込みに失敗"}}) {
+        SCOPED_TRACE(c.what);
+        form.reset();
+        platform.files.files.clear();
+        platform.files.put(kIni, kDefaults, c.mode);
+        platform.files.bytesLeft = c.bytesLeft;
+        start();
+        QString said;
+        test::onNextModal([&](QWidget* dialog) {
+            s().ckbStayOnTop->setChecked(true);
+            s().trkberMemPer->setValue(80);
+            test::acceptNextMessage(&said, dialog);
+            s().btnOk->click();
+        });
+        form->sbtnConfigClick();
+        EXPECT_TRUE(said.startsWith("設定をファイルに保存できませんでした。\n" +
+                                    QString::fromStdString(kIni) + "\n"))
+            << said.toStdString();
+        EXPECT_TRUE(said.contains(c.said)) << said.toStdString();
+        EXPECT_EQ(ini(), kDefaults);
+        EXPECT_TRUE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        EXPECT_EQ(form->CleanSize, 80 * (256 * MB / 100));
+
+        test::onNextModal([&](QWidget*) { s().btnCancel->click(); });
+        form->sbtnConfigClick();
+        EXPECT_TRUE(s().ckbStayOnTop->isChecked());
+        EXPECT_EQ(s().trkberMemPer->value(), 80);
+
+        platform.files.put(kIni, kDefaults);
+        platform.files.bytesLeft = -1;
+        form->SaveSettings(true);
+        EXPECT_NE(ini().find("StayOnTop=1"), std::string::npos);
+        EXPECT_NE(ini().find("Memory=80"), std::string::npos);
+    }
+}
+
 class SettingsButton : public MainFormSettings {
   protected:
     SettingsButton() {
