@@ -79,7 +79,7 @@ QString helpText(SystemFamily system) {
     text += QStringLiteral(
         "\n"
         "Exit codes:\n"
-        "  0   done; the window closed\n");
+        "  0   done, or the window closed (also after /exec)\n");
     text += windows ? QStringLiteral(
                           "  1   failed: --autostart could not read or change the Run value, or\n"
                           "      kelvo.com could not start kelvo.exe\n")
