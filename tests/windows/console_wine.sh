@@ -3,9 +3,9 @@
 # output and exit code in order, a usage error's code apart from a clean's; /? prints the help; a
 # start of the window returns at once, and Ctrl+C in the console it came from leaves the window
 # alone, while /exec returns once the window has cleaned and closed; a console of code page 437
-# shows the Japanese text and a clean's bar without escape sequences; in one of code page 932 a
-# file or a pipe gets Shift-JIS; Ctrl+C stops a clean with code 4; --autostart writes, reads and
-# deletes the Run value.
+# shows the Japanese text and a clean's bar without escape sequences; a file or a pipe gets
+# Shift-JIS, from a console of code page 932 and, without a console, in a Japanese locale; Ctrl+C
+# stops a clean with code 4; --autostart writes, reads and deletes the Run value.
 # Usage: console_wine.sh <build folder> (with kelvo.exe, kelvo.com and console_probe.exe);
 # WINEPREFIX names the prefix. Wine's consoles are windows: this runs on a display of its own.
 source "$(dirname "$0")/../e2e/desktop.sh"
@@ -23,8 +23,19 @@ winprog=$(winepath -w "$PROG" 2>/dev/null)
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 approved_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run'
 
-# at_prompt <command>: what cmd.exe prints for it, without the CRs; standard error into a file.
-at_prompt() { (cd "$PROG" && wine cmd /c "$1" 2>"$E2E_TMP/stderr" </dev/null | tr -d '\r'); }
+# A Japanese locale of the test's own (the machine need not have it): Wine's ANSI code page is 932
+# there. cmd.exe run from here has no console, so the program writes into the pipe in that code
+# page, as the system's own tools do.
+mkdir -p "$E2E_TMP/locales"
+localedef -i ja_JP -f UTF-8 "$E2E_TMP/locales/ja_JP.UTF-8" >/dev/null 2>&1 ||
+  [ -f "$E2E_TMP/locales/ja_JP.UTF-8/LC_CTYPE" ] || fail "cannot make the ja_JP.UTF-8 locale (localedef)"
+in_japanese() { env -u LC_ALL -u LC_CTYPE LOCPATH="$E2E_TMP/locales" LANG=ja_JP.UTF-8 "$@"; }
+# at_prompt <command>: what cmd.exe prints for it, read as Shift-JIS, without the CRs; standard
+# error into a file.
+at_prompt() {
+  (cd "$PROG" && in_japanese wine cmd /c "$1" 2>"$E2E_TMP/stderr.932" </dev/null | iconv -f SHIFT_JIS -t UTF-8 | tr -d '\r')
+  iconv -f SHIFT_JIS -t UTF-8 "$E2E_TMP/stderr.932" >"$E2E_TMP/stderr"
+}
 # in_console <name> <command line> [probe options]: the screen of a console of code page 437 that
 # ran it, into $E2E_TMP/<name>.txt; its first line is "exit=<code>".
 in_console() {
