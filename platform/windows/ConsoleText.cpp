@@ -37,10 +37,9 @@ void writeCharacters(HANDLE to, const std::wstring& text) {
     }
 }
 
-// A file or a pipe gets the bytes the system's own tools write: the console's output code page,
-// or the ANSI one where there is no console. What the code page lacks becomes its default
-// character. Each line end becomes CR LF, as the C run time's text mode wrote them before.
-std::string inOutputCodePage(std::string_view utf8) {
+}  // namespace
+
+std::string textInCodePage(unsigned codePage, std::string_view utf8) {
     std::wstring text;
     text.reserve(utf8.size() + utf8.size() / 16);
     for (const wchar_t c : widen(std::string(utf8))) {
@@ -48,20 +47,15 @@ std::string inOutputCodePage(std::string_view utf8) {
             text += L'\r';
         text += c;
     }
-    UINT codePage = GetConsoleOutputCP();
-    if (codePage == 0)
-        codePage = GetACP();
     const int length = static_cast<int>(std::min<size_t>(text.size(), INT_MAX));
     const int size =
         WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(std::max(size, 0)), '\0');
     if (size <= 0 || WideCharToMultiByte(codePage, 0, text.data(), length, bytes.data(), size,
                                          nullptr, nullptr) != size)
-        return narrow(text);  // a code page the system cannot write: UTF-8 is still the text
+        return narrow(text);
     return bytes;
 }
-
-}  // namespace
 
 void writeStandardText(StandardStream stream, std::string_view utf8) {
     const HANDLE to =
@@ -73,7 +67,9 @@ void writeStandardText(StandardStream stream, std::string_view utf8) {
         writeCharacters(to, widen(std::string(utf8)));
         return;
     }
-    writeBytes(to, inOutputCodePage(utf8));
+    // The bytes the system's own tools write into a file or a pipe.
+    const UINT codePage = GetConsoleOutputCP();
+    writeBytes(to, textInCodePage(codePage ? codePage : GetACP(), utf8));
 }
 
 }  // namespace kelvo

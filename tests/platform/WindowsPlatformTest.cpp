@@ -11,6 +11,7 @@
 
 #include "platform/Meminfo.h"
 #include "platform/Platform.h"
+#include "platform/windows/ConsoleText.h"
 #include "platform/windows/FileSystemWindows.h"
 #include "platform/windows/WindowsPlatform.h"
 
@@ -244,45 +245,46 @@ TEST(WindowsFiles, ReplaceReadAndListThroughWideCalls) {
     EXPECT_EQ(fs.readFile("NUL", 100).status, FileRead::Status::Failed) << "a device is no file";
 }
 
-// What prints into a pipe (or a file) is in the console's output code page, as the system's own
-// tools write there, with the system's line ends; what the code page lacks becomes its default
-// character. A pipe is no terminal and takes no escapes.
-TEST(WindowsConsole, APipeGetsTheConsolesCodePageWithWindowsLineEnds) {
-    if (GetConsoleOutputCP() == 0)
-        ASSERT_TRUE(AllocConsole());
-    const UINT before = GetConsoleOutputCP();
+// Into a file or a pipe the text goes in a code page, as the system's own tools write there, with
+// the system's line ends; what the code page lacks becomes its default character.
+TEST(WindowsConsole, TextInACodePage) {
     struct Case {
-        UINT codePage;
+        unsigned codePage;
         std::string bytes;
     };
     const Case cases[] = {
         {932, "\x95\xa8\x97\x9d\t\x8b\xf3\x82\xab\r\nx\r\n"},
         {437, "??\t??\r\nx\r\n"},
         {CP_UTF8, "物理\t空き\r\nx\r\n"},
+        {99, "物理\t空き\r\nx\r\n"},  // no code page the system can write
     };
-    for (const Case& c : cases) {
-        ASSERT_TRUE(SetConsoleOutputCP(c.codePage)) << c.codePage;
-        HANDLE read = nullptr;
-        HANDLE write = nullptr;
-        ASSERT_TRUE(CreatePipe(&read, &write, nullptr, 1 << 16));
-        const HANDLE saved = GetStdHandle(STD_OUTPUT_HANDLE);
-        SetStdHandle(STD_OUTPUT_HANDLE, write);
-        auto p = platform();
-        p->writeText(StandardStream::Output, "物理\t空き\nx\n");
-        const bool terminal = p->standardOutputIsTerminal();
-        const bool escapes = p->enableTerminalEscapes();
-        SetStdHandle(STD_OUTPUT_HANDLE, saved);
-        CloseHandle(write);
-        std::string bytes(64, '\0');
-        DWORD n = 0;
-        ReadFile(read, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-        CloseHandle(read);
-        bytes.resize(n);
-        EXPECT_EQ(bytes, c.bytes) << c.codePage;
-        EXPECT_FALSE(terminal);
-        EXPECT_FALSE(escapes);
-    }
-    SetConsoleOutputCP(before);
+    for (const Case& c : cases)
+        EXPECT_EQ(textInCodePage(c.codePage, "物理\t空き\nx\n"), c.bytes) << c.codePage;
+}
+
+// A pipe gets the text in the console's output code page, or the ANSI one where there is no
+// console (the tests run without one); it is no terminal and takes no escapes.
+TEST(WindowsConsole, APipeGetsTheTextInTheOutputCodePage) {
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+    ASSERT_TRUE(CreatePipe(&read, &write, nullptr, 1 << 16));
+    const HANDLE saved = GetStdHandle(STD_OUTPUT_HANDLE);
+    SetStdHandle(STD_OUTPUT_HANDLE, write);
+    auto p = platform();
+    p->writeText(StandardStream::Output, "物理\t空き\nx\n");
+    const bool terminal = p->standardOutputIsTerminal();
+    const bool escapes = p->enableTerminalEscapes();
+    SetStdHandle(STD_OUTPUT_HANDLE, saved);
+    CloseHandle(write);
+    std::string bytes(64, '\0');
+    DWORD n = 0;
+    ReadFile(read, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+    CloseHandle(read);
+    bytes.resize(n);
+    const UINT console = GetConsoleOutputCP();
+    EXPECT_EQ(bytes, textInCodePage(console ? console : GetACP(), "物理\t空き\nx\n"));
+    EXPECT_FALSE(terminal);
+    EXPECT_FALSE(escapes);
 }
 
 // The Run key's values under a name of the test's own, and the mark with which Task Manager
