@@ -1,9 +1,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
+#include "platform/WholeFile.h"
 #include "raster/Bmp.h"
 #include "raster/Pixel.h"
 
@@ -305,23 +304,22 @@ bool readBmp(std::span<const uint8_t> d, Bitmap& out, std::string& error, int64_
 }
 
 bool readBmpFile(const std::string& path, Bitmap& out, std::string& error, int64_t maxPixelBytes) {
-    // Opening a pipe or a device would wait for a writer, or read without end.
-    std::error_code ec;
-    if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec))
-        return fail(error, "not a regular file");
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        return fail(error, "cannot open the file");
-    const std::streamoff size = in.tellg();
-    if (size < 0)
-        return fail(error, "cannot read the file");
-    if (size > kBmpMaxFileBytes)
-        return fail(error, "file too large for a BMP");
-    std::vector<uint8_t> buf(size_t(size), 0);
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(buf.data()), size))
-        return fail(error, "cannot read the file");
-    return readBmp(buf, out, error, maxPixelBytes);
+    // The platform's read waits on no pipe or device and takes the name as UTF-8 everywhere.
+    const FileRead file = readWholeFile(path, size_t(kBmpMaxFileBytes));
+    switch (file.status) {
+        case FileRead::Status::Ok:
+            break;
+        case FileRead::Status::TooLarge:
+            return fail(error, "file too large for a BMP");
+        case FileRead::Status::Missing:
+            return fail(error, "cannot open the file");
+        case FileRead::Status::Failed:
+            return fail(error, pathKind(path) == PathKind::Other ? "not a regular file"
+                                                                 : "cannot read the file");
+    }
+    return readBmp(
+        std::span(reinterpret_cast<const uint8_t*>(file.bytes.data()), file.bytes.size()), out,
+        error, maxPixelBytes);
 }
 
 }  // namespace kelvo::raster

@@ -1,5 +1,4 @@
-#include <fstream>
-
+#include "platform/WholeFile.h"
 #include "raster/Bmp.h"
 
 namespace kelvo::raster {
@@ -68,9 +67,7 @@ bool writeBmpFile(const std::string& path, const Bitmap& bmp, std::string& error
         error = "bitmap too large for a BMP file";
         return false;
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out ||
-        !out.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()))) {
+    if (!writeWholeFile(path, data)) {
         error = "cannot write the file";
         return false;
     }

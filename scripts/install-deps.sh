@@ -89,6 +89,8 @@ if [ "${1:-}" = --windows ]; then
     [imagemagick]="import convert"
     [fonts-ipafont-gothic]=""
     [fonts-dejavu-core]=""
+    [locales]=""             # ja_JP, made into the build folder: the tests under code page 932
+    [libc-bin]="localedef"
   )
 fi
 

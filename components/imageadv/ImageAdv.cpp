@@ -5,11 +5,10 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include "components/imageadv/DataFiles.h"
 #include "components/imageadv/SurfaceForm.h"
+#include "platform/WholeFile.h"
 #include "raster/Bmp.h"
 #include "raster/QtImage.h"
 
@@ -17,6 +16,18 @@ namespace kelvo {
 
 using raster::Bitmap;
 using raster::PixelFormat;
+
+namespace {
+
+// The last dot's part of the file's name, as ".bmp"; none for a name that starts with its only
+// dot. Either slash separates folders: the name may come from either system.
+std::string extension(const std::string& path) {
+    const size_t start = path.find_last_of("/\\") + 1;  // 0 without a folder
+    const size_t dot = path.rfind('.');
+    return dot != std::string::npos && dot > start ? path.substr(dot) : std::string();
+}
+
+}  // namespace
 
 int rowLength(const Bitmap& bmp) {
     const int bpp = bmp.bitsPerPixel();
@@ -169,8 +180,8 @@ bool TImageAdv::GrpFileRead(const std::string& fileName, int key, int n) {
         lastReadError_ = "image number outside 0 to 4";
         return false;
     }
-    const std::string ext = std::filesystem::path(fileName).extension().string();
-    const bool bmp = QString::fromStdString(ext).compare(".bmp", Qt::CaseInsensitive) == 0;
+    const bool bmp =
+        QString::fromStdString(extension(fileName)).compare(".bmp", Qt::CaseInsensitive) == 0;
     Bitmap loaded;
     const bool read =
         n > 0 || bmp
@@ -191,19 +202,11 @@ std::string TImageAdv::TxtFileRead(const std::string& fileName, int key) {
         messageBox_("ファイルが開けません", "ファイルオープンエラー");
         return std::string("0");
     };
-    std::error_code ec;
-    const std::filesystem::path path(fileName);
-    if (!std::filesystem::is_regular_file(path, ec))
+    const FileRead file = readWholeFile(fileName, size_t(kMaxTextFileBytes));
+    if (file.status != FileRead::Status::Ok)
         return failure();
-    const uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size > uintmax_t(kMaxTextFileBytes))
-        return failure();
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return failure();
-    std::vector<uint8_t> buf(size_t(size), 0);
-    in.read(reinterpret_cast<char*>(buf.data()), std::streamsize(size));
-    buf.resize(size_t(in.gcount()));
+    const std::span<const uint8_t> buf(reinterpret_cast<const uint8_t*>(file.bytes.data()),
+                                       file.bytes.size());
     TxtData = decodeTxtData(buf, key);
     return TxtData;
 }

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QPaintEvent>
 #include <QPainter>
-#include <filesystem>
 
 #include "raster/Blit.h"
 #include "raster/Bmp.h"
@@ -20,11 +19,6 @@ namespace {
 
 // The colour of a background made up for sprites drawn before any was loaded.
 constexpr raster::Color kDefaultBackground = 0x008000;
-
-bool fileExists(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::exists(path, ec);
-}
 
 // Clears the flag on every way out, a failed read included.
 class LoadingScope {
@@ -122,8 +116,6 @@ bool TSplPaint::LoadSplite(int index, const std::string& imageFile, const std::s
     if (!s)
         return false;
     LoadingScope loading(Loading);
-    if (!fileExists(imageFile) || !fileExists(maskFile))
-        return false;
     Bitmap image, mask;
     std::string error;
     if (!raster::readBmpFile(imageFile, image, error) ||
@@ -140,8 +132,6 @@ bool TSplPaint::LoadSplite(int index, const std::string& imageFile) {
     if (!s)
         return false;
     LoadingScope loading(Loading);
-    if (!fileExists(imageFile))
-        return false;
     Bitmap image;
     std::string error;
     if (!raster::readBmpFile(imageFile, image, error))
@@ -176,8 +166,6 @@ void TSplPaint::takeBackground(bool toBkGnd, const std::function<void(Bitmap&)>&
 }
 
 bool TSplPaint::LoadBkGnd(const std::string& fileName, bool toBkGnd, int) {
-    if (!fileExists(fileName))
-        return false;
     LoadingScope loading(Loading);
     Bitmap picture;
     std::string error;

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/WholeFile.h"
+
 namespace kelvo {
 namespace {
 
@@ -97,41 +99,7 @@ bool isUsersPrivateGroup(gid_t gid) {
 }  // namespace
 
 FileRead LinuxFileSystem::readFile(const std::string& path, size_t limit) {
-    FileRead result;
-    // Non-blocking: opening a pipe for reading would otherwise wait for a writer forever.
-    int fd = openRetrying(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        result.status = errno == ENOENT ? FileRead::Status::Missing : FileRead::Status::Failed;
-        return result;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        result.status = FileRead::Status::Failed;
-        return result;
-    }
-    result.status = FileRead::Status::Ok;
-    char buf[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            result.status = FileRead::Status::Failed;
-            break;
-        }
-        if (n == 0)
-            break;
-        if (result.bytes.size() + static_cast<size_t>(n) > limit) {
-            result.status = FileRead::Status::TooLarge;
-            break;
-        }
-        result.bytes.append(buf, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    if (result.status != FileRead::Status::Ok)
-        result.bytes.clear();
-    return result;
+    return readWholeFile(path, limit);
 }
 
 std::unique_ptr<WritableFile> LinuxFileSystem::createNew(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/WholeFile.h"
 #include "platform/windows/WindowsPlatform.h"
 
 namespace kelvo {
@@ -52,48 +53,7 @@ class WindowsWritableFile : public WritableFile {
 }  // namespace
 
 FileRead WindowsFileSystem::readFile(const std::string& path, size_t limit) {
-    FileRead result;
-    const HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        const DWORD e = GetLastError();
-        result.status = e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND
-                            ? FileRead::Status::Missing
-                            : FileRead::Status::Failed;
-        return result;
-    }
-    // Pipes, consoles and devices are no settings files, and reading one could wait forever.
-    LARGE_INTEGER size{};
-    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &size) || size.QuadPart < 0) {
-        CloseHandle(h);
-        result.status = FileRead::Status::Failed;
-        return result;
-    }
-    if (static_cast<uint64_t>(size.QuadPart) > limit) {
-        CloseHandle(h);
-        result.status = FileRead::Status::TooLarge;
-        return result;
-    }
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD got = 0;
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-        if (!ReadFile(h, bytes.data() + done, want, &got, nullptr)) {
-            CloseHandle(h);
-            result.status = FileRead::Status::Failed;
-            return result;
-        }
-        if (got == 0)
-            break;  // the file shrank while we read it
-        done += got;
-    }
-    CloseHandle(h);
-    bytes.resize(done);
-    result.status = FileRead::Status::Ok;
-    result.bytes = std::move(bytes);
-    return result;
+    return readWholeFile(path, limit);
 }
 
 std::unique_ptr<WritableFile> WindowsFileSystem::createNew(const std::string& path) {

@@ -1,10 +1,13 @@
+#include <QDir>
 #include <QImage>
 #include <filesystem>
 #include <random>
 
 #include "components/imageadv/DataFiles.h"
 #include "components/imageadv/Scramble.h"
+#include "raster/QtImage.h"
 #include "tests/imageadv/Fixture.h"
+#include "tests/support/EachLocale.h"
 
 namespace kelvo {
 namespace {
@@ -127,6 +130,26 @@ TEST_F(DataFileTest, TwoReadsKeepThePreviousText) {
     adv->TxtFileRead(path("b.txt"), 1);
     EXPECT_EQ(adv->TxtDataOld, "one");
     EXPECT_EQ(adv->TxtData, "two");
+}
+
+// A folder and files named in Japanese open through every loading operation, whatever locale the
+// host program has set.
+TEST_F(DataFileTest, JapaneseFolderAndFileNamesOpen) {
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("画像")));
+    const Bitmap pic = palettePicture(64, 48);
+    writeFile("画像/画像.bmp", raster::writeBmp(pic));
+    ASSERT_TRUE(raster::qt::toQImage(pic).save(QString::fromStdString(path("画像/画像.png"))));
+    std::vector<uint8_t> text{'t', 'e', 'x', 't'};
+    descramble(text.data(), text.size(), 7);
+    writeFile("画像/データ.txt", text);
+    kelvo::test::inEachLocale([&] {
+        for (int n : {0, 1})
+            EXPECT_TRUE(adv->GrpFileRead(path("画像/画像.bmp"), 0, n)) << adv->lastReadError();
+        EXPECT_TRUE(adv->BmpBkGet(1)->samePixels(pic));
+        EXPECT_TRUE(adv->GrpFileRead(path("画像/画像.png"), 0, 0)) << adv->lastReadError();
+        EXPECT_EQ(adv->TxtFileRead(path("画像/データ.txt"), 7), "text");
+    });
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(DataFileTest, OverLargeTextFileIsRefusedWithTheMessage) {

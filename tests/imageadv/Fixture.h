@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,9 +33,11 @@ class ImageAdvTest : public ::testing::Test {
         return dir.filePath(name.c_str()).toStdString();
     }
 
+    // By the toolkit, which takes any UTF-8 name on every system.
     void writeFile(const std::string& name, const std::vector<uint8_t>& bytes) const {
-        std::ofstream(path(name), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        QFile file(QString::fromStdString(path(name)));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << name;
+        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
     }
 
     // An 8-bit bitmap of the control's size whose palette entry i is (i, 255 - i, i / 2).

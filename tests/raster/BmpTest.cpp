@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <random>
 
 #include "raster/Bmp.h"
 #include "tests/raster/BmpBuilder.h"
 #include "tests/raster/RandomBitmap.h"
+#include "tests/support/EachLocale.h"
 
 namespace kelvo::raster {
 namespace {
@@ -37,6 +40,29 @@ TEST(BmpRoundTrip, EveryFormatComesBackUnchanged) {
             EXPECT_EQ(b.palette(), a.palette());
         }
     }
+}
+
+// Names are UTF-8 on every system, a folder's too, whatever locale the host program has set; what
+// is no file is refused with a reason.
+TEST(BmpFile, JapaneseFolderAndFileNamesAndNonFiles) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("画像")));
+    const std::string folder = dir.filePath(QStringLiteral("画像")).toStdString();
+    std::mt19937_64 rng(3);
+    const Bitmap a = testing::randomBitmap(rng, PixelFormat::Pf24, 20);
+    kelvo::test::inEachLocale([&] {
+        Bitmap b;
+        std::string error;
+        ASSERT_TRUE(writeBmpFile(folder + "/画像.bmp", a, error)) << error;
+        ASSERT_TRUE(readBmpFile(folder + "/画像.bmp", b, error)) << error;
+        EXPECT_EQ(firstDifference(b, a), "");
+        EXPECT_FALSE(readBmpFile(folder + "/無い.bmp", b, error));
+        EXPECT_EQ(error, "cannot open the file");
+        EXPECT_FALSE(readBmpFile(folder, b, error));
+        EXPECT_EQ(error, "not a regular file");
+        EXPECT_FALSE(writeBmpFile(folder, a, error));
+        EXPECT_FALSE(writeBmpFile(folder + "/無い/画像.bmp", a, error));
+    });
 }
 
 std::vector<uint8_t> validFile() {

@@ -1,8 +1,10 @@
 #include <QColor>
 #include <QCoreApplication>
+#include <QDir>
 #include <fstream>
 
 #include "tests/splpaint/Fixture.h"
+#include "tests/support/EachLocale.h"
 
 namespace kelvo::testing {
 namespace {
@@ -64,6 +66,21 @@ TEST_F(SplPaintTest, FailedLoads) {
     EXPECT_EQ(paint.GetWidth(3), 6);
     EXPECT_TRUE(paint.BkGnd.empty());
     EXPECT_FALSE(paint.Loading);
+}
+
+// Sprites, masks and backgrounds in a folder named in Japanese, whatever locale the host program
+// has set.
+TEST_F(SplPaintTest, JapaneseFolderAndFileNamesLoad) {
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("画像")));
+    const std::string image = write("画像/絵.bmp", noise(6, 4, 1));
+    const std::string mask = write("画像/型.bmp", noise(6, 4, 2));
+    const std::string background = write("画像/背景.bmp", noise(16, 12, 3));
+    kelvo::test::inEachLocale([&] {
+        EXPECT_TRUE(paint.LoadSplite(0, image));
+        EXPECT_TRUE(paint.LoadSplite(1, image, mask));
+        EXPECT_TRUE(paint.LoadBkGnd(background, true));
+        EXPECT_EQ(paint.BkGnd.width(), 16);
+    });
 }
 
 TEST_F(SplPaintTest, IndexOutsideTheSlotsDoesNothing) {
