@@ -30,11 +30,11 @@ mkdir -p "$E2E_TMP/locales"
 localedef -i ja_JP -f UTF-8 "$E2E_TMP/locales/ja_JP.UTF-8" >/dev/null 2>&1 ||
   [ -f "$E2E_TMP/locales/ja_JP.UTF-8/LC_CTYPE" ] || fail "cannot make the ja_JP.UTF-8 locale (localedef)"
 in_japanese() { env -u LC_ALL -u LC_CTYPE LOCPATH="$E2E_TMP/locales" LANG=ja_JP.UTF-8 "$@"; }
-# at_prompt <command>: what cmd.exe prints for it, read as Shift-JIS, without the CRs; standard
+# at_prompt <command>: what cmd.exe prints for it, read as code page 932, without the CRs; standard
 # error into a file.
 at_prompt() {
-  (cd "$PROG" && in_japanese wine cmd /c "$1" 2>"$E2E_TMP/stderr.932" </dev/null | iconv -f SHIFT_JIS -t UTF-8 | tr -d '\r')
-  iconv -f SHIFT_JIS -t UTF-8 "$E2E_TMP/stderr.932" >"$E2E_TMP/stderr"
+  (cd "$PROG" && in_japanese wine cmd /c "$1" 2>"$E2E_TMP/stderr.932" </dev/null | iconv -f CP932 -t UTF-8 | tr -d '\r')
+  iconv -f CP932 -t UTF-8 "$E2E_TMP/stderr.932" >"$E2E_TMP/stderr"
 }
 # in_console <name> <command line> [probe options]: the screen of a console of code page 437 that
 # ran it, into $E2E_TMP/<name>.txt; its first line is "exit=<code>".
@@ -108,7 +108,7 @@ in_console sjis "cmd /c kelvo --status > status-file.txt & kelvo --status | cons
   --code-page 932
 for file in status-file status-pipe; do
   [ -s "$PROG/$file.txt" ] || fail "$file: nothing written: $(cat "$E2E_TMP/sjis.txt")"
-  iconv -f SHIFT_JIS -t UTF-8 "$PROG/$file.txt" | tr -d '\r' | grep -q '^使用率' ||
+  iconv -f CP932 -t UTF-8 "$PROG/$file.txt" | tr -d '\r' | grep -q '^使用率' ||
     fail "$file is not in code page 932: $(od -c "$PROG/$file.txt" | head -n4)"
   grep -q $'\r$' "$PROG/$file.txt" || fail "$file: lines without CR LF"
 done
