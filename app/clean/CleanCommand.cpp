@@ -5,7 +5,7 @@
 
 #include "app/clean/CleanEngine.h"
 #include "app/clean/CleanNotice.h"
-#include "app/clean/CleanPlan.h"
+#include "app/clean/CleanRequest.h"
 #include "app/clean/CpuUsage.h"
 #include "app/settings/IniPath.h"
 #include "platform/Platform.h"
@@ -30,9 +30,8 @@ class CpuWatch {
         if (now - last_ < kCpuSampleNs)
             return;
         last_ = now;
-        percent_ = std::min(usage_.sample(platform_.queryCpuTimes()), 100);
+        percent_ = cappedCpuUsage(usage_.sample(platform_.queryCpuTimes()));
     }
-    bool fullyBusy() const { return percent_ >= 100; }
     int percent() const { return percent_; }
 
   private:
@@ -120,23 +119,22 @@ int runCleanCommand(Platform& platform, const std::function<void(const QByteArra
     const Profile settings = readProfileFile(platform.fileSystem(), ini.path);
     MEMORYSTATUS memory;
     platform.GlobalMemoryStatus(memory);
-    const int32_t storedPercent = readSetting(settings, keys::Memory);
-    const int32_t percent = limits::memoryPercent(storedPercent);
-    const bool pauseAtFullCpu = readSetting(settings, keys::StopCpuUsePer) != 0;
+    CleanSettings wanted;
+    wanted.storedPercent = readSetting(settings, keys::Memory);
+    wanted.plainSize =
+        limits::cleanSize(limits::memoryPercent(wanted.storedPercent), memory.dwTotalPhys);
+    wanted.autoSize = readSetting(settings, keys::AutoMemSize) != 0;
     // The minimum as the settings dialog's up-down holds it.
-    const int minimumMB =
+    wanted.minimumMB =
         std::clamp<int32_t>(readSetting(settings, keys::AutoExeSize), limits::kUpDownMin,
                             limits::upDownMaximum(memory.dwTotalPhys));
-    int64_t size = limits::cleanSize(percent, memory.dwTotalPhys);
-    int64_t fitDownTo = 0;
-    if (readSetting(settings, keys::AutoMemSize) != 0) {
-        size = autoCleanSize(percent, memory.dwMemoryLoad, memory.dwTotalPhys, minimumMB);
-        fitDownTo = int64_t{minimumMB} * 1048576;
-    }
+    const CleanRequest request = requestClean(wanted, memory);
+    const bool pauseAtFullCpu = readSetting(settings, keys::StopCpuUsePer) != 0;
 
     bool stop = false;
     platform.onTerminationRequest([&stop] { stop = true; });
     CpuWatch cpu(platform);
+    const auto pauseWanted = [&] { return pausesForProcessor(pauseAtFullCpu, cpu.percent()); };
     const auto processMessages = [&cpu] {
         // The signals arrive through the event loop.
         if (QCoreApplication::instance())
@@ -159,7 +157,7 @@ int runCleanCommand(Platform& platform, const std::function<void(const QByteArra
     bool pausedShown = false;
     CleanHooks hooks;
     hooks.showProgress = [&](int number) {
-        const bool paused = pauseAtFullCpu && cpu.fullyBusy();
+        const bool paused = pauseWanted();
         if (terminal) {
             if (number != shown || paused != pausedShown)
                 out(barLine.draw(bar(number, paused)));
@@ -178,15 +176,15 @@ int runCleanCommand(Platform& platform, const std::function<void(const QByteArra
         out(terminal ? barLine.above(line, bar(shown, paused)) : line);
     };
     hooks.processMessages = processMessages;
-    hooks.pauseWanted = [&] { return pauseAtFullCpu && cpu.fullyBusy(); };
+    hooks.pauseWanted = pauseWanted;
     hooks.stopRequested = [&stop] { return stop; };
     hooks.outOfMemory = [] {};
-    const CleanResult result = runClean(platform, size, hooks, fitDownTo);
+    const CleanResult result = runClean(platform, request.size, hooks, request.fitDownTo);
     if (terminal && shown > 0)
         out("\n");
     const CleanNotice notice = describeClean(result);
     out(notice.title.toUtf8() + "\n" + notice.body.toUtf8() +
-        memorySettingNote(storedPercent).toUtf8());
+        memorySettingNote(wanted.storedPercent).toUtf8());
     return exitCodeOf(result.outcome);
 }
 

@@ -1,19 +1,6 @@
 #include "app/clean/CleanPlan.h"
 
-#include "profile/SettingsKeys.h"
-
 namespace kelvo {
-
-int64_t autoCleanSize(int32_t storedPercent, uint32_t memoryLoad, uint64_t totalPhys,
-                      int minimumMB) {
-    int32_t percent = storedPercent;
-    const int32_t leftFree = 100 - static_cast<int32_t>(memoryLoad);
-    if (percent > leftFree)
-        percent = leftFree;
-    const int64_t size = limits::cleanSize(percent, totalPhys);
-    const int64_t minimum = int64_t{minimumMB} * 1048576;
-    return size < minimum ? minimum : size;
-}
 
 CleanPlan planClean(int64_t cleanSize, bool winNT) {
     CleanPlan plan;

@@ -15,11 +15,6 @@ inline constexpr int64_t kBlock = 0x0FFFFF00;
 inline constexpr int64_t kSeveralBlocksFrom = 0x10000000;
 inline constexpr int kMaxBlocks = 4;
 
-// The size of an automatically sized clean: `storedPercent` of physical memory, at most the
-// share that the memory load leaves free, at least `minimumMB`.
-int64_t autoCleanSize(int32_t storedPercent, uint32_t memoryLoad, uint64_t totalPhys,
-                      int minimumMB);
-
 // The blocks of one clean and the bytes each pass zeroes.
 struct CleanPlan {
     int64_t step = 0;  // bytes per pass

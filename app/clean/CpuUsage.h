@@ -22,4 +22,9 @@ class NtCpuUsage {
     int64_t PrevSystemTime = 0;
 };
 
+// The figure every reader goes by: above 100 counts as 100; a negative one keeps its sign.
+inline int cappedCpuUsage(int usage) {
+    return usage > 100 ? 100 : usage;
+}
+
 }  // namespace kelvo

@@ -1,7 +1,5 @@
 #include "app/cli/StatusReport.h"
 
-#include <algorithm>
-
 #include "app/clean/CpuUsage.h"
 #include "app/common/Formats.h"
 #include "platform/Platform.h"
@@ -29,7 +27,7 @@ QString statusReport(Platform& platform) {
     NtCpuUsage cpu;
     cpu.sample(platform.queryCpuTimes());  // the first sample only sets the starting point
     platform.Sleep(2000);
-    const int usage = std::min(cpu.sample(platform.queryCpuTimes()), 100);
+    const int usage = cappedCpuUsage(cpu.sample(platform.queryCpuTimes()));
     MEMORYSTATUS status;
     platform.GlobalMemoryStatus(status);
     return statusReport(status) + formatInt("CPU:%3d%", usage) + QStringLiteral("\n");

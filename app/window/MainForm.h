@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "app/clean/AutoCleanTrigger.h"
 #include "app/clean/CleanEngine.h"
 #include "app/clean/CpuUsage.h"
 #include "app/window/DesktopRules.h"
@@ -111,12 +112,11 @@ class TMainForm : public QWidget {
     bool StopRequest = false;
     bool FirstTick = true;
     bool ClosingAfterClean = false;  // the execute option's clean: the program closes after it
-    int PeakUsePer = 0;
+    // The highest load since the last clean, which the load-drop trigger measures from.
+    int PeakUsePer() const { return autoTrigger_.peak(); }
+    bool LowMemoryArmed() const { return autoTrigger_.lowMemoryArmed(); }
     int CpuUsePer = 0;
     int64_t CleanSize = 0;
-    // The free-memory trigger may fire. An automatic clean that failed or left free memory below
-    // the threshold disarms it until free memory has reached the threshold once.
-    bool LowMemoryArmed = true;
     long double LastTipFreeMB = 0;
     ScreenPoint CursorPos;
     FreeResourcesFn FreeResources;
@@ -196,6 +196,8 @@ class TMainForm : public QWidget {
     // True when the toolkit's quit is taken away, to come back as a close request.
     bool toolkitQuit();
     void endShortageWhenOver();
+    // The trigger's view of the window: its options, sample and processor figure, its clean.
+    AutoCleanHooks autoCleanHooks();
 
     Platform& platform_;
     std::string iniPath_;  // the settings file, fixed at start
@@ -214,6 +216,7 @@ class TMainForm : public QWidget {
     bool taskBarSkipped_ = false;
     QTimer* timCleanWatch_ = nullptr;
     std::function<void()> cleanWatch_;
+    AutoCleanTrigger autoTrigger_;
     std::unique_ptr<MemoryProbe> shortageProbe_;
     uint64_t refusedSize_ = 0;
     bool cleanPaused_ = false;

@@ -11,7 +11,7 @@
 
 #include "app/clean/CleanEngine.h"
 #include "app/clean/CleanNotice.h"
-#include "app/clean/CleanPlan.h"
+#include "app/clean/CleanRequest.h"
 #include "app/clean/CleanSafety.h"
 #include "app/common/ErrorBox.h"
 #include "app/common/Formats.h"
@@ -73,21 +73,23 @@ std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
     u.btnStop->move(u.btnStop->x(), 0);
 
     const TSettingFrm& options = SettingFrm();
-    int64_t fitDownTo = 0;
+    CleanSettings wanted;
+    wanted.plainSize = CleanSize;
     // The stored percentage, not the track bar's: an unconfirmed dialog does not count.
-    const int32_t storedPercent = readSetting(currentSettings(), keys::Memory);
-    if (options.autoCleanSize()) {
+    wanted.storedPercent = readSetting(currentSettings(), keys::Memory);
+    wanted.autoSize = options.autoCleanSize();
+    wanted.minimumMB = options.lowMemoryMB();
+    if (wanted.autoSize)
         platform_.GlobalMemoryStatus(MemStat);
-        CleanSize = autoCleanSize(limits::memoryPercent(storedPercent), MemStat.dwMemoryLoad,
-                                  MemStat.dwTotalPhys, options.lowMemoryMB());
-        // A size of its own choosing shrinks to what the machine can spare, down to the minimum.
-        fitDownTo = int64_t{options.lowMemoryMB()} * 1048576;
-    }
+    const CleanRequest request = requestClean(wanted, MemStat);
+    CleanSize = request.size;
 
     CleanHooks hooks;
     hooks.showProgress = [&u](int number) { u.stcInfo->setText(formatInt("掃除中 %d% ", number)); };
     hooks.processMessages = [this] { ProcessMessages(); };
-    hooks.pauseWanted = [this] { return SettingFrm().pauseCleanAtFullCpu() && CpuUsePer >= 100; };
+    hooks.pauseWanted = [this] {
+        return pausesForProcessor(SettingFrm().pauseCleanAtFullCpu(), CpuUsePer);
+    };
     hooks.pauseChanged = [this](bool paused) { showCleanPaused(paused); };
     hooks.stopRequested = [this] { return StopRequest; };
     // A refused automatic clean tells nobody in a box: memory is short right now, and the next
@@ -99,13 +101,14 @@ std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
     hooks.watchHeldMemory = [this](std::function<void()> check) {
         watchCleanMemory(std::move(check));
     };
-    const CleanResult result = runClean(platform_, CleanSize, hooks, fitDownTo);
-    if (options.autoCleanSize())
+    const CleanResult result = runClean(platform_, request.size, hooks, request.fitDownTo);
+    if (wanted.autoSize)
         CleanSize = result.size;
 
     showCleanPaused(false);
     platform_.GlobalMemoryStatus(MemStat);
-    PeakUsePer = static_cast<int>(MemStat.dwMemoryLoad);
+    // PeakUsePer: the load-drop trigger measures from the load after every clean.
+    autoTrigger_.cleaned(static_cast<int>(MemStat.dwMemoryLoad));
     Cleaning = false;
     StopRequest = false;
     // Below the client area, also when the window sits partly above the top of the screen.
@@ -117,13 +120,14 @@ std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
     u.sbtnMinimize->show();
     u.sbtnClose->show();
 
-    const QString settingNote = memorySettingNote(storedPercent);
+    const QString settingNote = memorySettingNote(wanted.storedPercent);
     if (result.outcome == CleanOutcome::OutOfMemory) {
         // The episode is over once the smallest clean that could run fits again.
         if (origin == CleanOrigin::Automatic)
-            noteRefusedAutoClean(result,
-                                 fitDownTo > 0 ? std::min(result.size, fitDownTo) : result.size,
-                                 settingNote);
+            noteRefusedAutoClean(
+                result,
+                request.fitDownTo > 0 ? std::min(result.size, request.fitDownTo) : result.size,
+                settingNote);
     } else {
         shortageProbe_.reset();
         CleanNotice notice = describeClean(result);

@@ -18,18 +18,18 @@ int TMainForm::GetNtCpuUsage() {
 }
 
 bool TMainForm::measureCpuUsage() {
+    int usage = 0;
     if (platform_.IsWinNT()) {
-        CpuUsePer = GetNtCpuUsage();
+        usage = GetNtCpuUsage();
     } else {
         // A statistic that cannot be read is no new sample: the last one stands.
         const std::optional<uint32_t> value =
             platform_.ReadDynDataValue(HKEY_DYN_DATA, "PerfStats\\StatData", kCpuUsageValue);
         if (!value)
             return false;
-        CpuUsePer = static_cast<int32_t>(*value);
+        usage = static_cast<int32_t>(*value);
     }
-    if (CpuUsePer > 100)
-        CpuUsePer = 100;
+    CpuUsePer = cappedCpuUsage(usage);
     return true;
 }
 

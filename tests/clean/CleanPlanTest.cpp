@@ -142,16 +142,5 @@ TEST(CleanPlan, TheRestGoesWhereThePassesStopped) {
     EXPECT_FALSE(StepWrites(planClean(100 * MiB, true)).rest(100)) << "no rest, no write";
 }
 
-TEST(AutoCleanSize, TakesTheStoredShareAtMostWhatTheLoadLeavesAtLeastTheMinimum) {
-    const uint64_t total = 1000 * MiB;
-    EXPECT_EQ(autoCleanSize(30, 40, total, 1), 30 * static_cast<int64_t>(total / 100));
-    // A load of 80 leaves 20 %.
-    EXPECT_EQ(autoCleanSize(30, 80, total, 1), 20 * static_cast<int64_t>(total / 100));
-    EXPECT_EQ(autoCleanSize(30, 100, total, 7), 7 * MiB);
-    EXPECT_EQ(autoCleanSize(-5, 10, total, 3), 3 * MiB);
-    // 60 % of 64 GiB is far past 2 GiB and still a positive size.
-    EXPECT_EQ(autoCleanSize(60, 10, 65536 * MiB, 1), 60 * (65536 * MiB / 100));
-}
-
 }  // namespace
 }  // namespace kelvo
