@@ -54,6 +54,8 @@ declare -A provides=(
   [coreutils]="timeout dd"
   [valgrind]="valgrind"      # memcheck over the raster, component and settings tests
   [inotify-tools]="inotifywait"  # counts the settings file's saves in the close test
+  [libsm-dev]=""             # the session test's stand-in X11 session manager
+  [libice-dev]=""
   [locales]=""               # the de_DE source the tests' decimal-comma locale is made from
   [libc-bin]="localedef"
 )
