@@ -4,7 +4,8 @@
 //   property <name> <value…>   (a number for a CARD8 such as RestartStyleHint)
 //   done <1|0>                 (SaveYourselfDone and its success)
 //   closed
-// and reads commands from standard input, one a line, sent to every registered client:
+// and reads commands from standard input, one a line, sent to every registered client, until
+// its end:
 //   checkpoint   save both kinds of state, nothing ends (SaveComplete follows the reply)
 //   logout       save both for a shutdown; Die follows the reply
 //   shutdown     save both for a shutdown and wait for cancel or die
@@ -213,8 +214,11 @@ int main() {
         if (fds[0].revents) {
             char buf[256];
             const ssize_t n = read(0, buf, sizeof buf);
-            if (n <= 0)
+            if (n <= 0) {
+                // Closing the listeners removes their sockets from /tmp/.ICE-unix.
+                IceFreeListenObjs(count, listeners);
                 return 0;
+            }
             input.append(buf, static_cast<size_t>(n));
             for (size_t end; (end = input.find('\n')) != std::string::npos;) {
                 command(input.substr(0, end));
