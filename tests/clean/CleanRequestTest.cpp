@@ -6,6 +6,7 @@ namespace kelvo {
 namespace {
 
 constexpr int64_t MiB = 1048576;
+constexpr int64_t kHundredth = 4096 * MiB / 100;  // of a 4 GiB machine
 
 TEST(CleanRequest, TheSizeAndTheFloorItMayShrinkTo) {
     const struct {
@@ -13,27 +14,23 @@ TEST(CleanRequest, TheSizeAndTheFloorItMayShrinkTo) {
         int32_t storedPercent;
         bool autoSize;
         uint32_t load;
-        int64_t totalMiB;
-        int64_t size;  // in hundredths of the physical memory, or bytes where `percentOf` is false
-        bool percentOf;
+        int64_t size;
     } cases[] = {
-        {"a plain size as it stands, whatever the load", 0, false, 99, 4096, 123, false},
-        {"the stored share", 30, true, 40, 4096, 30, true},
-        {"at most what the load leaves free", 30, true, 80, 4096, 20, true},
-        {"at least the minimum", 30, true, 99, 4096, 100 * MiB, false},
-        {"a stored percentage under the range is 5", -5, true, 10, 4096, 5, true},
-        {"and over it 95", 200, true, 0, 4096, 95, true},
-        {"far past 2 GiB, still positive", 60, true, 10, 65536, 60, true},
+        {"a plain size as it stands, whatever the load", 0, false, 99, 123},
+        {"the stored share", 30, true, 40, 30 * kHundredth},
+        {"at most what the load leaves free", 30, true, 80, 20 * kHundredth},
+        {"at least the minimum", 30, true, 99, 100 * MiB},
+        {"a stored percentage out of range at its limit", 200, true, 0, 95 * kHundredth},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         MEMORYSTATUS memory;
         memory.dwMemoryLoad = c.load;
-        memory.dwTotalPhys = static_cast<uint64_t>(c.totalMiB * MiB);
+        memory.dwTotalPhys = 4096 * MiB;
         const CleanRequest request = requestClean({123, c.storedPercent, c.autoSize, 100}, memory);
-        EXPECT_EQ(request.size, c.percentOf ? c.size * (c.totalMiB * MiB / 100) : c.size);
-        EXPECT_EQ(request.fitDownTo, c.autoSize ? 100 * MiB : 0)
-            << "only a size of its own choosing shrinks, and never below the minimum";
+        EXPECT_EQ(request.size, c.size);
+        // Only a size of its own choosing shrinks, and never below the minimum.
+        EXPECT_EQ(request.fitDownTo, c.autoSize ? 100 * MiB : 0);
     }
 }
 
