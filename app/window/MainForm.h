@@ -10,6 +10,7 @@
 
 #include "app/clean/AutoCleanTrigger.h"
 #include "app/clean/CleanEngine.h"
+#include "app/clean/CleanRequest.h"
 #include "app/clean/CpuUsage.h"
 #include "app/window/DesktopRules.h"
 #include "app/window/TrayClicks.h"
@@ -189,6 +190,8 @@ class TMainForm : public QWidget {
     void noteRefusedAutoClean(const CleanResult& result, int64_t needed,
                               const QString& settingNote);
     void showCleanPaused(bool paused);
+    // What the next clean goes by: the live options, the stored percentage, `CleanSize`.
+    CleanSettings cleanSettings();
     void closeBalloonAfterItsTime();
     // The close: the one save, and the menus and dialogs that hold a clean in their loops.
     void saveSettingsForClose();

@@ -49,6 +49,17 @@ void TMainForm::RunClean() {
     RunCleanFrom(CleanOrigin::User);
 }
 
+CleanSettings TMainForm::cleanSettings() {
+    const TSettingFrm& options = SettingFrm();
+    CleanSettings wanted;
+    wanted.plainSize = CleanSize;
+    // The stored percentage, not the track bar's: an unconfirmed dialog does not count.
+    wanted.storedPercent = readSetting(currentSettings(), keys::Memory);
+    wanted.autoSize = options.autoCleanSize();
+    wanted.minimumMB = options.lowMemoryMB();
+    return wanted;
+}
+
 std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
     // A clean further up the call stack is running; its message processing brought us here.
     if (Cleaning)
@@ -72,13 +83,7 @@ std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
     u.stcInfo->move(u.stcInfo->x(), 0);
     u.btnStop->move(u.btnStop->x(), 0);
 
-    const TSettingFrm& options = SettingFrm();
-    CleanSettings wanted;
-    wanted.plainSize = CleanSize;
-    // The stored percentage, not the track bar's: an unconfirmed dialog does not count.
-    wanted.storedPercent = readSetting(currentSettings(), keys::Memory);
-    wanted.autoSize = options.autoCleanSize();
-    wanted.minimumMB = options.lowMemoryMB();
+    const CleanSettings wanted = cleanSettings();
     if (wanted.autoSize)
         platform_.GlobalMemoryStatus(MemStat);
     const CleanRequest request = requestClean(wanted, MemStat);
