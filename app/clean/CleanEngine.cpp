@@ -89,6 +89,40 @@ class HeldMemory {
     std::vector<std::unique_ptr<MemoryBlock>> blocks_;
 };
 
+// The passes, each writing its share unless the processor pause holds it; `i` ends at the first
+// pass not written.
+CleanOutcome runPasses(Platform& platform, const CleanHooks& hooks, HeldMemory& memory,
+                       StepWrites& writes, int& i, int& lastPass) {
+    bool wasPaused = false;
+    while (i < kCleanPasses) {
+        hooks.showProgress(i + 1);
+        lastPass = i + 1;
+        platform.Sleep(10);
+        if (memory.releaseIfShort())
+            return CleanOutcome::SafetyStop;
+        const bool paused = hooks.pauseWanted();
+        if (paused != wasPaused && hooks.pauseChanged)
+            hooks.pauseChanged(paused);
+        wasPaused = paused;
+        if (!paused) {
+            const StepWrites::Writes pass = writes.forPass(i);
+            for (int w = 0; w < pass.count; ++w) {
+                const ZeroWrite& z = pass.list[static_cast<size_t>(w)];
+                memory.block(z.block).zero(z.offset, z.length);
+            }
+        }
+        hooks.processMessages();
+        // The watch may have given the memory back while a nested loop ran in there.
+        if (!memory.held())
+            return CleanOutcome::SafetyStop;
+        if (hooks.stopRequested())
+            return CleanOutcome::Stopped;
+        if (!paused)
+            ++i;
+    }
+    return CleanOutcome::Finished;
+}
+
 }  // namespace
 
 CleanResult runClean(Platform& platform, int64_t size, const CleanHooks& hooks, int64_t fitDownTo) {
@@ -128,41 +162,8 @@ CleanResult runClean(Platform& platform, int64_t size, const CleanHooks& hooks, 
         hooks.watchHeldMemory([&memory] { memory.releaseIfShort(); });
 
     StepWrites writes(plan);
-    CleanOutcome outcome = CleanOutcome::Finished;
     int i = 0;
-    bool wasPaused = false;
-    while (i < kCleanPasses) {
-        hooks.showProgress(i + 1);
-        result.lastPass = i + 1;
-        platform.Sleep(10);
-        if (memory.releaseIfShort()) {
-            outcome = CleanOutcome::SafetyStop;
-            break;
-        }
-        const bool paused = hooks.pauseWanted();
-        if (paused != wasPaused && hooks.pauseChanged)
-            hooks.pauseChanged(paused);
-        wasPaused = paused;
-        if (!paused) {
-            const StepWrites::Writes pass = writes.forPass(i);
-            for (int w = 0; w < pass.count; ++w) {
-                const ZeroWrite& z = pass.list[static_cast<size_t>(w)];
-                memory.block(z.block).zero(z.offset, z.length);
-            }
-        }
-        hooks.processMessages();
-        // The watch may have given the memory back while a nested loop ran in there.
-        if (!memory.held()) {
-            outcome = CleanOutcome::SafetyStop;
-            break;
-        }
-        if (hooks.stopRequested()) {
-            outcome = CleanOutcome::Stopped;
-            break;
-        }
-        if (!paused)
-            ++i;
-    }
+    const CleanOutcome outcome = runPasses(platform, hooks, memory, writes, i, result.lastPass);
     hooks.processMessages();
     platform.Sleep(100);
     if (memory.held())

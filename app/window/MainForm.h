@@ -192,6 +192,8 @@ class TMainForm : public QWidget {
     void showCleanPaused(bool paused);
     // What the next clean goes by: the live options, the stored percentage, `CleanSize`.
     CleanSettings cleanSettings();
+    void showCleanRow(bool cleaning);
+    CleanHooks cleanHooks(CleanOrigin origin);
     void closeBalloonAfterItsTime();
     // The close: the one save, and the menus and dialogs that hold a clean in their loops.
     void saveSettingsForClose();

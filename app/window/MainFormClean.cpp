@@ -60,37 +60,36 @@ CleanSettings TMainForm::cleanSettings() {
     return wanted;
 }
 
-std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
-    // A clean further up the call stack is running; its message processing brought us here.
-    if (Cleaning)
-        return std::nullopt;
-    Cleaning = true;
-    const bool startedInTick = tickDepth_ > 0;
-    if (startedInTick)
-        timNested_->start();
-    const auto ticksBack = qScopeGuard([this, startedInTick] {
-        if (startedInTick)
-            timNested_->stop();
-    });
+// While a clean runs its progress and the stop button take the top row from the buttons.
+void TMainForm::showCleanRow(bool cleaning) {
     Ui::TMainForm& u = *ui_;
-    u.sbtnConfig->hide();
-    u.sbtnGetMem->hide();
-    u.sbtnMinimize->hide();
-    u.sbtnClose->hide();
-    QPalette yellow = u.stcInfo->palette();
-    yellow.setColor(QPalette::Window, Qt::yellow);
-    u.stcInfo->setPalette(yellow);
-    u.stcInfo->move(u.stcInfo->x(), 0);
-    u.btnStop->move(u.btnStop->x(), 0);
+    if (cleaning) {
+        u.sbtnConfig->hide();
+        u.sbtnGetMem->hide();
+        u.sbtnMinimize->hide();
+        u.sbtnClose->hide();
+        QPalette yellow = u.stcInfo->palette();
+        yellow.setColor(QPalette::Window, Qt::yellow);
+        u.stcInfo->setPalette(yellow);
+        u.stcInfo->move(u.stcInfo->x(), 0);
+        u.btnStop->move(u.btnStop->x(), 0);
+        return;
+    }
+    // Below the client area, also when the window sits partly above the top of the screen.
+    const int outOfSight = std::max(y() + height() + 20, height());
+    u.stcInfo->move(u.stcInfo->x(), outOfSight);
+    u.btnStop->move(u.btnStop->x(), outOfSight);
+    u.sbtnConfig->show();
+    u.sbtnGetMem->show();
+    u.sbtnMinimize->show();
+    u.sbtnClose->show();
+}
 
-    const CleanSettings wanted = cleanSettings();
-    if (wanted.autoSize)
-        platform_.GlobalMemoryStatus(MemStat);
-    const CleanRequest request = requestClean(wanted, MemStat);
-    CleanSize = request.size;
-
+CleanHooks TMainForm::cleanHooks(CleanOrigin origin) {
     CleanHooks hooks;
-    hooks.showProgress = [&u](int number) { u.stcInfo->setText(formatInt("掃除中 %d% ", number)); };
+    hooks.showProgress = [this](int number) {
+        ui_->stcInfo->setText(formatInt("掃除中 %d% ", number));
+    };
     hooks.processMessages = [this] { ProcessMessages(); };
     hooks.pauseWanted = [this] {
         return pausesForProcessor(SettingFrm().pauseCleanAtFullCpu(), CpuUsePer);
@@ -106,7 +105,31 @@ std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
     hooks.watchHeldMemory = [this](std::function<void()> check) {
         watchCleanMemory(std::move(check));
     };
-    const CleanResult result = runClean(platform_, request.size, hooks, request.fitDownTo);
+    return hooks;
+}
+
+std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
+    // A clean further up the call stack is running; its message processing brought us here.
+    if (Cleaning)
+        return std::nullopt;
+    Cleaning = true;
+    const bool startedInTick = tickDepth_ > 0;
+    if (startedInTick)
+        timNested_->start();
+    const auto ticksBack = qScopeGuard([this, startedInTick] {
+        if (startedInTick)
+            timNested_->stop();
+    });
+    showCleanRow(true);
+
+    const CleanSettings wanted = cleanSettings();
+    if (wanted.autoSize)
+        platform_.GlobalMemoryStatus(MemStat);
+    const CleanRequest request = requestClean(wanted, MemStat);
+    CleanSize = request.size;
+
+    const CleanResult result =
+        runClean(platform_, request.size, cleanHooks(origin), request.fitDownTo);
     if (wanted.autoSize)
         CleanSize = result.size;
 
@@ -116,14 +139,7 @@ std::optional<CleanResult> TMainForm::RunCleanFrom(CleanOrigin origin) {
     autoTrigger_.cleaned(static_cast<int>(MemStat.dwMemoryLoad));
     Cleaning = false;
     StopRequest = false;
-    // Below the client area, also when the window sits partly above the top of the screen.
-    const int outOfSight = std::max(y() + height() + 20, height());
-    u.stcInfo->move(u.stcInfo->x(), outOfSight);
-    u.btnStop->move(u.btnStop->x(), outOfSight);
-    u.sbtnConfig->show();
-    u.sbtnGetMem->show();
-    u.sbtnMinimize->show();
-    u.sbtnClose->show();
+    showCleanRow(false);
 
     const QString settingNote = memorySettingNote(wanted.storedPercent);
     if (result.outcome == CleanOutcome::OutOfMemory) {
