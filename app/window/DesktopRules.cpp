@@ -1,7 +1,5 @@
 #include "app/window/DesktopRules.h"
 
-#include "app/common/Formats.h"
-
 namespace kelvo {
 namespace {
 
@@ -29,22 +27,6 @@ bool hidesUnderPointer(bool dontCatch, bool smallMode, ScreenPoint cursor, const
 
 bool reshowsAfterPointer(bool dontCatch, bool smallMode, ScreenPoint cursor, const WindowBox& box) {
     return dontCatch && !smallMode && !pointerOnWindow(cursor, box);
-}
-
-std::optional<QString> TrayTipPacer::update(uint64_t availPhysBytes, int64_t nowNs,
-                                            long double& lastTipFreeMB) {
-    if (writtenNs_ && nowNs - *writtenNs_ < kIntervalNs)
-        return std::nullopt;
-    // Formatted only when the figure it shows moved.
-    const uint64_t tenths = megabyteTenths(availPhysBytes);
-    if (tenths == shownTenths_)
-        return std::nullopt;
-    shownTenths_ = tenths;
-    const long double mb = static_cast<long double>(availPhysBytes) / 1048576.0L;
-    QString text = formatDouble("%4.1lfMB Free", static_cast<double>(mb));
-    writtenNs_ = nowNs;
-    lastTipFreeMB = mb;
-    return text;
 }
 
 bool skipsTaskBar(bool optionChecked, bool hasTray) {

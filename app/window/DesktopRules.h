@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
-#include <optional>
 
 #include "platform/Platform.h"
 
@@ -31,22 +29,6 @@ bool pointerOnWindow(ScreenPoint cursor, const WindowBox& box);
 bool hidesUnderPointer(bool dontCatch, bool smallMode, ScreenPoint cursor, const WindowBox& box,
                        bool shiftDown);
 bool reshowsAfterPointer(bool dontCatch, bool smallMode, ScreenPoint cursor, const WindowBox& box);
-
-// The tray tip for the free physical memory. Each write makes a StatusNotifierItem host read
-// every property of the icon again, so the tip is written only when its text changes, and at
-// most once a second: a change within the second waits for a later sample.
-class TrayTipPacer {
-  public:
-    static constexpr int64_t kIntervalNs = 1'000'000'000;
-
-    // The text to write at `nowNs`, or nothing. `lastTipFreeMB` keeps the megabytes written.
-    std::optional<QString> update(uint64_t availPhysBytes, int64_t nowNs,
-                                  long double& lastTipFreeMB);
-
-  private:
-    std::optional<uint64_t> shownTenths_;
-    std::optional<int64_t> writtenNs_;
-};
 
 // Without a tray the task-bar button is the only way back to a minimised window, so the
 // option that hides it counts only while a tray icon is there.

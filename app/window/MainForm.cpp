@@ -129,26 +129,6 @@ void TMainForm::applyDesignFonts() {
     ui_->btnStop->setFont(stop);
 }
 
-void TMainForm::buildPopupMenu() {
-    popupMenu_ = new QMenu(this);
-    popupMenu_->setObjectName("PopupMenu");
-    auto add = [this](const char* name, const QString& caption, auto handler) {
-        QAction* action = popupMenu_->addAction(caption);
-        action->setObjectName(name);
-        connect(action, &QAction::triggered, this,
-                [this, handler] { trayMenuChoice(std::function<void()>(handler)); });
-        return action;
-    };
-    QAction* restore =
-        add("pmRestore", QStringLiteral("元の大きさに戻す"), [this] { pmRestoreClick(); });
-    popupMenu_->setDefaultAction(restore);
-    popupMenu_->addSeparator()->setObjectName("N2");
-    add("pmConfig", QStringLiteral("設定"), [this] { sbtnConfigClick(); });
-    add("pmClean", QStringLiteral("掃除"), [this] { sbtnGetMemClick(); });
-    popupMenu_->addSeparator()->setObjectName("N1");
-    add("pmExit", QStringLiteral("終了"), [this] { MenuClose(); });
-}
-
 // Without a resources function its column goes and the figures move right into its room.
 void TMainForm::hideResourcesColumn() {
     ui_->nlblResSys->hide();

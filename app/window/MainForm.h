@@ -14,6 +14,7 @@
 #include "app/clean/CpuUsage.h"
 #include "app/window/DesktopRules.h"
 #include "app/window/TrayClicks.h"
+#include "app/window/TrayTip.h"
 #include "platform/MemoryStatus.h"
 #include "platform/Platform.h"
 #include "profile/ProfileFile.h"
@@ -163,7 +164,7 @@ class TMainForm : public QWidget {
     void applyHints(bool show);
     void restoreApplication();
 
-    // Desktop steps of the timer and the tray (MainFormDesktop.cpp).
+    // Desktop steps of the timer (MainFormDesktop.cpp) and the tray (MainFormTray.cpp).
     void startDesktop(bool small);
     void desktopTick();
     void refreshTrayTip();

@@ -130,62 +130,6 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-void TMainForm::trayActivated(int reason) {
-    // A D-Bus tray reaches the program past the settings dialog, which the whole program waits
-    // for (an XEmbed tray is held back by the dialog like any window).
-    if (dialogOpen_)
-        return;
-    switch (reason) {
-        case QSystemTrayIcon::DoubleClick:
-            trayClicks_.reset();
-            pmRestoreClick();
-            break;
-        case QSystemTrayIcon::Trigger:
-            if (trayClicks_.secondOfPair(platform_.monotonicNs(),
-                                         QApplication::doubleClickInterval()))
-                pmRestoreClick();
-            platform_.GlobalMemoryStatus(MemStat);
-            refreshTrayTip();
-            break;
-        case QSystemTrayIcon::Context:
-            // After the press handler has returned, so the menu gets the release.
-            QMetaObject::invokeMethod(this, &TMainForm::trayPopup, Qt::QueuedConnection);
-            break;
-        default:
-            platform_.GlobalMemoryStatus(MemStat);
-            refreshTrayTip();
-            break;
-    }
-}
-
-void TMainForm::trayMenuChoice(const std::function<void()>& handler) {
-    trayMenu_.closed();
-    updateModalOpen();
-    if (dialogOpen_)
-        return;
-    handler();
-}
-
-// The items are greyed while the dialog is open, on a host that draws the menu too.
-void TMainForm::setDialogOpen(bool open) {
-    dialogOpen_ = open;
-    for (QAction* action : popupMenu_->actions())
-        action->setEnabled(!open);
-    updateModalOpen();
-}
-
-void TMainForm::updateModalOpen() {
-    ModalOpen = dialogOpen_ || trayMenu_.isOpen();
-}
-
-// A menu the host draws is followed on the screen, where the host does not say it closed.
-void TMainForm::followTrayMenu() {
-    if (!trayMenu_.isOpen() || popupMenu_->isVisible())
-        return;
-    trayMenu_.hostMenuShown(platform_.isPopupMenuShown(), platform_.monotonicNs());
-    updateModalOpen();
-}
-
 bool TMainForm::WMNCHitTest() {
     CursorPos = platform_.GetCursorPos();
     const bool drag = isDragArea(CursorPos, x(), y());
@@ -236,23 +180,6 @@ void TMainForm::desktopTick() {
     if (reshowsAfterPointer(SettingFrm().dontCatch(), SmallMode, platform_.GetCursorPos(), box()))
         showFromUnderPointer();
     ApplyTaskBarHide();
-}
-
-void TMainForm::refreshTrayTip() {
-    if (!trayIcon_)
-        return;
-    if (std::optional<QString> tip =
-            trayTip_.update(MemStat.dwAvailPhys, platform_.monotonicNs(), LastTipFreeMB))
-        trayIcon_->setToolTip(*tip);
-}
-
-// Where the tray asks for the menu (an XEmbed tray's right click opened it already): at the
-// pointer, in a loop of its own; ModalOpen follows its showing and hiding.
-void TMainForm::trayPopup() {
-    if (dialogOpen_ || popupMenu_->isVisible())
-        return;
-    CursorPos = platform_.GetCursorPos();
-    popupMenu_->exec(QPoint(CursorPos.x, CursorPos.y));
 }
 
 void TMainForm::startDesktop(bool small) {

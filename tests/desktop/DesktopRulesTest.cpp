@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/window/DesktopRules.h"
+#include "app/window/TrayTip.h"
 
 namespace kelvo {
 namespace {
