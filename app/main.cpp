@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<kelvo::TMainForm> mainForm;
     try {
         mainForm = std::make_unique<kelvo::TMainForm>(*platform);
-        mainForm->CommandLine = rawArguments;
+        mainForm->SetCommandLine(rawArguments);
         kelvo::TMainForm* form = mainForm.get();
         platform->onTerminationRequest([form] { form->ExternalClose(); });
         mainForm->FormCreate();

@@ -78,7 +78,6 @@ TMainForm::TMainForm(Platform& platform, QWidget* parent)
     ModalOpen = false;
     FirstTick = true;
     StopRequest = false;
-    LastTipFreeMB = 0;
     FreeResources = platform_.loadFreeResources();
     if (!FreeResources)
         hideResourcesColumn();

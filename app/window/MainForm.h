@@ -31,6 +31,7 @@ class TMainForm;
 namespace kelvo {
 
 class TNovelLabel;
+struct MainFormSeam;
 class TSettingFrm;
 struct CleanNotice;
 
@@ -89,8 +90,6 @@ class TMainForm : public QWidget {
     // A desktop notification through the tray icon; on standard error where there is none, and
     // for the execute option's clean, whose program closes at once and its tray icon with it.
     void Notify(const CleanNotice& notice);
-    // How long a notice stays up.
-    int NoticeTimeoutMs = 10000;
     // True from an automatic clean the safety rule refused until the machine could spare it.
     bool InMemoryShortage() const { return shortageProbe_ != nullptr; }
     // True while a running clean waits for the processor.
@@ -99,32 +98,28 @@ class TMainForm : public QWidget {
 
     // Lets the application handle pending events once; a test may put its own hook in place.
     void ProcessMessages();
-    std::function<void()> processMessagesHook;
+    void SetProcessMessagesHook(std::function<void()> hook) {
+        processMessagesHook_ = std::move(hook);
+    }
 
     Ui::TMainForm& ui() { return *ui_; }
     // The settings dialog, whose controls hold every option live.
     TSettingFrm& SettingFrm() const { return *settingFrm_; }
     QMenu* PopupMenu() const { return popupMenu_; }
 
-    // State shared by the window's handlers.
-    MEMORYSTATUS MemStat;
-    bool SmallMode = false;
-    bool ModalOpen = false;
-    bool Cleaning = false;
-    bool StopRequest = false;
-    bool FirstTick = true;
-    bool ClosingAfterClean = false;  // the execute option's clean: the program closes after it
+    bool IsSmallMode() const { return SmallMode; }
+    // The tray menu or the settings dialog is open: no trigger starts a clean meanwhile.
+    bool IsModalOpen() const { return ModalOpen; }
+    // The size of the next clean in bytes; an automatic size is known after its first clean.
+    int64_t CleanSizeBytes() const { return CleanSize; }
+    // The processor figure the pause rule and the readout go by.
+    int CpuUsePercent() const { return CpuUsePer; }
     // The highest load since the last clean, which the load-drop trigger measures from.
     int PeakUsePer() const { return autoTrigger_.peak(); }
     bool LowMemoryArmed() const { return autoTrigger_.lowMemoryArmed(); }
-    int CpuUsePer = 0;
-    int64_t CleanSize = 0;
-    long double LastTipFreeMB = 0;
-    ScreenPoint CursorPos;
-    FreeResourcesFn FreeResources;
     // The command line as given, program name first; the first tick looks for the execute
     // option in it.
-    QStringList CommandLine;
+    void SetCommandLine(const QStringList& arguments) { CommandLine = arguments; }
 
   signals:
     // Emitted after each main tick; end-to-end and widget tests wait on it.
@@ -137,6 +132,25 @@ class TMainForm : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Tests script the state below where a user could not reach it.
+    friend struct MainFormSeam;
+
+    // State shared by the window's handlers.
+    MEMORYSTATUS MemStat;
+    bool SmallMode = false;
+    bool ModalOpen = false;
+    bool Cleaning = false;
+    bool StopRequest = false;
+    bool FirstTick = true;
+    bool ClosingAfterClean = false;  // the execute option's clean: the program closes after it
+    int CpuUsePer = 0;
+    int64_t CleanSize = 0;
+    ScreenPoint CursorPos;
+    FreeResourcesFn FreeResources;
+    QStringList CommandLine;
+    static constexpr int NoticeTimeoutMs = 10000;  // how long a notice stays up
+    std::function<void()> processMessagesHook_;
+
     void buildPopupMenu();
     void applyDesignFonts();
     void hideResourcesColumn();

@@ -39,8 +39,8 @@ void TMainForm::btnStopClick() {
 }
 
 void TMainForm::ProcessMessages() {
-    if (processMessagesHook)
-        processMessagesHook();
+    if (processMessagesHook_)
+        processMessagesHook_();
     else
         QCoreApplication::processEvents();
 }

@@ -87,8 +87,7 @@ void TMainForm::followTrayMenu() {
 void TMainForm::refreshTrayTip() {
     if (!trayIcon_)
         return;
-    if (std::optional<QString> tip =
-            trayTip_.update(MemStat.dwAvailPhys, platform_.monotonicNs(), LastTipFreeMB))
+    if (std::optional<QString> tip = trayTip_.update(MemStat.dwAvailPhys, platform_.monotonicNs()))
         trayIcon_->setToolTip(*tip);
 }
 

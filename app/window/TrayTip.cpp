@@ -4,8 +4,7 @@
 
 namespace kelvo {
 
-std::optional<QString> TrayTipPacer::update(uint64_t availPhysBytes, int64_t nowNs,
-                                            long double& lastTipFreeMB) {
+std::optional<QString> TrayTipPacer::update(uint64_t availPhysBytes, int64_t nowNs) {
     if (writtenNs_ && nowNs - *writtenNs_ < kIntervalNs)
         return std::nullopt;
     // Formatted only when the figure it shows moved.
@@ -16,7 +15,6 @@ std::optional<QString> TrayTipPacer::update(uint64_t availPhysBytes, int64_t now
     const long double mb = static_cast<long double>(availPhysBytes) / 1048576.0L;
     QString text = formatDouble("%4.1lfMB Free", static_cast<double>(mb));
     writtenNs_ = nowNs;
-    lastTipFreeMB = mb;
     return text;
 }
 

@@ -13,9 +13,8 @@ class TrayTipPacer {
   public:
     static constexpr int64_t kIntervalNs = 1'000'000'000;
 
-    // The text to write at `nowNs`, or nothing. `lastTipFreeMB` keeps the megabytes written.
-    std::optional<QString> update(uint64_t availPhysBytes, int64_t nowNs,
-                                  long double& lastTipFreeMB);
+    // The text to write at `nowNs`, or nothing.
+    std::optional<QString> update(uint64_t availPhysBytes, int64_t nowNs);
 
   private:
     std::optional<uint64_t> shownTenths_;

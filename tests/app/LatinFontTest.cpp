@@ -12,6 +12,7 @@
 #include "app/window/MainForm.h"
 #include "components/novellabel/NovelLbl.h"
 #include "platform/fake/FakePlatform.h"
+#include "tests/support/MainFormSeam.h"
 #include "ui_MainForm.h"
 
 namespace kelvo {
@@ -37,7 +38,7 @@ TEST(LatinFontOnly, FiveDigitFiguresFitTheirLabels) {
     platform.memory.dwTotalPageFile = platform.memory.dwTotalVirtual = platform.memory.dwTotalPhys;
     platform.memory.dwAvailPageFile = platform.memory.dwAvailVirtual = platform.memory.dwAvailPhys;
     TMainForm form(platform);
-    form.FirstTick = false;
+    MainFormSeam::FirstTick(form) = false;
     form.timMainTimer();
     Ui::TMainForm& u = form.ui();
     const std::array<TNovelLabel*, 9> figures = {

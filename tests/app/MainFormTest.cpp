@@ -15,6 +15,7 @@
 #include "platform/fake/FakePlatform.h"
 #include "tests/app/DecimalCommaLocale.h"
 #include "tests/settings/ModalDriver.h"
+#include "tests/support/MainFormSeam.h"
 #include "ui_MainForm.h"
 #include "ui_SettingFrm.h"
 
@@ -96,7 +97,7 @@ TEST_F(MainFormTest, WithResourcesFunctionTheDesignLayoutStays) {
 
 TEST_F(MainFormTest, ReadoutWritesOnlyCaptionsThatChanged) {
     TMainForm form(fake_);
-    form.FirstTick = false;
+    MainFormSeam::FirstTick(form) = false;
     std::vector<std::unique_ptr<QSignalSpy>> spies;
     for (TNovelLabel* l : form.findChildren<TNovelLabel*>())
         spies.push_back(std::make_unique<QSignalSpy>(l, &TNovelLabel::captionChanged));
@@ -124,7 +125,7 @@ TEST_F(MainFormTest, ReadoutWritesOnlyCaptionsThatChanged) {
     // Even the largest count a sample can carry is written on the first tick.
     fake_.memory.dwTotalVirtual = fake_.memory.dwAvailVirtual = UINT64_MAX;
     TMainForm huge(fake_);
-    huge.FirstTick = false;
+    MainFormSeam::FirstTick(huge) = false;
     huge.timMainTimer();
     EXPECT_EQ(label(huge, "nlblVirtualFree")->Caption(), formatMB(UINT64_MAX));
 }
@@ -133,7 +134,7 @@ TEST_F(MainFormTest, ReadoutWritesOnlyCaptionsThatChanged) {
 // total, then the load.
 TEST_F(MainFormTest, ReadoutWritesInItsOrder) {
     TMainForm form(fake_);
-    form.FirstTick = false;
+    MainFormSeam::FirstTick(form) = false;
     form.show();
     form.timMainTimer();
     TNovelLabel* cpu = label(form, "nlblCpuUsePer");
@@ -162,9 +163,9 @@ TEST_F(MainFormTest, ReadoutWritesInItsOrder) {
 
 TEST_F(MainFormTest, SmallModeKeepsTheLastTextsWhileSamplingGoesOn) {
     TMainForm form(fake_);
-    form.FirstTick = false;
+    MainFormSeam::FirstTick(form) = false;
     form.timMainTimer();
-    form.SmallMode = true;
+    MainFormSeam::SmallMode(form) = true;
     fake_.setMemoryMB(1024, 512, 50);
     int before = fake_.memoryStatusCalls;
     form.timMainTimer();
@@ -179,7 +180,7 @@ TEST_F(MainFormTest, FiguresOfA128GiBMachineShowWhole) {
     fake_.memory.dwTotalPageFile = fake_.memory.dwAvailPageFile = 128ull << 30;
     fake_.memory.dwTotalVirtual = fake_.memory.dwAvailVirtual = 128ull << 30;
     TMainForm form(fake_);
-    form.FirstTick = false;
+    MainFormSeam::FirstTick(form) = false;
     form.timMainTimer();
     for (const char* name :
          {"nlblPhysicalFree", "nlblPhysicalTotal", "nlblPageUse", "nlblVirtualTotal"}) {
@@ -197,7 +198,7 @@ TEST_F(MainFormTest, FiguresKeepTheirFullStopUnderADecimalCommaLocale) {
     fake_.setMemoryMB(23497.4, 3.5, 75);
     TMainForm form(fake_);
     form.FormCreate();
-    form.FirstTick = false;
+    MainFormSeam::FirstTick(form) = false;
     form.timMainTimer();
     EXPECT_EQ(label(form, "nlblPhysicalTotal")->Caption(), "23497.4 MB");
     EXPECT_EQ(label(form, "nlblPhysicalFree")->Caption(), " 3.5");

@@ -14,8 +14,8 @@ class AutoClean : public CleanFixture {
     int cleans() const { return platform.probesOpened; }
     // One automatic-cleaning step on a sample with this load and free memory.
     void tick(uint32_t load, uint64_t freeBytes = 3072 * MiB) {
-        form->MemStat.dwMemoryLoad = load;
-        form->MemStat.dwAvailPhys = freeBytes;
+        MainFormSeam::MemStat(*form).dwMemoryLoad = load;
+        MainFormSeam::MemStat(*form).dwAvailPhys = freeBytes;
         form->AutoCleanStep();
     }
 };
@@ -36,9 +36,10 @@ TEST_F(AutoClean, AConditionHoldsADueCleanUntilItGoes) {
         {"full load with the Not100 option", due + "Not100Per=1\n",
          [&](bool on) { s().chkbNot100Per->setChecked(on); }, 100, MiB},
         {"a fully busy processor", due + "StopCpuUsePer=1\n",
-         [&](bool on) { form->CpuUsePer = on ? 100 : 99; }, 60, MiB},
-        {"the menu or dialog open", due, [&](bool on) { form->ModalOpen = on; }, 95, MiB},
-        {"a clean running", due, [&](bool on) { form->Cleaning = on; }, 90, MiB},
+         [&](bool on) { MainFormSeam::CpuUsePer(*form) = on ? 100 : 99; }, 60, MiB},
+        {"the menu or dialog open", due, [&](bool on) { MainFormSeam::ModalOpen(*form) = on; }, 95,
+         MiB},
+        {"a clean running", due, [&](bool on) { MainFormSeam::Cleaning(*form) = on; }, 90, MiB},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -176,7 +177,7 @@ TEST_F(AutoCleanOnAMachine, AnAutomaticallySizedCleanShrinksToWhatTheMachineCanS
     ticks(1);
     ASSERT_EQ(cleansRun(), 1u);
     EXPECT_EQ(platform.allocatedSizes[0], 398 * MiB);
-    EXPECT_EQ(form->CleanSize, 398 * static_cast<int64_t>(MiB));
+    EXPECT_EQ(form->CleanSizeBytes(), 398 * static_cast<int64_t>(MiB));
 
     // Less room than the 100 MB minimum: refused, quietly.
     platform.cgroupLevels = {{512 * MiB, 500 * MiB, 100 * MiB}};

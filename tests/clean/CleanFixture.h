@@ -12,6 +12,7 @@
 #include "app/settings/SettingFrm.h"
 #include "app/window/MainForm.h"
 #include "platform/fake/FakePlatform.h"
+#include "tests/support/MainFormSeam.h"
 #include "ui_MainForm.h"
 #include "ui_SettingFrm.h"
 
@@ -44,12 +45,12 @@ class CleanFixture : public testing::Test {
     TMainForm& start(const std::string& defaults = "Memory=10\n") {
         platform.files.put(kIni, "[DEFAULT]\n" + defaults);
         form = std::make_unique<TMainForm>(platform);
-        form->FirstTick = false;
-        form->processMessagesHook = [this] {
+        MainFormSeam::FirstTick(*form) = false;
+        form->SetProcessMessagesHook([this] {
             ++messages;
             if (onMessages)
                 onMessages();
-        };
+        });
         return *form;
     }
 

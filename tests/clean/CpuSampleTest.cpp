@@ -18,11 +18,11 @@ class CpuSample : public CleanFixture {
 TEST_F(CpuSample, TheFirstSampleReads100ThenTheIntervalsUsage) {
     start("ShowCpuUsePer=1\n");
     sampleAt(100, 50);
-    EXPECT_EQ(form->CpuUsePer, 100);
+    EXPECT_EQ(form->CpuUsePercent(), 100);
     EXPECT_EQ(label(), "CPU:100%");
     // 2 s on two processors with 1 s idle: 75 % busy.
     sampleAt(102, 51);
-    EXPECT_EQ(form->CpuUsePer, 75);
+    EXPECT_EQ(form->CpuUsePercent(), 75);
     EXPECT_EQ(label(), "CPU: 75%");
     EXPECT_FALSE(u().nlblCpuUsePer->isHidden());
 }
@@ -33,12 +33,12 @@ TEST_F(CpuSample, TheFirstTickShowsAFigureMeasuredSinceStart) {
     platform.cpuTimes = CpuTimes{2, 100 * kSecond, 50 * kSecond};
     start("ShowCpuUsePer=1\n");
     platform.cpuTimes = CpuTimes{2, 101 * kSecond, 52 * kSecond};  // both processors idle
-    form->FirstTick = true;
+    MainFormSeam::FirstTick(*form) = true;
     form->timMainTimer();
-    EXPECT_EQ(form->CpuUsePer, 0);
+    EXPECT_EQ(form->CpuUsePercent(), 0);
     EXPECT_EQ(label(), "CPU:  0%");
     sampleAt(103, 53);
-    EXPECT_EQ(form->CpuUsePer, 75) << "the two-second tick goes on from there";
+    EXPECT_EQ(form->CpuUsePercent(), 75) << "the two-second tick goes on from there";
 }
 
 TEST_F(CpuSample, AHiddenLabelKeepsItsTextWhileTheFigureMovesOn) {
@@ -47,30 +47,30 @@ TEST_F(CpuSample, AHiddenLabelKeepsItsTextWhileTheFigureMovesOn) {
     s().ckbCpuPer->setChecked(false);
     sampleAt(102, 51);
     EXPECT_TRUE(u().nlblCpuUsePer->isHidden());
-    EXPECT_EQ(form->CpuUsePer, 75);
+    EXPECT_EQ(form->CpuUsePercent(), 75);
     EXPECT_EQ(label(), "CPU:100%");
 }
 
 TEST_F(CpuSample, InSmallModeNothingIsSampled) {
     start("ShowCpuUsePer=1\n");
     sampleAt(100, 50);
-    form->SmallMode = true;
+    MainFormSeam::SmallMode(*form) = true;
     sampleAt(102, 102);
-    EXPECT_EQ(form->CpuUsePer, 100);
-    form->SmallMode = false;
+    EXPECT_EQ(form->CpuUsePercent(), 100);
+    MainFormSeam::SmallMode(*form) = false;
     // The interval reaches back to the last sample before small mode.
     sampleAt(104, 52);
-    EXPECT_EQ(form->CpuUsePer, 75);
+    EXPECT_EQ(form->CpuUsePercent(), 75);
 }
 
 TEST_F(CpuSample, OnlyFiguresAbove100AreLimitedNegativeOnesShowTheirSign) {
     start("ShowCpuUsePer=1\n");
     sampleAt(100, 50, 1);
     sampleAt(101, 49, 1);  // the idle time went back: 200 %
-    EXPECT_EQ(form->CpuUsePer, 100);
+    EXPECT_EQ(form->CpuUsePercent(), 100);
     sampleAt(102, 50, 1);
     sampleAt(103, 52, 1);  // 2 s idle in 1 s
-    EXPECT_EQ(form->CpuUsePer, -99);
+    EXPECT_EQ(form->CpuUsePercent(), -99);
     EXPECT_EQ(label(), "CPU:-99%");
 }
 
@@ -80,7 +80,7 @@ TEST_F(CpuSample, AFailedQueryReads100) {
     sampleAt(102, 51);
     platform.cpuTimes.reset();
     form->timSubTimer();
-    EXPECT_EQ(form->CpuUsePer, 100);
+    EXPECT_EQ(form->CpuUsePercent(), 100);
 }
 
 TEST_F(CpuSample, TheWindows95FamilyReadsTheKernelsCounter) {
@@ -89,13 +89,13 @@ TEST_F(CpuSample, TheWindows95FamilyReadsTheKernelsCounter) {
     const std::string stat = "PerfStats\\StatData|KERNEL\\CPUUsage";
     platform.dynData[stat] = 37;
     form->timSubTimer();
-    EXPECT_EQ(form->CpuUsePer, 37);
+    EXPECT_EQ(form->CpuUsePercent(), 37);
     EXPECT_EQ(label(), "CPU: 37%");
     // A statistic that cannot be read is no new sample.
     platform.dynData.erase(stat);
     platform.dynData["PerfStats\\StatData|KERNEL\\CPUUsage2"] = 5;
     form->timSubTimer();
-    EXPECT_EQ(form->CpuUsePer, 37);
+    EXPECT_EQ(form->CpuUsePercent(), 37);
     EXPECT_EQ(label(), "CPU: 37%");
 }
 

@@ -55,7 +55,7 @@ QString progress(int n) {
 
 TEST_F(RunClean, AFullCleanShowsItsProgressInTheTopRowAndPutsEverythingBack) {
     TMainForm& f = start();
-    const int64_t size = f.CleanSize;
+    const int64_t size = f.CleanSizeBytes();
     ASSERT_EQ(size, 4096 * MiB / 100 * 10);
     QStringList shown;
     bool topRowTaken = true;
@@ -89,7 +89,7 @@ TEST_F(RunClean, AFullCleanShowsItsProgressInTheTopRowAndPutsEverythingBack) {
     EXPECT_EQ(platform.oomAdjWrites, (std::vector<int>{1000, 0}));
 
     EXPECT_EQ(f.PeakUsePer(), 12);
-    EXPECT_FALSE(f.Cleaning);
+    EXPECT_FALSE(MainFormSeam::Cleaning(f));
     EXPECT_TRUE(topButtonsShown());
     EXPECT_EQ(u().stcInfo->y(), f.y() + 80 + 20);
     EXPECT_EQ(u().btnStop->y(), f.y() + 80 + 20);
@@ -133,19 +133,19 @@ TEST_F(RunClean, ASecondPressOrTheMenuDuringACleanReturnsAtOnce) {
 
 TEST_F(RunClean, AStopDuringPass37KeepsItsNumberWritesTheRestThereAndFrees) {
     TMainForm& f = start();
-    f.CleanSize = 100 * MiB + 42;
+    MainFormSeam::CleanSize(f) = 100 * MiB + 42;
     onMessages = [&] {
         if (caption() == progress(37))
             u().btnStop->click();
     };
     f.sbtnGetMemClick();
     EXPECT_EQ(caption(), progress(37));
-    const uint64_t step = static_cast<uint64_t>(f.CleanSize / 100);
+    const uint64_t step = static_cast<uint64_t>(f.CleanSizeBytes() / 100);
     ASSERT_EQ(platform.writes.size(), 38u) << "37 passes and the rest";
     EXPECT_EQ(platform.writes.back().offset, 36 * step) << "the rest at the 37th step's start";
     EXPECT_EQ(platform.writes.back().length, 42u);
     EXPECT_EQ(platform.liveBlocks, 0);
-    EXPECT_FALSE(f.StopRequest);
+    EXPECT_FALSE(MainFormSeam::StopRequest(f));
     EXPECT_TRUE(topButtonsShown());
 }
 
@@ -184,8 +184,8 @@ TEST_F(RunClean, EveryCloseRequestSavesOnceStopsTheCleanAndClosesWhatIsOpen) {
             TMainForm& f = start(c.paused ? kPausing : "Memory=10\n");
             if (!c.firstTick)
                 f.show();
-            f.SmallMode = c.small;
-            f.CpuUsePer = c.paused ? 100 : 0;
+            MainFormSeam::SmallMode(f) = c.small;
+            MainFormSeam::CpuUsePer(f) = c.paused ? 100 : 0;
             int renamesAtRequest = -1;
             bool openBefore = false;
             const auto request = [&] {
@@ -233,8 +233,8 @@ TEST_F(RunClean, EveryCloseRequestSavesOnceStopsTheCleanAndClosesWhatIsOpen) {
                 EXPECT_EQ(platform.liveBlocks, 0);
             } else if (c.firstTick) {
                 // The request waits among the events the first tick lets the application handle.
-                f.FirstTick = true;
-                f.CommandLine = {QStringLiteral("kelvo"), QStringLiteral("/exec")};
+                MainFormSeam::FirstTick(f) = true;
+                f.SetCommandLine({QStringLiteral("kelvo"), QStringLiteral("/exec")});
                 const size_t allocations = platform.allocatedSizes.size();
                 QMetaObject::invokeMethod(&f, request, Qt::QueuedConnection);
                 f.timMainTimer();
@@ -261,8 +261,8 @@ TEST_F(RunClean, InSmallModeAPausedCleanStillHasTheProcessorMeasured) {
     platform.cpuTimes = CpuTimes{2, 100 * kSecond, 50 * kSecond};
     TMainForm& f = start(kPausing);
     f.timSubTimer();  // the starting point
-    f.SmallMode = true;
-    f.CpuUsePer = 100;
+    MainFormSeam::SmallMode(f) = true;
+    MainFormSeam::CpuUsePer(f) = 100;
     int64_t seconds = 100;
     onMessages = [&] {
         if (messages % 200 != 0)
@@ -275,7 +275,7 @@ TEST_F(RunClean, InSmallModeAPausedCleanStillHasTheProcessorMeasured) {
             f.btnStopClick();
     };
     f.sbtnGetMemClick();
-    EXPECT_LT(f.CpuUsePer, 100);
+    EXPECT_LT(f.CpuUsePercent(), 100);
     EXPECT_EQ(caption(), progress(100));
     EXPECT_EQ(u().nlblCpuUsePer->Caption(), QStringLiteral("CPU:100%"))
         << "in small mode only the figure, not the label";
@@ -285,11 +285,11 @@ TEST_F(RunClean, InSmallModeAPausedCleanStillHasTheProcessorMeasured) {
 // the clean waits rather than hangs.
 TEST_F(RunClean, AtFullProcessorUsageThePassesWaitShowingItAndGoOnWhenItDrops) {
     TMainForm& f = start(kPausing);
-    f.CpuUsePer = 100;
+    MainFormSeam::CpuUsePer(f) = 100;
     int pausedPasses = 0;
     onMessages = [&] {
         const QColor colour = u().stcInfo->palette().color(QPalette::Window);
-        if (f.CpuUsePer < 100) {
+        if (f.CpuUsePercent() < 100) {
             EXPECT_FALSE(f.CleanPaused());
             EXPECT_EQ(colour, QColor(Qt::yellow));
             EXPECT_TRUE(u().stcInfo->toolTip().isEmpty());
@@ -301,21 +301,22 @@ TEST_F(RunClean, AtFullProcessorUsageThePassesWaitShowingItAndGoOnWhenItDrops) {
         EXPECT_TRUE(u().stcInfo->toolTip().contains(QStringLiteral("一時停止中")));
         EXPECT_EQ(caption(), progress(1)) << "the number stands still";
         EXPECT_TRUE(platform.writes.empty());
+        // The two-second tick, nested in the clean, saw the drop.
         if (pausedPasses == 20)
-            f.CpuUsePer = 40;  // the two-second tick, nested in the clean, saw the drop
+            MainFormSeam::CpuUsePer(f) = 40;
     };
     f.sbtnGetMemClick();
     EXPECT_EQ(pausedPasses, 20);
     EXPECT_EQ(platform.sleeps.size(), 121u);
-    EXPECT_EQ(platform.writes.size(), fullWrites(f.CleanSize));
+    EXPECT_EQ(platform.writes.size(), fullWrites(f.CleanSizeBytes()));
     EXPECT_EQ(caption(), progress(100));
     EXPECT_FALSE(f.CleanPaused());
 }
 
 TEST_F(RunClean, AStopWhilePausedEndsTheCleanWithNothingWritten) {
     TMainForm& f = start(kPausing);
-    f.CleanSize = 100 * MiB + 7;
-    f.CpuUsePer = 100;
+    MainFormSeam::CleanSize(f) = 100 * MiB + 7;
+    MainFormSeam::CpuUsePer(f) = 100;
     onMessages = [&] {
         if (messages == 50)
             f.btnStopClick();
@@ -330,10 +331,10 @@ TEST_F(RunClean, AStopWhilePausedEndsTheCleanWithNothingWritten) {
 TEST_F(RunClean, SixHundredMebibytesOnTheWindows95FamilyAreThreeBlocks) {
     platform.winNT = false;
     TMainForm& f = start();
-    f.CleanSize = 600 * MiB;
+    MainFormSeam::CleanSize(f) = 600 * MiB;
     f.sbtnGetMemClick();
-    const int64_t step = f.CleanSize / 100;
-    const int64_t left = f.CleanSize - 2 * 0x0FFFFF00;
+    const int64_t step = f.CleanSizeBytes() / 100;
+    const int64_t left = f.CleanSizeBytes() - 2 * 0x0FFFFF00;
     EXPECT_EQ(platform.allocatedSizes,
               (std::vector<uint64_t>{0x0FFFFF00, 0x0FFFFF00,
                                      static_cast<uint64_t>((left / step + 1) * step)}));
@@ -355,13 +356,13 @@ TEST_F(RunClean, ASizeOfZeroOrOneTheMachineCannotSpareIsRefusedBeforeAnythingIsA
     for (int64_t size : {int64_t{0}, 2500 * MiB}) {
         SCOPED_TRACE(size);
         TMainForm& f = start();
-        f.CleanSize = size;
+        MainFormSeam::CleanSize(f) = size;
         EXPECT_EQ(refusal(), kOutOfMemory);
         EXPECT_TRUE(platform.allocatedSizes.empty());
         EXPECT_TRUE(platform.oomAdjWrites.empty());
         EXPECT_EQ(platform.sleeps.size(), 0u);
         EXPECT_EQ(f.PeakUsePer(), 25);
-        EXPECT_FALSE(f.Cleaning);
+        EXPECT_FALSE(MainFormSeam::Cleaning(f));
         EXPECT_TRUE(topButtonsShown());
     }
 }
@@ -370,7 +371,7 @@ TEST_F(RunClean, ARefusedBlockGivesTheMessageAndFreesTheOthersUnwritten) {
     platform.winNT = false;
     platform.refusedAllocations = {3};
     TMainForm& f = start();
-    f.CleanSize = 600 * MiB;
+    MainFormSeam::CleanSize(f) = 600 * MiB;
     EXPECT_EQ(refusal(), kOutOfMemory);
     EXPECT_EQ(platform.allocatedSizes.size(), 3u);
     EXPECT_TRUE(platform.writes.empty());
@@ -390,7 +391,7 @@ TEST_F(RunClean, AutomaticSizingReadsTheStoredShareAndAFreshSample) {
     platform.files.put(kIni, "[DEFAULT]\nMemory=0\nAutoMemSize=1\n");
     const QString told = stderrOf([&] { f.sbtnGetMemClick(); });
     EXPECT_EQ(platform.allocatedSizes.back(), static_cast<uint64_t>(4096 * MiB / 100 * 5));
-    EXPECT_EQ(f.CleanSize, 4096 * MiB / 100 * 5);
+    EXPECT_EQ(f.CleanSizeBytes(), 4096 * MiB / 100 * 5);
     EXPECT_TRUE(
         told.contains(QStringLiteral("Memory=0 は 5〜95 の範囲外のため、5% として扱いました")))
         << told.toStdString();
@@ -409,7 +410,7 @@ TEST_F(RunClean, WhenMemoryRunsShortMidwayTheCleanStopsAsIfStopped) {
 
 TEST_F(CleanWatch, APausedCleanStillLetsTheMemoryGoWhenItRunsShort) {
     TMainForm& f = start(kPausing);
-    f.CpuUsePer = 100;  // paused from the first pass on
+    MainFormSeam::CpuUsePer(f) = 100;  // paused from the first pass on
     int pausedPasses = 0;
     onMessages = [&] {
         if (++pausedPasses == 30)
@@ -468,7 +469,7 @@ TEST_F(CleanWatch, ANestedLoopWithMemoryToSpareKeepsTheClean) {
     };
     f.sbtnGetMemClick();
     EXPECT_EQ(caption(), progress(100));
-    EXPECT_EQ(platform.writes.size(), fullWrites(f.CleanSize));
+    EXPECT_EQ(platform.writes.size(), fullWrites(f.CleanSizeBytes()));
 }
 
 TEST_F(CleanWatch, EveryCleanThatRanTellsItsResultAndARefusedOneOnlyItsBox) {
@@ -478,7 +479,7 @@ TEST_F(CleanWatch, EveryCleanThatRanTellsItsResultAndARefusedOneOnlyItsBox) {
     EXPECT_TRUE(told.startsWith(QStringLiteral("kelvo: 掃除しました\n利用可能 3072.0 MB")))
         << told.toStdString();
 
-    f.CleanSize = 4000 * MiB;
+    MainFormSeam::CleanSize(f) = 4000 * MiB;
     QString text;
     told = stderrOf([&] { text = refusal(); });
     EXPECT_EQ(text, kOutOfMemory);
@@ -499,8 +500,8 @@ TEST_F(CleanWatch, WithATrayTheResultGoesToTheTrayButTheExecuteOptionsToStandard
     EXPECT_TRUE(tray[0][1].toString().startsWith(QStringLiteral("利用可能 ")))
         << tray[0][1].toString().toStdString();
 
-    f.CommandLine = {"kelvo", "/exec"};
-    f.FirstTick = true;
+    f.SetCommandLine({"kelvo", "/exec"});
+    MainFormSeam::FirstTick(f) = true;
     const QString told = stderrOf([&] { f.timMainTimer(); });
     QCoreApplication::removePostedEvents(&f, QEvent::MetaCall);  // the close it asked for
     EXPECT_TRUE(told.startsWith(QStringLiteral("kelvo: 掃除しました\n"))) << told.toStdString();

@@ -68,31 +68,24 @@ constexpr int64_t kSecond = 1'000'000'000;
 
 TEST(TrayTip, WrittenOnlyWhenItsTextChangesAndAtMostOnceASecond) {
     TrayTipPacer pacer;
-    long double last = 0;
-    EXPECT_EQ(pacer.update(512 * 1048576ull, 5 * kSecond, last), QStringLiteral("512.0MB Free"));
-    EXPECT_EQ(last, 512.0L);
+    EXPECT_EQ(pacer.update(512 * 1048576ull, 5 * kSecond), QStringLiteral("512.0MB Free"));
     // A new figure within the second waits; so does one that reads as the text shown.
-    EXPECT_EQ(pacer.update(600 * 1048576ull, 6 * kSecond - 1, last), std::nullopt);
-    EXPECT_EQ(pacer.update(512 * 1048576ull + 1, 6 * kSecond, last), std::nullopt);
-    EXPECT_EQ(last, 512.0L);
+    EXPECT_EQ(pacer.update(600 * 1048576ull, 6 * kSecond - 1), std::nullopt);
+    EXPECT_EQ(pacer.update(512 * 1048576ull + 1, 6 * kSecond), std::nullopt);
     // The waiting change goes out at the first sample past the second.
-    EXPECT_EQ(pacer.update(600 * 1048576ull, 6 * kSecond + 1, last),
-              QStringLiteral("600.0MB Free"));
-    EXPECT_EQ(pacer.update(512 * 1048576ull, 7 * kSecond + 1, last),
-              QStringLiteral("512.0MB Free"));
+    EXPECT_EQ(pacer.update(600 * 1048576ull, 6 * kSecond + 1), QStringLiteral("600.0MB Free"));
+    EXPECT_EQ(pacer.update(512 * 1048576ull, 7 * kSecond + 1), QStringLiteral("512.0MB Free"));
 }
 
 TEST(TrayTip, FourCharactersAtLeastOneDecimalAndNoLimitOnSize) {
     TrayTipPacer pacer;
-    long double last = 0;
-    EXPECT_EQ(pacer.update(1048576ull / 2, 0, last), QStringLiteral(" 0.5MB Free"));
-    EXPECT_EQ(pacer.update(0, kSecond, last), QStringLiteral(" 0.0MB Free"));
-    EXPECT_EQ(pacer.update(256ull * 1024 * 1048576, 2 * kSecond, last),
+    EXPECT_EQ(pacer.update(1048576ull / 2, 0), QStringLiteral(" 0.5MB Free"));
+    EXPECT_EQ(pacer.update(0, kSecond), QStringLiteral(" 0.0MB Free"));
+    EXPECT_EQ(pacer.update(256ull * 1024 * 1048576, 2 * kSecond),
               QStringLiteral("262144.0MB Free"));
     // The first tip replaces the name even with nothing free.
     TrayTipPacer fresh;
-    long double none = 0;
-    EXPECT_EQ(fresh.update(0, 0, none), QStringLiteral(" 0.0MB Free"));
+    EXPECT_EQ(fresh.update(0, 0), QStringLiteral(" 0.0MB Free"));
 }
 
 TEST(TaskBar, TheOptionCountsOnlyWithATray) {

@@ -73,18 +73,18 @@ TEST_F(WaylandForm, AClosePositionReadAsZeroDoesNotReplaceTheSavedOne) {
 
 TEST_F(WaylandForm, TwoQuickActivationsOfTheIconRestoreOneDoesNot) {
     start("[SYSTEM]\nXPos=300\nYPos=200\nSmall=1\n");
-    ASSERT_TRUE(form->SmallMode);
+    ASSERT_TRUE(form->IsSmallMode());
     const int64_t interval = int64_t{QApplication::doubleClickInterval()} * 1000000;
     QSystemTrayIcon* icon = form->TrayIcon();
 
     emit icon->activated(QSystemTrayIcon::Trigger);
     platform.clockNs += interval + 1;
     emit icon->activated(QSystemTrayIcon::Trigger);
-    EXPECT_TRUE(form->SmallMode) << "two clicks further apart than a double click restored";
+    EXPECT_TRUE(form->IsSmallMode()) << "two clicks further apart than a double click restored";
 
     platform.clockNs += interval / 2;
     emit icon->activated(QSystemTrayIcon::Trigger);
-    EXPECT_FALSE(form->SmallMode);
+    EXPECT_FALSE(form->IsSmallMode());
     EXPECT_TRUE(form->isVisible());
     EXPECT_FALSE(form->isMinimized());
     // Each activation refreshes the tip, as any other pointer event on the icon does.

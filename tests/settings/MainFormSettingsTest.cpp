@@ -85,7 +85,7 @@ TEST_F(MainFormSettings, WithoutAFileEverythingTakesItsDefaultAndTheFirstSaveWri
     EXPECT_FALSE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(form->windowType(), Qt::Window);
     EXPECT_FALSE(form->SettingFrm().showCpuUsage());
-    EXPECT_EQ(form->CleanSize, 50 * (256 * MB / 100));
+    EXPECT_EQ(form->CleanSizeBytes(), 50 * (256 * MB / 100));
     EXPECT_FALSE(form->SettingFrm().autoClean());
     EXPECT_EQ(s().edtMem->text(), "1");
     EXPECT_EQ(s().edtUsePer->text(), "1");
@@ -160,18 +160,18 @@ TEST_F(MainFormSettings, CleanSizeTakesTheStoredPercentageWithinTheTrackBarsLimi
     start("[DEFAULT]\nMemory=200\n");
     EXPECT_EQ(s().trkberMemPer->value(), 95);
     EXPECT_EQ(s().stcMemSize->text(), "[243.2 MB] ");
-    EXPECT_EQ(form->CleanSize, 95 * (256 * MB / 100));
+    EXPECT_EQ(form->CleanSizeBytes(), 95 * (256 * MB / 100));
     for (const char* stored : {"-5", "0", "abc", "4"}) {
         reload(std::string("[DEFAULT]\nMemory=") + stored + "\n");
         EXPECT_EQ(s().trkberMemPer->value(), 5) << stored;
-        EXPECT_EQ(form->CleanSize, 5 * (256 * MB / 100)) << stored;
+        EXPECT_EQ(form->CleanSizeBytes(), 5 * (256 * MB / 100)) << stored;
     }
     reload("[DEFAULT]\nMemory=37\n");
-    EXPECT_EQ(form->CleanSize, 37 * (256 * MB / 100));
+    EXPECT_EQ(form->CleanSizeBytes(), 37 * (256 * MB / 100));
     // No 32-bit limit.
     platform.setMemoryMB(64 * 1024, 1000, 10);
     start("[DEFAULT]\nMemory=95\n");
-    EXPECT_EQ(form->CleanSize, 95 * (64 * 1024 * MB / 100));
+    EXPECT_EQ(form->CleanSizeBytes(), 95 * (64 * 1024 * MB / 100));
 }
 
 // The hints belong to whichever native window the main window has now, also after it was replaced
@@ -240,7 +240,7 @@ TEST_F(MainFormSettings, AFileSavedWithAByteOrderMarkKeepsItsFirstSection) {
 TEST_F(MainFormSettings, TheSmallKeyDecidesAtTheFirstTick) {
     start("[SYSTEM]\nSmall=1\n");
     form->timMainTimer();
-    EXPECT_TRUE(form->SmallMode);
+    EXPECT_TRUE(form->IsSmallMode());
     EXPECT_TRUE(form->isMinimized());
 }
 
@@ -370,7 +370,7 @@ TEST_F(MainFormSettings, AnOkTheFileCannotTakeIsSaidOnceAndStaysInUse) {
         EXPECT_TRUE(said.contains(c.said)) << said.toStdString();
         EXPECT_EQ(ini(), kDefaults);
         EXPECT_TRUE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        EXPECT_EQ(form->CleanSize, 80 * (256 * MB / 100));
+        EXPECT_EQ(form->CleanSizeBytes(), 80 * (256 * MB / 100));
 
         test::onNextModal([&](QWidget*) { s().btnCancel->click(); });
         form->sbtnConfigClick();
@@ -400,10 +400,10 @@ class SettingsButton : public MainFormSettings {
 };
 
 TEST_F(SettingsButton, CancelRewritesOnlyTheWindowKeysAndRestoresEveryControl) {
-    const int64_t cleanSize = form->CleanSize;
+    const int64_t cleanSize = form->CleanSizeBytes();
     bool modalOpenWhileShown = false;
     test::onNextModal([&](QWidget*) {
-        modalOpenWhileShown = form->ModalOpen;
+        modalOpenWhileShown = form->IsModalOpen();
         s().trkberMemPer->setValue(80);
         s().ckbCpuPer->setChecked(false);
         s().chkbAuto->setChecked(false);
@@ -412,7 +412,7 @@ TEST_F(SettingsButton, CancelRewritesOnlyTheWindowKeysAndRestoresEveryControl) {
     });
     form->sbtnConfigClick();
     EXPECT_TRUE(modalOpenWhileShown);
-    EXPECT_FALSE(form->ModalOpen);
+    EXPECT_FALSE(form->IsModalOpen());
     EXPECT_EQ(ini(), withPositionSaved());
     EXPECT_EQ(s().trkberMemPer->value(), 35);
     EXPECT_EQ(s().stctxtMemSize->text(), " 物理メモリ掃除の割合：35 ％");
@@ -420,7 +420,7 @@ TEST_F(SettingsButton, CancelRewritesOnlyTheWindowKeysAndRestoresEveryControl) {
     EXPECT_TRUE(s().chkbAuto->isChecked());
     EXPECT_TRUE(s().edtMem->isEnabled());
     EXPECT_EQ(s().edtMem->text(), "12");
-    EXPECT_EQ(form->CleanSize, cleanSize);
+    EXPECT_EQ(form->CleanSizeBytes(), cleanSize);
 }
 
 TEST_F(SettingsButton, OkSavesEveryKeyAndAppliesThem) {
@@ -429,12 +429,12 @@ TEST_F(SettingsButton, OkSavesEveryKeyAndAppliesThem) {
         s().trkberMemPer->setValue(80);
         s().chkbHideHint->setChecked(false);
         s().ckbStayOnTop->setChecked(false);
-        cleanSizeWhileOpen = form->CleanSize;
+        cleanSizeWhileOpen = form->CleanSizeBytes();
         s().btnOk->click();
     });
     form->sbtnConfigClick();
     EXPECT_EQ(cleanSizeWhileOpen, 35 * (256 * MB / 100));
-    EXPECT_EQ(form->CleanSize, 80 * (256 * MB / 100));
+    EXPECT_EQ(form->CleanSizeBytes(), 80 * (256 * MB / 100));
     std::string expected = withPositionSaved();
     expected.replace(expected.find("Memory=35"), 9, "Memory=80");
     expected.replace(expected.find("Hint=1"), 6, "Hint=0");
@@ -460,7 +460,7 @@ TEST_F(SettingsButton, OpeningTheOpenDialogAgainReportsItAndReloadsItsControls) 
     form->sbtnConfigClick();
     EXPECT_EQ(error, "表示されているウィンドウをモーダルにすることはできません");
     EXPECT_TRUE(stillOpen);
-    EXPECT_FALSE(form->ModalOpen);
+    EXPECT_FALSE(form->IsModalOpen());
 }
 
 TEST_F(SettingsButton, ThePopupMenusItemOpensTheDialog) {
@@ -472,7 +472,7 @@ TEST_F(SettingsButton, ThePopupMenusItemOpensTheDialog) {
     form->PopupMenu()->findChild<QAction*>("pmConfig")->trigger();
     EXPECT_TRUE(opened);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_FALSE(form->SmallMode);
+    EXPECT_FALSE(form->IsSmallMode());
 }
 
 }  // namespace
