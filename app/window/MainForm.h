@@ -181,6 +181,7 @@ class TMainForm : public QWidget {
     // Desktop steps of the timer (MainFormDesktop.cpp) and the tray (MainFormTray.cpp).
     void startDesktop(bool small);
     void desktopTick();
+    void createTrayIcon();
     void refreshTrayTip();
     void trayPopup();
     void trayActivated(int reason);

@@ -1,10 +1,9 @@
-// The main window on the desktop: the tray icon and its menu, small mode, dragging by the
-// window's free areas, hiding under the pointer, staying on top and the task-bar button.
+// The main window on the desktop: small mode, dragging by the window's free areas, hiding under
+// the pointer, staying on top and the task-bar button.
 //
 // The application's minimise, restore and deactivate events are the main window's own here:
 // a window-state change to or from minimised, and the application turning inactive.
 #include <QApplication>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QSystemTrayIcon>
 #include <QWindow>
@@ -16,24 +15,8 @@
 
 namespace kelvo {
 
-// The menu goes to the icon: a StatusNotifierItem host gets it exported over D-Bus and draws it
-// itself on a right click; an XEmbed tray has the toolkit open it at the pointer on a right
-// press. Either way its showing and hiding tell whether it is open.
 void TMainForm::FormCreate() {
-    trayIcon_ = new QSystemTrayIcon(windowIcon(), this);
-    trayIcon_->setToolTip(QStringLiteral("Kelvo"));
-    trayIcon_->setContextMenu(popupMenu_);
-    connect(popupMenu_, &QMenu::aboutToShow, this, [this] {
-        trayMenu_.opened(platform_.monotonicNs());
-        updateModalOpen();
-    });
-    connect(popupMenu_, &QMenu::aboutToHide, this, [this] {
-        trayMenu_.closed();
-        updateModalOpen();
-    });
-    connect(trayIcon_, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) { trayActivated(reason); });
-    trayIcon_->show();
+    createTrayIcon();
     // Standard error is nowhere to be seen for a program started from the desktop.
     if (!iniNotice_.isEmpty() && platform_.hasSystemTray())
         Notify(

@@ -1,4 +1,4 @@
-// The tray: the icon's clicks, its menu and the tip of the free memory.
+// The tray: its icon, the icon's clicks, its menu and the tip of the free memory.
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -26,6 +26,26 @@ void TMainForm::buildPopupMenu() {
     add("pmClean", QStringLiteral("掃除"), [this] { sbtnGetMemClick(); });
     popupMenu_->addSeparator()->setObjectName("N1");
     add("pmExit", QStringLiteral("終了"), [this] { MenuClose(); });
+}
+
+// The menu goes to the icon: a StatusNotifierItem host gets it exported over D-Bus and draws it
+// itself on a right click; an XEmbed tray has the toolkit open it at the pointer on a right
+// press. Either way its showing and hiding tell whether it is open.
+void TMainForm::createTrayIcon() {
+    trayIcon_ = new QSystemTrayIcon(windowIcon(), this);
+    trayIcon_->setToolTip(QStringLiteral("Kelvo"));
+    trayIcon_->setContextMenu(popupMenu_);
+    connect(popupMenu_, &QMenu::aboutToShow, this, [this] {
+        trayMenu_.opened(platform_.monotonicNs());
+        updateModalOpen();
+    });
+    connect(popupMenu_, &QMenu::aboutToHide, this, [this] {
+        trayMenu_.closed();
+        updateModalOpen();
+    });
+    connect(trayIcon_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) { trayActivated(reason); });
+    trayIcon_->show();
 }
 
 void TMainForm::trayActivated(int reason) {
