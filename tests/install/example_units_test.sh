@@ -14,9 +14,12 @@ for bin in usr/bin usr/local/bin; do
   cp "$program" "$root/$bin/kelvo"
   cp "$src/examples/systemd/kelvo-clean.service" "$src/examples/systemd/kelvo-clean.timer" \
     "$root/etc/systemd/system/"
-  # The throwaway root has no system units to depend on; only the command's lookup counts here.
-  out=$(systemd-analyze verify --root="$root" --man=no kelvo-clean.service 2>&1)
-  if echo "$out" | grep -q 'not executable'; then
+  # The throwaway root has no system units: empty stand-ins for the ones every service pulls in,
+  # so that any complaint left is the checker's verdict on the example.
+  for unit in sysinit.target basic.target shutdown.target; do
+    printf '[Unit]\nDescription=stand-in\n' >"$root/etc/systemd/system/$unit"
+  done
+  if ! out=$(systemd-analyze verify --root="$root" --man=no kelvo-clean.service 2>&1); then
     echo "FAIL: with the program in /$bin the example service says: $out"
     exit 1
   fi
