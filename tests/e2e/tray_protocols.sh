@@ -27,9 +27,13 @@ wait_until 10 is_iconic "$MAIN" || fail "Small=1 did not start minimised"
 # With a tray the option takes the window out of the task bar.
 wait_until 10 has_state "$MAIN" SKIP_TASKBAR || fail "no skip-taskbar state with a D-Bus tray"
 # A host reports each click as one activation: one alone is a single click, two are a double.
+# A menu asked for after the click opens once the program has handled the click.
 activate
-sleep 1
+item --method org.kde.StatusNotifierItem.ContextMenu 500 400 >/dev/null
+wait_until 10 popup_menu $KELVO_PID || fail "no menu after a single click"
 is_iconic "$MAIN" || fail "a single click restored the window"
+xdotool key Escape
+wait_until 10 no_popup_menu $KELVO_PID || fail "Escape did not close the menu"
 activate; activate
 wait_until 10 is_viewable "$MAIN" || fail "a double click did not restore the window"
 [ "$(position_of "$MAIN")" = "300 300" ] || fail "restored at $(position_of "$MAIN")"
@@ -64,8 +68,10 @@ echo "ok: the XEmbed icon shows its tip"
 
 wait_until 10 is_iconic "$MAIN" || fail "Small=1 did not start minimised"
 xdotool click 1
-sleep 1
+tray_menu # handled after the click before it
 is_iconic "$MAIN" || fail "a single click restored the window"
+xdotool key Escape
+wait_until 10 no_popup_menu $KELVO_PID || fail "Escape did not close the menu"
 double_click_icon
 wait_until 10 is_viewable "$MAIN" || fail "a double click on the XEmbed icon did not restore the window"
 echo "ok: XEmbed: a single click leaves the window in the tray, a double click restores it"
