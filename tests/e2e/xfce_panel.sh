@@ -90,7 +90,8 @@ for label in 設定 掃除 元の大きさに戻す; do
 done
 item --method org.kde.StatusNotifierItem.Activate 0 0 >/dev/null
 item --method org.kde.StatusNotifierItem.ContextMenu 500 400 >/dev/null
-sleep 2
+# Each call's reply came after its handler; this one's also after what those handlers queued.
+tip >/dev/null
 [ "$(first_output 5 xdotool search --onlyvisible --pid $KELVO_PID | wc -l)" = "$windows_before" ] ||
   fail "a window opened past the dialog: $(xdotool search --onlyvisible --pid $KELVO_PID)"
 is_viewable "$dialog" || fail "the dialog went away"
@@ -135,7 +136,11 @@ load_trail() {
 load_trail >"$E2E_TMP/trail.log" &
 trail=$!
 E2E_PIDS+=($trail)
+# The tip's free figure tells that the program has sampled the memory since the hog came or went.
+tip_free_mb() { tip | grep -o "'[ 0-9]*\.[0-9]MB Free'" | grep -o '[0-9]*\.' | tr -d .; }
+tip_free_beyond() { local mb; mb=$(tip_free_mb) && [ -n "$mb" ] && [ $(($1 * (mb - $2))) -gt 0 ]; }
 total_kb=$(awk '/MemTotal/ {print $2}' /proc/meminfo)
+free_before=$(tip_free_mb)
 /usr/bin/python3 -c "
 import time
 block = bytearray(b'\\x01') * ($total_kb * 1024 // 10)
@@ -145,7 +150,10 @@ time.sleep(600)
 hog=$!
 E2E_PIDS+=($hog)
 wait_until 60 grep -q held "$E2E_TMP/hog.out" || fail "the memory hog did not start"
-sleep 1
+hog_mb=$((total_kb / 10240))
+wait_until 20 tip_free_beyond -1 $((free_before - hog_mb / 2)) ||
+  fail_with_trail "the tip did not see the hog: $(tip)"
+free_held=$(tip_free_mb)
 echo "$SECONDS s: hog held" >>"$E2E_TMP/trail.log"
 right_click_icon
 xdotool key Down Down Return
@@ -155,7 +163,8 @@ peak_before=$(peak_kb)
 kill $hog
 wait $hog 2>/dev/null
 echo "$SECONDS s: hog ended" >>"$E2E_TMP/trail.log"
-sleep 3
+wait_until 20 tip_free_beyond 1 $((free_held + hog_mb / 2)) ||
+  fail_with_trail "the tip did not see the hog end: $(tip)"
 [ $(($(peak_kb) - peak_before)) -lt 200000 ] ||
   fail_with_trail "an automatic clean ran under the dialog: peak $peak_before kB, now $(peak_kb) kB"
 close_dialog
