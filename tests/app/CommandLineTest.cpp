@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
+
+#include <QRegularExpression>
+#include <set>
 #include <vector>
 
+#include "app/clean/CleanCommand.h"
 #include "app/cli/CommandLine.h"
 #include "app/cli/StatusReport.h"
 #include "platform/fake/FakePlatform.h"
@@ -61,46 +65,47 @@ TEST(CommandLineActions, WhatTheCompanionWaitsFor) {
     EXPECT_FALSE(printsAndExits({"kelvo", "/exec", "--status"}));
 }
 
-// Each system's help tells its own truth and nothing of the other's.
-TEST(HelpText, EachSystemTellsItsOwn) {
-    struct Case {
-        SystemFamily system;
-        std::vector<const char*> says;
-        std::vector<const char*> neverSays;
-    };
-    const Case cases[] = {
-        {SystemFamily::Linux,
-         {"SIGINT and SIGTERM stop it", "  4   --clean stopped by SIGINT or SIGTERM\n",
-          "$XDG_CONFIG_HOME/autostart/kelvo.desktop", "$XDG_CONFIG_HOME/kelvo/kelvo.ini",
-          "Display: an X server", "(-platform, -display, -style…)"},
-         {"Ctrl+", "HKCU", "kelvo.com", "kelvo.exe", "%APPDATA%", "/?"}},
-        {SystemFamily::Windows,
-         {"Ctrl+C and\n                Ctrl+Break stop it", "closing the console", "logging off",
-          "  4   --clean stopped by Ctrl+C or Ctrl+Break\n", "--help, /?", "with /exec it waits",
-          "writes the value Kelvo under\n"
-          "                   HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-          "deletes that value", "kelvo.com", "kelvo.ini beside kelvo.exe",
-          "%APPDATA%\\kelvo\\kelvo.ini", "(-platform, -style…)"},
-         {"SIG", "XDG", "Display", "X server", "Wayland", "-display", "needs no display",
-          "desktop"}},
-    };
-    for (const Case& c : cases) {
-        const QString text = helpText(c.system);
-        EXPECT_TRUE(text.startsWith(QStringLiteral("Usage: kelvo [/exec | -exec | --clean")));
-        // Shared: only the first parameter counts, an installed program keeps its settings per
-        // user even where it could write beside itself, and a usage error has a code of its own.
-        for (const char* said : {"Only the first parameter", "named bin", "exits with code 64",
-                                 "  2   --clean refused", "  64  usage error"})
-            EXPECT_TRUE(text.contains(QString::fromUtf8(said))) << said;
-        for (const char* said : c.says)
-            EXPECT_TRUE(text.contains(QString::fromUtf8(said))) << said << "\n"
-                                                                << text.toStdString();
-        for (const char* unsaid : c.neverSays)
-            EXPECT_FALSE(text.contains(QString::fromUtf8(unsaid))) << unsaid;
-        if (c.system != SystemFamily::Windows)
+// The usage names only options the program takes, and one for each thing it does; the exit codes
+// are those the program returns; each system's help tells its own way to stop a clean.
+TEST(HelpText, NamesTheOptionsAndExitCodesTheProgramHas) {
+    const std::set<int> exitCodes{
+        0, 1, kCleanExitRefused, kCleanExitSafetyStop, kCleanExitInterrupted, kUsageErrorExitCode};
+    for (SystemFamily system : {SystemFamily::Linux, SystemFamily::Windows}) {
+        const bool windows = system == SystemFamily::Windows;
+        const QString text = helpText(system);
+        SCOPED_TRACE(text.toStdString());
+        const QString usage = text.section(QStringLiteral("\n\n"), 0, 0);
+        std::set<CommandLineAction> actions;
+        static const QRegularExpression option(QStringLiteral("[-/][^\\s|\\[\\]]+"));
+        for (const auto& m : option.globalMatch(usage.section(' ', 1))) {
+            const std::string name = m.captured().toStdString();
+            if (isAutostartParameter(name))
+                continue;  // answered apart from the actions
+            const CommandLineAction action = commandLineAction({"kelvo", m.captured()}, system);
+            EXPECT_NE(action, CommandLineAction::Unknown) << name;
+            EXPECT_TRUE(action != CommandLineAction::Run || isExecuteParameter(name)) << name;
+            actions.insert(action);
+        }
+        EXPECT_TRUE(usage.contains(QStringLiteral("--autostart")));
+        EXPECT_EQ(actions,
+                  (std::set<CommandLineAction>{
+                      CommandLineAction::Run, CommandLineAction::Help, CommandLineAction::Version,
+                      CommandLineAction::Status, CommandLineAction::Clean}));
+
+        std::set<int> listed;
+        static const QRegularExpression code(QStringLiteral("^  (\\d+) +\\S"),
+                                             QRegularExpression::MultilineOption);
+        for (const auto& m : code.globalMatch(text.section(QStringLiteral("Exit codes:"), 1)))
+            listed.insert(m.captured(1).toInt());
+        EXPECT_EQ(listed, exitCodes);
+
+        EXPECT_EQ(text.contains(QStringLiteral("Ctrl+C")), windows);
+        EXPECT_EQ(text.contains(QStringLiteral("SIGINT")), !windows);
+        EXPECT_EQ(text.contains(QStringLiteral("HKCU")), windows);
+        EXPECT_EQ(text.contains(QStringLiteral("XDG")), !windows);
+        if (!windows)
             continue;
-        // A console of 80 columns would wrap a longer line.
-        for (const QString& line : text.split('\n'))
+        for (const QString& line : text.split('\n'))  // a console of 80 columns would wrap it
             EXPECT_LE(line.size(), 80) << line.toStdString();
     }
 }
