@@ -7,8 +7,8 @@
 
 #include "raster/BlitMap.h"
 #include "raster/Pixel.h"
-#include "raster/PixelRows.h"
-#include "raster/RowOps.h"
+#include "raster/kernels/PixelRows.h"
+#include "raster/kernels/RowOps.h"
 
 namespace kelvo::raster {
 namespace {

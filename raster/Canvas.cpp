@@ -2,7 +2,7 @@
 
 #include "raster/Blit.h"
 #include "raster/Pixel.h"
-#include "raster/TextRender.h"
+#include "raster/text/TextRender.h"
 
 namespace kelvo::raster {
 namespace {

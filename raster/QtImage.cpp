@@ -8,7 +8,7 @@
 #include <span>
 
 #include "raster/Pixel.h"
-#include "raster/PngChunks.h"
+#include "raster/codec/PngChunks.h"
 
 namespace kelvo::raster::qt {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "raster/Bitmap.h"
-#include "raster/Bmp.h"
+#include "raster/codec/Bmp.h"
 
 // The bridge between bitmaps and Qt's images, for showing them and for picture formats that
 // only Qt reads.

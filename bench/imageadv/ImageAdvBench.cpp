@@ -9,7 +9,7 @@
 #include "components/imageadv/ColorEffects.h"
 #include "components/imageadv/ImageAdv.h"
 #include "components/imageadv/Scramble.h"
-#include "raster/Bmp.h"
+#include "raster/codec/Bmp.h"
 
 // Image component operations on a 640 x 480 picture, each against memcpy of the same number of
 // bytes (a 24-bit frame, 921,600 bytes) in the same run.

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <map>
 
-#include "raster/InstructionSet.h"
+#include "raster/kernels/InstructionSet.h"
 
 namespace kelvo::bench {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "raster/ByteLanes.h"
-#include "raster/InstructionSet.h"
+#include "raster/kernels/ByteLanes.h"
+#include "raster/kernels/InstructionSet.h"
 
 namespace kelvo {
 

@@ -9,7 +9,7 @@
 #include "components/imageadv/DataFiles.h"
 #include "components/imageadv/SurfaceForm.h"
 #include "platform/WholeFile.h"
-#include "raster/Bmp.h"
+#include "raster/codec/Bmp.h"
 #include "raster/QtImage.h"
 
 namespace kelvo {

@@ -11,7 +11,7 @@
 
 #include "components/TextCodePage.h"
 #include "raster/Bitmap.h"
-#include "raster/Bmp.h"
+#include "raster/codec/Bmp.h"
 #include "raster/Canvas.h"
 #include "raster/Font.h"
 

@@ -1,7 +1,7 @@
 #include "components/imageadv/Scramble.h"
 
-#include "raster/ByteLanes.h"
-#include "raster/InstructionSet.h"
+#include "raster/kernels/ByteLanes.h"
+#include "raster/kernels/InstructionSet.h"
 
 namespace kelvo {
 namespace {

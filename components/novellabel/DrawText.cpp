@@ -1,6 +1,6 @@
 #include "components/novellabel/DrawText.h"
 
-#include "raster/QtText.h"
+#include "raster/text/QtText.h"
 
 namespace kelvo {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "components/SysColors.h"
-#include "raster/QtText.h"
+#include "raster/text/QtText.h"
 
 namespace kelvo {
 namespace {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "raster/ByteLanes.h"
-#include "raster/InstructionSet.h"
+#include "raster/kernels/ByteLanes.h"
+#include "raster/kernels/InstructionSet.h"
 
 namespace kelvo {
 namespace {

@@ -5,7 +5,7 @@
 #include <QPainter>
 
 #include "raster/Blit.h"
-#include "raster/Bmp.h"
+#include "raster/codec/Bmp.h"
 #include "raster/QtImage.h"
 
 namespace kelvo {

@@ -5,7 +5,7 @@
 #include "components/splpaint/DissolveRows.h"
 #include "components/splpaint/SplPaint.h"
 #include "raster/Blit.h"
-#include "raster/Bmp.h"
+#include "raster/codec/Bmp.h"
 
 // The pattern bitmaps are compiled into the components library; a static library's resources
 // must be registered by hand, and only from the global namespace.

@@ -8,7 +8,7 @@
 #include "components/imageadv/ImageAdv.h"
 #include "components/splpaint/SplPaint.h"
 #include "fuzz/OffscreenApplication.h"
-#include "raster/Bmp.h"
+#include "raster/codec/Bmp.h"
 
 namespace kelvo::fuzz {
 namespace {

@@ -9,7 +9,7 @@
 #include "components/imageadv/ImageAdv.h"
 #include "fuzz/OffscreenApplication.h"
 #include "raster/Blit.h"
-#include "raster/Bmp.h"
+#include "raster/codec/Bmp.h"
 
 namespace kelvo::fuzz {
 namespace {

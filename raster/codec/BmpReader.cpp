@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/WholeFile.h"
-#include "raster/Bmp.h"
+#include "raster/codec/Bmp.h"
 #include "raster/Pixel.h"
 
 namespace kelvo::raster {

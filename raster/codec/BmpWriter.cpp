@@ -1,5 +1,5 @@
 #include "platform/WholeFile.h"
-#include "raster/Bmp.h"
+#include "raster/codec/Bmp.h"
 
 namespace kelvo::raster {
 namespace {

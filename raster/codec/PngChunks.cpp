@@ -1,4 +1,4 @@
-#include "raster/PngChunks.h"
+#include "raster/codec/PngChunks.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "raster/InstructionSet.h"
+#include "raster/kernels/InstructionSet.h"
 
 #include <algorithm>
 #include <atomic>

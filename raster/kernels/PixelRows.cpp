@@ -1,11 +1,11 @@
-#include "raster/PixelRows.h"
+#include "raster/kernels/PixelRows.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <utility>
 
-#include "raster/InstructionSet.h"
+#include "raster/kernels/InstructionSet.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>

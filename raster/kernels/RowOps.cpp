@@ -1,8 +1,8 @@
-#include "raster/RowOps.h"
+#include "raster/kernels/RowOps.h"
 
 #include <cstring>
 
-#include "raster/InstructionSet.h"
+#include "raster/kernels/InstructionSet.h"
 #include "raster/Rop.h"
 
 #if defined(__SSE2__)

@@ -1,4 +1,4 @@
-#include "raster/QtText.h"
+#include "raster/text/QtText.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "raster/TextRender.h"
+#include "raster/text/TextRender.h"
 
 namespace kelvo::raster {
 namespace qt {

@@ -7,7 +7,7 @@
 #include "components/imageadv/ColorEffects.h"
 #include "components/imageadv/Scramble.h"
 #include "components/splpaint/LevelBytes.h"
-#include "raster/InstructionSet.h"
+#include "raster/kernels/InstructionSet.h"
 #include "tests/support/EveryInstructionSet.h"
 
 // The byte kernels of the components on every instruction set this machine can take, each

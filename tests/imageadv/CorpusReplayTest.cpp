@@ -7,7 +7,7 @@
 #include <iterator>
 #include <span>
 
-#include "raster/Bmp.h"
+#include "raster/codec/Bmp.h"
 #include "raster/QtImage.h"
 
 #include "fuzz/components/ApiInputs.h"

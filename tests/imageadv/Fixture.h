@@ -10,7 +10,7 @@
 
 #include "components/imageadv/ImageAdv.h"
 #include "components/imageadv/SurfaceForm.h"
-#include "raster/Bmp.h"
+#include "raster/codec/Bmp.h"
 
 namespace kelvo::testing {
 

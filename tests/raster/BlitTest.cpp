@@ -5,7 +5,7 @@
 
 #include "raster/Blit.h"
 #include "raster/BlitReference.h"
-#include "raster/InstructionSet.h"
+#include "raster/kernels/InstructionSet.h"
 #include "raster/Pixel.h"
 #include "tests/raster/RandomBitmap.h"
 #include "tests/support/EveryInstructionSet.h"

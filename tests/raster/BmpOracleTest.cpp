@@ -5,7 +5,7 @@
 #include <random>
 #include <sstream>
 
-#include "raster/Bmp.h"
+#include "raster/codec/Bmp.h"
 #include "tests/raster/BmpBuilder.h"
 #include "tests/raster/RandomBitmap.h"
 

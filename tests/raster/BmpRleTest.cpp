@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "raster/Bmp.h"
+#include "raster/codec/Bmp.h"
 #include "tests/raster/BmpBuilder.h"
 
 namespace kelvo::raster {

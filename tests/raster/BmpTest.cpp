@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 #include <random>
 
-#include "raster/Bmp.h"
+#include "raster/codec/Bmp.h"
 #include "tests/raster/BmpBuilder.h"
 #include "tests/raster/RandomBitmap.h"
 #include "tests/support/EachLocale.h"

@@ -3,9 +3,9 @@
 #include <random>
 #include <vector>
 
-#include "raster/InstructionSet.h"
-#include "raster/PixelRows.h"
-#include "raster/RowOps.h"
+#include "raster/kernels/InstructionSet.h"
+#include "raster/kernels/PixelRows.h"
+#include "raster/kernels/RowOps.h"
 #include "tests/support/EveryInstructionSet.h"
 
 namespace kelvo::raster {

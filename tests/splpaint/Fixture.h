@@ -7,7 +7,7 @@
 #include <string>
 
 #include "components/splpaint/SplPaint.h"
-#include "raster/Bmp.h"
+#include "raster/codec/Bmp.h"
 #include "tests/raster/RandomBitmap.h"
 #include "tests/support/NoiseBitmap.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "raster/InstructionSet.h"
+#include "raster/kernels/InstructionSet.h"
 
 namespace kelvo::testsupport {
 
