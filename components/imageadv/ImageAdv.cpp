@@ -9,8 +9,8 @@
 #include "components/imageadv/DataFiles.h"
 #include "components/imageadv/SurfaceForm.h"
 #include "platform/WholeFile.h"
-#include "raster/codec/Bmp.h"
 #include "raster/QtImage.h"
+#include "raster/codec/Bmp.h"
 
 namespace kelvo {
 

@@ -11,9 +11,9 @@
 
 #include "components/TextCodePage.h"
 #include "raster/Bitmap.h"
-#include "raster/codec/Bmp.h"
 #include "raster/Canvas.h"
 #include "raster/Font.h"
+#include "raster/codec/Bmp.h"
 
 namespace kelvo {
 

@@ -5,8 +5,8 @@
 #include <QPainter>
 
 #include "raster/Blit.h"
-#include "raster/codec/Bmp.h"
 #include "raster/QtImage.h"
+#include "raster/codec/Bmp.h"
 
 namespace kelvo {
 

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "platform/WholeFile.h"
-#include "raster/codec/Bmp.h"
 #include "raster/Pixel.h"
+#include "raster/codec/Bmp.h"
 
 namespace kelvo::raster {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "raster/kernels/InstructionSet.h"
 #include "raster/Rop.h"
+#include "raster/kernels/InstructionSet.h"
 
 #if defined(__SSE2__)
 #include <immintrin.h>

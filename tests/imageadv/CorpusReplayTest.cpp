@@ -7,8 +7,8 @@
 #include <iterator>
 #include <span>
 
-#include "raster/codec/Bmp.h"
 #include "raster/QtImage.h"
+#include "raster/codec/Bmp.h"
 
 #include "fuzz/components/ApiInputs.h"
 #include "fuzz/imageadv/FuzzInputs.h"

@@ -5,8 +5,8 @@
 
 #include "raster/Blit.h"
 #include "raster/BlitReference.h"
-#include "raster/kernels/InstructionSet.h"
 #include "raster/Pixel.h"
+#include "raster/kernels/InstructionSet.h"
 #include "tests/raster/RandomBitmap.h"
 #include "tests/support/EveryInstructionSet.h"
 

@@ -40,7 +40,8 @@ void expectSameAsQt(const BmpLayout& layout, const std::string& what) {
         }
 }
 
-BmpLayout layout(std::mt19937_64& rng, int bpp, uint32_t compression, bool topDown, int header = 40) {
+BmpLayout layout(std::mt19937_64& rng, int bpp, uint32_t compression, bool topDown,
+                 int header = 40) {
     BmpLayout s;
     s.width = int(rng() % 37) + 1;
     s.height = int(rng() % 23) + 1;
