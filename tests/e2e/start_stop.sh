@@ -72,7 +72,13 @@ printf '[DEFAULT]\nMemory=-5\nAutoMemSize=1\n' >"$KELVO_DIR/kelvo.ini"
 third=$!
 E2E_PIDS+=($third)
 wait_until 20 has_visible_window $third || { cat "$E2E_TMP/third.log"; fail "no window for '-reverse /exec'"; }
-! wait_until 5 ended $third ||
+# The execute option would clean as the window shows, with the buttons hidden, and then close: a
+# working minimise button proves that the start is over without it.
+win=$(visible_window $third)
+read -r wx wy < <(position_of "$win")
+pointer_to $((wx + 174)) $((wy + 8))
+xdotool click 1
+wait_until 10 is_iconic "$win" && ! ended $third ||
   fail "'kelvo -reverse /exec' cleaned and closed: a toolkit option hid the first parameter"
 kill -TERM "$third"
 await_exit $third "'-reverse /exec'"
