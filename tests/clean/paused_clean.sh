@@ -27,6 +27,17 @@ start_paused() {
   E2E_PIDS+=($KELVO_PID)
 }
 
+# await_samples <n>: the program has read the processor figures n times from now on. A read sets
+# the file's access time only when it is older than the change, so each read is marked apart.
+await_samples() {
+  local i
+  for ((i = 0; i < $1; i++)); do
+    touch -a -d @0 "$FAKE"
+    wait_until 10 figures_read || { cat "$E2E_TMP/kelvo.log"; fail "the processor figures were not read"; }
+  done
+}
+figures_read() { [[ ! "$(stat -c %x "$FAKE")" < "$(stat -c %z "$FAKE")" ]]; }
+
 # term_and_check <what>: SIGTERM ends the paused clean and the program with code 0 in a few
 # seconds, and the settings file was written on the way out.
 term_and_check() {
@@ -49,7 +60,7 @@ paused_shown() {
     [ "$(convert "$E2E_TMP/shot.png" -format '%[pixel:p{190,2}]' info:)" = "$AQUA" ]
 }
 wait_until 10 paused_shown || fail "the paused clean does not show that it waits"
-sleep 3  # more than one two-second sample: still paused
+await_samples 2 # the first one's effect is over by the second's: still paused
 paused_shown || fail "the clean went on although the processor stayed fully busy"
 cp "$E2E_TMP/shot.png" "$E2E_TMP/paused.png"
 echo "ok: a paused clean shows it in the window"
@@ -58,14 +69,15 @@ term_and_check "window"
 # In small mode (only the tray icon, here none): the same, without any window.
 SMALL='[SYSTEM]\nSmall=1\n[DEFAULT]\nMemory=5\nStopCpuUsePer=1\n'
 start_paused "$SMALL"
-sleep 4
+# In small mode the figures are read only while a clean waits for them.
+await_samples 3
 ! ended $KELVO_PID || { cat "$E2E_TMP/kelvo.log"; fail "small mode: ended before SIGTERM"; }
 term_and_check "small mode"
 
 # Still in small mode, the processor goes half idle: the clean goes on to its end, after which
 # the execute option closes the program by itself.
 start_paused "$SMALL"
-sleep 4
+await_samples 3
 ! ended $KELVO_PID || { cat "$E2E_TMP/kelvo.log"; fail "small mode: the clean did not wait"; }
 cp "$FAKE" "$E2E_TMP/stat.frozen"
 # Every 0.2 s half of each processor's time idle: ten clock ticks of 10 ms.
