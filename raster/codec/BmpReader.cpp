@@ -51,7 +51,16 @@ bool fail(std::string& error, const char* why) {
     return false;
 }
 
-bool parseHeader(std::span<const uint8_t> d, Header& h, std::string& error) {
+// What the info header holds beyond Header: its size, which places the masks and the palette,
+// and the palette's stated length.
+struct InfoHeader {
+    uint32_t size = 0;
+    uint32_t clrUsed = 0;
+    bool core() const { return size == 12; }
+};
+
+// The file header and the info header's fixed fields: size, depth, dimensions, compression.
+bool parseInfoHeader(std::span<const uint8_t> d, Header& h, InfoHeader& info, std::string& error) {
     if (d.size() < 14 + 12)
         return fail(error, "file too short for a BMP header");
     if (d[0] != 'B' || d[1] != 'M')
@@ -62,12 +71,11 @@ bool parseHeader(std::span<const uint8_t> d, Header& h, std::string& error) {
         return fail(error, "unsupported BMP info header");
     if (d.size() < 14 + uint64_t(hsize))
         return fail(error, "BMP info header truncated");
+    info.size = hsize;
     const uint8_t* ih = &d[14];
     int64_t w, hh;
     int planes;
-    uint32_t clrUsed = 0;
-    const bool core = hsize == 12;
-    if (core) {
+    if (info.core()) {
         w = le16(ih + 4);
         hh = le16(ih + 6);
         planes = le16(ih + 8);
@@ -78,7 +86,7 @@ bool parseHeader(std::span<const uint8_t> d, Header& h, std::string& error) {
         planes = le16(ih + 12);
         h.bpp = le16(ih + 14);
         h.compression = le32(ih + 16);
-        clrUsed = le32(ih + 32);
+        info.clrUsed = le32(ih + 32);
     }
     if (planes != 1)
         return fail(error, "BMP plane count is not 1");
@@ -91,7 +99,10 @@ bool parseHeader(std::span<const uint8_t> d, Header& h, std::string& error) {
         return fail(error, "BMP width or height out of range");
     h.width = int(w);
     h.height = int(hh);
+    return true;
+}
 
+bool checkCompression(const Header& h, std::string& error) {
     switch (h.compression) {
         case BI_RGB:
             break;
@@ -112,41 +123,60 @@ bool parseHeader(std::span<const uint8_t> d, Header& h, std::string& error) {
     }
     if (h.topDown && (h.compression == BI_RLE8 || h.compression == BI_RLE4))
         return fail(error, "RLE bitmaps cannot be top-down");
+    return true;
+}
 
-    uint64_t pos = 14 + uint64_t(hsize);
+// The channel masks, stored or the depth's defaults; moves `pos` past masks stored after the
+// info header.
+bool readMasks(std::span<const uint8_t> d, Header& h, const InfoHeader& info, uint64_t& pos,
+               std::string& error) {
     if (h.compression == BI_BITFIELDS) {
         // Version 3 headers keep the masks just after them; later versions inside.
-        const uint64_t at = hsize == 40 ? pos : 14 + 40;
+        const uint64_t at = info.size == 40 ? pos : 14 + 40;
         if (d.size() < at + 12)
             return fail(error, "BMP bit-field masks truncated");
         for (int i = 0; i < 3; ++i)
             h.masks[i] = le32(&d[at + 4 * uint64_t(i)]);
-        if (hsize == 40)
+        if (info.size == 40)
             pos += 12;
     } else if (h.bpp == 16) {
         h.masks[0] = 0x7C00, h.masks[1] = 0x03E0, h.masks[2] = 0x001F;
     } else if (h.bpp == 32) {
         h.masks[0] = 0xFF0000, h.masks[1] = 0xFF00, h.masks[2] = 0xFF;
     }
+    return true;
+}
 
-    if (clrUsed > 256)
+// The colour table at `pos`, for depths of 8 bits and less.
+bool readPalette(std::span<const uint8_t> d, Header& h, const InfoHeader& info, uint64_t pos,
+                 std::string& error) {
+    if (info.clrUsed > 256)
         return fail(error, "BMP palette has more than 256 entries");
-    if (h.bpp <= 8) {
-        const uint32_t maxCount = 1u << h.bpp;
-        const uint32_t count = clrUsed ? clrUsed : maxCount;
-        if (count > maxCount)
-            return fail(error, "BMP palette larger than its pixel format allows");
-        const uint64_t entry = core ? 3 : 4;
-        if (pos + count * entry > d.size())
-            return fail(error, "BMP palette truncated");
-        h.palette.resize(count);
-        for (uint32_t i = 0; i < count; ++i) {
-            const uint8_t* p = &d[pos + i * entry];
-            h.palette[i] = {p[2], p[1], p[0], 0};
-        }
-        pos += count * entry;
+    if (h.bpp > 8)
+        return true;
+    const uint32_t maxCount = 1u << h.bpp;
+    const uint32_t count = info.clrUsed ? info.clrUsed : maxCount;
+    if (count > maxCount)
+        return fail(error, "BMP palette larger than its pixel format allows");
+    const uint64_t entry = info.core() ? 3 : 4;
+    if (pos + count * entry > d.size())
+        return fail(error, "BMP palette truncated");
+    h.palette.resize(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint8_t* p = &d[pos + i * entry];
+        h.palette[i] = {p[2], p[1], p[0], 0};
     }
-    if (h.pixelOffset < 14 + uint64_t(hsize) || h.pixelOffset > d.size())
+    return true;
+}
+
+bool parseHeader(std::span<const uint8_t> d, Header& h, std::string& error) {
+    InfoHeader info;
+    if (!parseInfoHeader(d, h, info, error) || !checkCompression(h, error))
+        return false;
+    uint64_t pos = 14 + uint64_t(info.size);
+    if (!readMasks(d, h, info, pos, error) || !readPalette(d, h, info, pos, error))
+        return false;
+    if (h.pixelOffset < 14 + uint64_t(info.size) || h.pixelOffset > d.size())
         return fail(error, "BMP pixel data offset outside the file");
     return true;
 }
