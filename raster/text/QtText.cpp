@@ -79,6 +79,75 @@ PreparedText prepare(const QString& in, uint32_t flags) {
     return out;
 }
 
+// A layout of the prepared text, its lines not yet made.
+std::unique_ptr<QTextLayout> newLayout(const PreparedText& prepared, const QFont& font,
+                                       const QFontMetrics& fm, bool wrap) {
+    QTextOption option;
+    option.setWrapMode(wrap ? QTextOption::WordWrap : QTextOption::NoWrap);
+    if (!wrap)
+        option.setFlags(QTextOption::IncludeTrailingSpaces);
+    // Tab stops every eight average character widths, whatever the justification.
+    option.setTabStopDistance(8 * std::max(1, fm.averageCharWidth()));
+    auto layout = std::make_unique<QTextLayout>(prepared.text, font);
+    // The accelerator's underline is drawn apart from the text: as a format it would split
+    // the line into runs shaped one by one, and some font engines then place the glyphs a
+    // pixel apart from the plain word's.
+    layout->setTextOption(option);
+    layout->setCacheEnabled(true);
+    return layout;
+}
+
+// Breaks the text into lines stacked from the top, each on a whole pixel after the leading;
+// returns the widest line's width and the total height (one line's for empty text).
+QSizeF makeLines(QTextLayout& layout, const QFontMetrics& fm, qreal lineWidth) {
+    qreal width = 0;
+    qreal height = 0;
+    if (layout.text().isEmpty())
+        return QSizeF(0, fm.height());
+    const qreal leading = fm.leading();
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(lineWidth);
+        if (line.lineNumber() > 0)
+            height = std::ceil(height + leading);
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+        width = std::max(width, line.naturalTextWidth());
+    }
+    layout.endLayout();
+    return QSizeF(width, height);
+}
+
+// Places every line at the left, the middle or the right of a box `boxWidth` wide.
+void justifyLines(QTextLayout& layout, uint32_t flags, int boxWidth) {
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        QTextLine line = layout.lineAt(i);
+        qreal x = 0;
+        if (flags & DT_RIGHT)
+            x = boxWidth - line.naturalTextWidth();
+        else if (flags & DT_CENTER)
+            x = (boxWidth - line.naturalTextWidth()) / 2;
+        line.setPosition(QPointF(x, line.position().y()));
+    }
+}
+
+// Underlines the accelerator characters at `positions` in the pen's colour.
+void drawUnderlines(QPainter* painter, const QFont& font, const QTextLayout& layout,
+                    const QList<int>& positions, const QRect& r) {
+    const QFontMetricsF fm(font);
+    const qreal thickness = std::max<qreal>(1, fm.lineWidth());
+    for (int at : positions) {
+        const QTextLine line = layout.lineForTextPosition(at);
+        if (!line.isValid())
+            continue;
+        const qreal x0 = line.cursorToX(at), x1 = line.cursorToX(at + 1);
+        const qreal y = line.y() + line.ascent() + fm.underlinePos();
+        painter->fillRect(QRectF(r.x() + std::min(x0, x1), r.y() + y, std::abs(x1 - x0), thickness)
+                              .toAlignedRect(),
+                          painter->pen().color());
+    }
+}
+
 }  // namespace
 
 LayoutCache::LayoutCache() = default;
@@ -96,43 +165,14 @@ QRect formatText(QPainter* painter, const QFont& font, const QString& text, cons
         c.font_ != font) {
         const QFontMetrics fm(font);
         const PreparedText prepared = prepare(text, flags);
-        QTextOption option;
-        option.setWrapMode(wrap ? QTextOption::WordWrap : QTextOption::NoWrap);
-        if (!wrap)
-            option.setFlags(QTextOption::IncludeTrailingSpaces);
-        // Tab stops every eight average character widths, whatever the justification.
-        option.setTabStopDistance(8 * std::max(1, fm.averageCharWidth()));
-        c.layout_ = std::make_unique<QTextLayout>(prepared.text, font);
-        QTextLayout& layout = *c.layout_;
-        // The accelerator's underline is drawn apart from the text: as a format it would split
-        // the line into runs shaped one by one, and some font engines then place the glyphs a
-        // pixel apart from the plain word's.
-        layout.setTextOption(option);
-        layout.setCacheEnabled(true);
-
-        qreal width = 0;
-        qreal height = 0;
-        if (prepared.text.isEmpty()) {
-            height = fm.height();
-        } else {
-            const qreal leading = fm.leading();
-            layout.beginLayout();
-            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-                line.setLineWidth(lineWidth);
-                if (line.lineNumber() > 0)
-                    height = std::ceil(height + leading);
-                line.setPosition(QPointF(0, height));
-                height += line.height();
-                width = std::max(width, line.naturalTextWidth());
-            }
-            layout.endLayout();
-        }
+        c.layout_ = newLayout(prepared, font, fm, wrap);
+        const QSizeF size = makeLines(*c.layout_, fm, lineWidth);
         c.text_ = text;
         c.font_ = font;
         c.flags_ = layoutFlags;
         c.lineWidth_ = lineWidth;
-        c.width_ = width;
-        c.height_ = height;
+        c.width_ = size.width();
+        c.height_ = size.height();
         c.empty_ = prepared.text.isEmpty();
         c.underlines_ = prepared.underlines;
     }
@@ -148,35 +188,14 @@ QRect formatText(QPainter* painter, const QFont& font, const QString& text, cons
     if (!painter || (flags & DT_CALCRECT) || c.empty_)
         return bounds;
 
-    for (int i = 0; i < layout.lineCount(); ++i) {
-        QTextLine line = layout.lineAt(i);
-        qreal x = 0;
-        if (flags & DT_RIGHT)
-            x = r.width() - line.naturalTextWidth();
-        else if (flags & DT_CENTER)
-            x = (r.width() - line.naturalTextWidth()) / 2;
-        line.setPosition(QPointF(x, line.position().y()));
-    }
+    justifyLines(layout, flags, r.width());
     painter->save();
     painter->setFont(font);
     if (!(flags & DT_NOCLIP))
         painter->setClipRect(r, Qt::IntersectClip);
     layout.draw(painter, r.topLeft());
-    if (!c.underlines_.isEmpty()) {
-        const QFontMetricsF fm(font);
-        const qreal thickness = std::max<qreal>(1, fm.lineWidth());
-        for (int at : c.underlines_) {
-            const QTextLine line = layout.lineForTextPosition(at);
-            if (!line.isValid())
-                continue;
-            const qreal x0 = line.cursorToX(at), x1 = line.cursorToX(at + 1);
-            const qreal y = line.y() + line.ascent() + fm.underlinePos();
-            painter->fillRect(
-                QRectF(r.x() + std::min(x0, x1), r.y() + y, std::abs(x1 - x0), thickness)
-                    .toAlignedRect(),
-                painter->pen().color());
-        }
-    }
+    if (!c.underlines_.isEmpty())
+        drawUnderlines(painter, font, layout, c.underlines_, r);
     painter->restore();
     return bounds;
 }
