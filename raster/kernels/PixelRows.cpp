@@ -6,11 +6,7 @@
 #include <utility>
 
 #include "raster/kernels/InstructionSet.h"
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define KELVO_PIXELROWS_X86 1
-#endif
+#include "raster/kernels/PixelRowsX86.h"
 
 namespace kelvo::raster {
 namespace {
@@ -49,73 +45,6 @@ inline void store24(uint8_t* out, int count, Value value) {
         out[0] = uint8_t(v), out[1] = uint8_t(v >> 8), out[2] = uint8_t(v >> 16);
     }
 }
-
-#if KELVO_PIXELROWS_X86
-__attribute__((target("avx2"))) void shuffleBlocks(const uint8_t* src, uint8_t* out,
-                                                   const uint8_t* shuffle, const int* windows,
-                                                   size_t blocks) {
-    for (size_t b = 0; b < blocks; ++b) {
-        const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + windows[b]));
-        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(shuffle + 16 * b));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * b), _mm_shuffle_epi8(w, s));
-    }
-}
-
-// Output byte o of a run of 64 pixels is byte o % 3 of pixel o / 3: for each of the three
-// 64-byte output registers, where its bytes come from in planes 0 and 1 (as one two-register
-// permute) and in plane 2.
-struct Interleave {
-    alignas(64) uint8_t lowTwo[3][64];
-    alignas(64) uint8_t third[3][64];
-    uint64_t thirdMask[3];
-    Interleave() {
-        for (int k = 0; k < 3; ++k) {
-            thirdMask[k] = 0;
-            for (int j = 0; j < 64; ++j) {
-                const int o = 64 * k + j, pixel = o / 3, plane = o % 3;
-                lowTwo[k][j] = uint8_t(plane == 1 ? 64 + pixel : pixel);
-                third[k][j] = uint8_t(pixel);
-                if (plane == 2)
-                    thirdMask[k] |= uint64_t(1) << j;
-            }
-        }
-    }
-};
-
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void paletteRowVbmi(
-    const uint8_t* idx, int count, const uint8_t (*planes)[256], uint8_t* out) {
-    static const Interleave il;
-    __m512i table[3][4];
-    for (int c = 0; c < 3; ++c)
-        for (int q = 0; q < 4; ++q)
-            table[c][q] = _mm512_load_si512(planes[c] + 64 * q);
-    __m512i lowTwo[3], third[3];
-    for (int k = 0; k < 3; ++k) {
-        lowTwo[k] = _mm512_load_si512(il.lowTwo[k]);
-        third[k] = _mm512_load_si512(il.third[k]);
-    }
-    for (int i = 0; i < count; i += 64, out += 192) {
-        const int n = std::min(64, count - i);
-        const __mmask64 in = n == 64 ? ~__mmask64(0) : (__mmask64(1) << n) - 1;
-        const __m512i x = _mm512_maskz_loadu_epi8(in, idx + i);
-        // Indexes from 128 up come from the upper half of each plane.
-        const __mmask64 upper = _mm512_movepi8_mask(x);
-        __m512i plane[3];
-        for (int c = 0; c < 3; ++c)
-            plane[c] =
-                _mm512_mask_blend_epi8(upper, _mm512_permutex2var_epi8(table[c][0], x, table[c][1]),
-                                       _mm512_permutex2var_epi8(table[c][2], x, table[c][3]));
-        for (int k = 0; k < 3; ++k) {
-            const __m512i two = _mm512_permutex2var_epi8(plane[0], lowTwo[k], plane[1]);
-            const __m512i v =
-                _mm512_mask_permutexvar_epi8(two, il.thirdMask[k], third[k], plane[2]);
-            const int bytes = std::clamp(3 * n - 64 * k, 0, 64);
-            const __mmask64 m = bytes == 64 ? ~__mmask64(0) : (__mmask64(1) << bytes) - 1;
-            _mm512_mask_storeu_epi8(out + 64 * k, m, v);
-        }
-    }
-}
-#endif
 
 // Keeps x in a register whose second byte can be read by itself (x86), so that the compiler does
 // not fold the shifts back into one per index.
@@ -187,7 +116,7 @@ PaletteRow24::PaletteRow24(const uint32_t* table) {
 void PaletteRow24::run(const uint8_t* idx, int count, uint8_t* out) const {
 #if KELVO_PIXELROWS_X86
     if (planar_) {
-        paletteRowVbmi(idx, count, planes_, out);
+        x86::paletteRowVbmi(idx, count, planes_, out);
         return;
     }
 #endif
@@ -243,7 +172,7 @@ Gather24::Gather24(const int* map, int count, int srcWidth)
 void Gather24::run(const uint8_t* src, uint8_t* out, bool roomy) const {
 #if KELVO_PIXELROWS_X86
     if (!shuffle_.empty() && activeInstructionSet() >= InstructionSet::Avx2) {
-        shuffleBlocks(src, out, shuffle_.data(), windows_.data(), windows_.size());
+        x86::shuffleBlocks(src, out, shuffle_.data(), windows_.data(), windows_.size());
         // The bytes after the last whole block, which may end inside a pixel.
         for (size_t o = 16 * windows_.size(); o < 3 * size_t(count_); ++o)
             out[o] = src[offsets_[o / 3] + o % 3];
