@@ -68,8 +68,6 @@ TEST(CommandLineActions, WhatTheCompanionWaitsFor) {
 // The usage names only options the program takes, and one for each thing it does; the exit codes
 // are those the program returns; each system's help tells its own way to stop a clean.
 TEST(HelpText, NamesTheOptionsAndExitCodesTheProgramHas) {
-    const std::set<int> exitCodes{
-        0, 1, kCleanExitRefused, kCleanExitSafetyStop, kCleanExitInterrupted, kUsageErrorExitCode};
     for (SystemFamily system : {SystemFamily::Linux, SystemFamily::Windows}) {
         const bool windows = system == SystemFamily::Windows;
         const QString text = helpText(system);
@@ -97,12 +95,11 @@ TEST(HelpText, NamesTheOptionsAndExitCodesTheProgramHas) {
                                              QRegularExpression::MultilineOption);
         for (const auto& m : code.globalMatch(text.section(QStringLiteral("Exit codes:"), 1)))
             listed.insert(m.captured(1).toInt());
-        EXPECT_EQ(listed, exitCodes);
+        EXPECT_EQ(listed, (std::set<int>{0, 1, kCleanExitRefused, kCleanExitSafetyStop,
+                                         kCleanExitInterrupted, kUsageErrorExitCode}));
 
         EXPECT_EQ(text.contains(QStringLiteral("Ctrl+C")), windows);
         EXPECT_EQ(text.contains(QStringLiteral("SIGINT")), !windows);
-        EXPECT_EQ(text.contains(QStringLiteral("HKCU")), windows);
-        EXPECT_EQ(text.contains(QStringLiteral("XDG")), !windows);
         if (!windows)
             continue;
         for (const QString& line : text.split('\n'))  // a console of 80 columns would wrap it
