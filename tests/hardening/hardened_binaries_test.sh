@@ -10,16 +10,7 @@ fi
 shift
 command -v readelf >/dev/null || { echo "FAIL: readelf is missing (Debian package binutils)"; exit 1; }
 
-passed=0 failed=0
-# expect <binary> <what it must be> <extended regular expression> <readelf output>
-expect() {
-  if grep -Eq -- "$3" <<<"$4"; then
-    passed=$((passed + 1))
-  else
-    echo "FAIL: $(basename "$1") is not $2"
-    failed=$((failed + 1))
-  fi
-}
+source "$(dirname "$0")/../e2e/expect.sh"
 
 for bin in "$@"; do
   if [ ! -f "$bin" ]; then
@@ -27,15 +18,16 @@ for bin in "$@"; do
     failed=$((failed + 1))
     continue
   fi
+  name=$(basename "$bin")
   dynamic=$(readelf -dW "$bin")
   # Only the symbols the binary takes from a library: a definition of its own proves nothing.
   imports=$(readelf --dyn-syms -W "$bin" | awk '$7 == "UND" { sub(/@.*/, "", $8); print $8 }')
-  expect "$bin" "position-independent" 'Type: +DYN' "$(readelf -hW "$bin")"
-  expect "$bin" "position-independent (no PIE flag)" '\(FLAGS_1\).* PIE' "$dynamic"
-  expect "$bin" "read-only after relocation (no GNU_RELRO)" '^ *GNU_RELRO ' "$(readelf -lW "$bin")"
-  expect "$bin" "bound at start-up (no BIND_NOW)" '\(BIND_NOW\)|\(FLAGS\).*BIND_NOW|\(FLAGS_1\).* NOW' "$dynamic"
-  expect "$bin" "stack-protected (no __stack_chk_fail)" '^__stack_chk_fail$' "$imports"
-  expect "$bin" "fortified (no __*_chk call)" '^__[a-z0-9_]+_chk$' "$(grep -v '^__stack_chk_fail$' <<<"$imports")"
+  expect "$name is not position-independent" 'Type: +DYN' "$(readelf -hW "$bin")"
+  expect "$name is not position-independent (no PIE flag)" '\(FLAGS_1\).* PIE' "$dynamic"
+  expect "$name is not read-only after relocation (no GNU_RELRO)" '^ *GNU_RELRO ' "$(readelf -lW "$bin")"
+  expect "$name is not bound at start-up (no BIND_NOW)" '\(BIND_NOW\)|\(FLAGS\).*BIND_NOW|\(FLAGS_1\).* NOW' "$dynamic"
+  expect "$name is not stack-protected (no __stack_chk_fail)" '^__stack_chk_fail$' "$imports"
+  expect "$name is not fortified (no __*_chk call)" '^__[a-z0-9_]+_chk$' "$(grep -v '^__stack_chk_fail$' <<<"$imports")"
 done
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

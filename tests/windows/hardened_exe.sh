@@ -9,18 +9,10 @@ set -u
 build=$1
 exe=$build/kelvo.exe
 
-passed=0 failed=0
+source "$(dirname "$0")/../e2e/expect.sh"
 fail() {
   echo "FAIL: $1"
   failed=$((failed + 1))
-}
-# expect <what must hold> <extended regular expression> <tool output>
-expect() {
-  if grep -Eq -- "$2" <<<"$3"; then
-    passed=$((passed + 1))
-  else
-    fail "$1"
-  fi
 }
 
 headers=$(x86_64-w64-mingw32-objdump -p "$exe")
