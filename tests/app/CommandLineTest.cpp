@@ -89,7 +89,6 @@ TEST(HelpText, NamesTheOptionsAndExitCodesTheProgramHas) {
                   (std::set<CommandLineAction>{
                       CommandLineAction::Run, CommandLineAction::Help, CommandLineAction::Version,
                       CommandLineAction::Status, CommandLineAction::Clean}));
-
         std::set<int> listed;
         static const QRegularExpression code(QStringLiteral("^  (\\d+) +\\S"),
                                              QRegularExpression::MultilineOption);
@@ -97,7 +96,6 @@ TEST(HelpText, NamesTheOptionsAndExitCodesTheProgramHas) {
             listed.insert(m.captured(1).toInt());
         EXPECT_EQ(listed, (std::set<int>{0, 1, kCleanExitRefused, kCleanExitSafetyStop,
                                          kCleanExitInterrupted, kUsageErrorExitCode}));
-
         EXPECT_EQ(text.contains(QStringLiteral("Ctrl+C")), windows);
         EXPECT_EQ(text.contains(QStringLiteral("SIGINT")), !windows);
         if (!windows)
