@@ -32,7 +32,7 @@ win=$(visible_window $KELVO_PID)
 sleep 1
 import -silent -window "$win" "$E2E_TMP/window.png" || fail "no screenshot"
 
-told=$(grep -c '^kelvo: no Japanese font is installed' "$E2E_TMP/kelvo.log")
+told=$(notices 'no Japanese font is installed')
 [ "$told" -eq 1 ] || { cat "$E2E_TMP/kelvo.log"; fail "the missing font was told $told times"; }
 echo "ok: the missing Japanese font is told once on standard error"
 

@@ -87,6 +87,10 @@ visible_window() {
   xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n1
 }
 
+# The Windows program's windows under Wine, which carry its file name as their class; the options
+# go to the search (--onlyvisible). Fails when there is none.
+wine_kelvo_windows() { xdotool search --all "$@" --classname 'kelvo.exe' 2>/dev/null; }
+
 has_visible_window() {
   [ -n "$(visible_window "$1")" ]
 }
@@ -287,6 +291,10 @@ expect_menu_at_pointer() {
 exit_from_menu() { xdotool key Up Return; await_exit $KELVO_PID "the menu's exit item"; }
 # A double click on the tray icon found by find_tray_icon.
 double_click_icon() { pointer_to $ix $iy; xdotool click --repeat 2 --delay 100 1; }
+
+# notices <title>: how many notices of that title the program wrote to standard error (a line
+# "kelvo: <title>…" of $E2E_TMP/kelvo.log); fails when there is none.
+notices() { grep -c "^kelvo: $1" "$E2E_TMP/kelvo.log"; }
 
 # ini_value <key>: the value the program wrote into its settings file.
 ini_value() {

@@ -114,7 +114,7 @@ while read -r state request; do
   if [ "$request" = logout ]; then
     # The close path's full save writes every key, the hint's too.
     [ "$(ini_value Hint)" = 0 ] || fail "$what: no full save: $(cat "$KELVO_DIR/kelvo.ini")"
-    [ "$state" != paused ] || grep -q '^kelvo: 掃除を中断しました' "$E2E_TMP/kelvo.log" ||
+    [ "$state" != paused ] || notices 掃除を中断しました >/dev/null ||
       { cat "$E2E_TMP/kelvo.log"; fail "$what: the clean was not stopped"; }
   else
     ! ended $KELVO_PID || { cat "$E2E_TMP/kelvo.log"; fail "$what: the program ended"; }
@@ -135,7 +135,7 @@ while read -r state request; do
         release_processor
         await_exit $KELVO_PID "$what: the clean" 60
         kill $RELEASER
-        grep -q '^kelvo: 掃除しました' "$E2E_TMP/kelvo.log" && ! grep -q 掃除を中断しました "$E2E_TMP/kelvo.log" ||
+        notices 掃除しました >/dev/null && ! notices 掃除を中断しました >/dev/null ||
           { cat "$E2E_TMP/kelvo.log"; fail "$what: the clean did not go on to its end"; } ;;
       *) stop_kelvo ;;
     esac
