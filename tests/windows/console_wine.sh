@@ -44,8 +44,7 @@ in_console() {
   (cd "$PROG" && wine console_probe.exe "$winprog\\$name.txt" "$line" "$@" </dev/null >/dev/null 2>&1)
   mv "$PROG/$name.txt" "$E2E_TMP/$name.txt" 2>/dev/null || fail "the console probe wrote nothing for $line"
 }
-kelvo_windows() { xdotool search --all --onlyvisible --classname 'kelvo.exe' 2>/dev/null; }
-kelvo_ended() { ! kelvo_windows | grep -q .; }
+kelvo_ended() { ! wine_kelvo_windows --onlyvisible | grep -q .; }
 
 # The output, then the exit code: the prompt waits for kelvo.com.
 out=$(at_prompt "kelvo --status & echo rc=%ERRORLEVEL%")
@@ -71,7 +70,7 @@ echo "ok: kelvo.com passes on the output, then the exit code; /? is the help"
 # starts itself, so only kelvo.com can return), and the window runs on.
 out=$(cd "$PROG" && timeout 60 wine cmd /c "kelvo & echo rc=%ERRORLEVEL%" </dev/null 2>/dev/null | tr -d '\r')
 [ "$out" = "rc=0" ] || fail "a window start at the prompt did not return at once: $out"
-wait_until 60 kelvo_windows || fail "no window after a start at the prompt"
+wait_until 60 wine_kelvo_windows --onlyvisible || fail "no window after a start at the prompt"
 wine taskkill /IM kelvo.exe >/dev/null 2>&1
 wait_until 30 kelvo_ended || fail "the window did not close"
 echo "ok: a window start at the prompt returns at once"
@@ -88,9 +87,9 @@ echo "ok: kelvo /exec at the prompt returns once the clean's window has closed"
 in_console window "kelvo.exe" --ctrl-c-after 10000 --wait 12000 &
 probe=$!
 E2E_PIDS+=($probe)
-wait_until 10 kelvo_windows || fail "no window from the console"
+wait_until 10 wine_kelvo_windows --onlyvisible || fail "no window from the console"
 wait "$probe"
-kelvo_windows | grep -q . || fail "Ctrl+C in the console closed the window"
+wine_kelvo_windows --onlyvisible | grep -q . || fail "Ctrl+C in the console closed the window"
 wine taskkill /IM kelvo.exe >/dev/null 2>&1
 wait_until 30 kelvo_ended || fail "the window did not close"
 echo "ok: Ctrl+C in the console a window was started from leaves it running"
