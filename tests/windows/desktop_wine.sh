@@ -50,7 +50,7 @@ echo "ok: --status prints the machine's figures ($total MB)"
 # A shown window of the program other than the main one; with a title, one of that title.
 other_window() {
   local w
-  for w in $(kelvo_windows); do
+  for w in $(wine_kelvo_windows); do
     [ "$w" = "$MAIN" ] && continue
     xwininfo -id "$w" 2>/dev/null | grep -q IsViewable || continue
     [ -z "${1:-}" ] || xprop -id "$w" _NET_WM_NAME 2>/dev/null | grep -q "$1" || continue

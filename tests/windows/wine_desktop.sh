@@ -23,13 +23,11 @@ mkdir -p "$PROG"
 cp "$exe" "$PROG/kelvo.exe"
 ini="$PROG/kelvo.ini"
 
-# The Windows program's windows carry the program's file name as their class.
-kelvo_windows() { xdotool search --all --classname 'kelvo.exe' 2>/dev/null; }
 
 # window_of_size <width> <height> [viewable]: a window of the program with that client size.
 window_of_size() {
   local w info
-  for w in $(kelvo_windows); do
+  for w in $(wine_kelvo_windows); do
     info=$(xwininfo -id "$w" 2>/dev/null) || continue
     echo "$info" | grep -q "Width: $1\$" && echo "$info" | grep -q "Height: $2\$" || continue
     [ "${3:-}" = viewable ] && ! echo "$info" | grep -q IsViewable && continue
@@ -65,11 +63,11 @@ tray_icon_of_exe() {
 # override-redirect one: Wine may reuse one pop-up window for menus.
 menu_window() {
   local w
-  for w in $(kelvo_windows); do
+  for w in $(wine_kelvo_windows); do
     echo "${before:-}" | grep -qx "$w" && continue
     xwininfo -id "$w" 2>/dev/null | grep -q IsViewable && echo "$w" && return 0
   done
-  for w in $(kelvo_windows); do
+  for w in $(wine_kelvo_windows); do
     [ "$w" = "${icon:-}" ] && continue
     xwininfo -id "$w" | grep -q IsViewable && xwininfo -id "$w" | grep -q 'Override Redirect State: yes' &&
       echo "$w" && return 0
@@ -83,7 +81,7 @@ open_tray_menu() {
   wait_until 30 tray_icon_of_exe || fail "no icon in the tray"
   icon=$(tray_icon_of_exe)
   read -r ix iy < <(position_of "$icon")
-  before=$(kelvo_windows | sort)
+  before=$(wine_kelvo_windows | sort)
   pointer_to $((ix + 8)) $((iy + 8))
   menu_after_click() { xdotool click 3 && wait_until 5 menu_window; }
   menu_after_click || menu_after_click || menu_after_click || {
