@@ -3,8 +3,10 @@
 # keeps -O2: the raster layer whole, and in the components the kernels and the files whose loops
 # touch every pixel (fades, palette and colour effects, text, dissolves, levels, the descramble,
 # the sprite painter's key colour).
+# The rest of the Windows platform keeps -O2: at -Os its bounded copies are inlined and no
+# checked copy (__memcpy_chk) is left for the hardening check to see.
 # Flags given here come after the build type's -O2, so they win.
-set(kelvo_size_targets kelvo_platform kelvo_platform_files kelvo_platform_console kelvo_profile
+set(kelvo_size_targets kelvo_platform_files kelvo_platform_console kelvo_profile
     kelvo_app_common kelvo_settings kelvo_clean kelvo_window kelvo_cli kelvo_cli_core kelvo
     kelvo_com)
 foreach(t ${kelvo_size_targets})
