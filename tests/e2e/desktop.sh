@@ -89,6 +89,17 @@ visible_window() {
 
 # The Windows program's windows under Wine, which carry its file name as their class; the options
 # go to the search (--onlyvisible). Fails when there is none.
+# in_japanese <command…>: the command in a Japanese locale of the test's own (the machine need not
+# have it), where Wine's ANSI code page is 932: what a Windows program writes into a pipe or a file
+# without a console comes in that code page.
+in_japanese() {
+  if [ ! -f "$E2E_TMP/locales/ja_JP.UTF-8/LC_CTYPE" ]; then
+    mkdir -p "$E2E_TMP/locales"
+    localedef -i ja_JP -f UTF-8 "$E2E_TMP/locales/ja_JP.UTF-8" >/dev/null 2>&1 ||
+      [ -f "$E2E_TMP/locales/ja_JP.UTF-8/LC_CTYPE" ] || fail "cannot make the ja_JP.UTF-8 locale (localedef)"
+  fi
+  env -u LC_ALL -u LC_CTYPE LOCPATH="$E2E_TMP/locales" LANG=ja_JP.UTF-8 "$@"
+}
 wine_kelvo_windows() { xdotool search --all "$@" --classname 'kelvo.exe' 2>/dev/null; }
 
 has_visible_window() {

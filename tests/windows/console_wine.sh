@@ -23,13 +23,8 @@ winprog=$(winepath -w "$PROG" 2>/dev/null)
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 approved_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run'
 
-# A Japanese locale of the test's own (the machine need not have it): Wine's ANSI code page is 932
-# there. cmd.exe run from here has no console, so the program writes into the pipe in that code
-# page, as the system's own tools do.
-mkdir -p "$E2E_TMP/locales"
-localedef -i ja_JP -f UTF-8 "$E2E_TMP/locales/ja_JP.UTF-8" >/dev/null 2>&1 ||
-  [ -f "$E2E_TMP/locales/ja_JP.UTF-8/LC_CTYPE" ] || fail "cannot make the ja_JP.UTF-8 locale (localedef)"
-in_japanese() { env -u LC_ALL -u LC_CTYPE LOCPATH="$E2E_TMP/locales" LANG=ja_JP.UTF-8 "$@"; }
+# cmd.exe run from here has no console, so the program writes into the pipe in the ANSI code page,
+# as the system's own tools do: 932 in a Japanese locale (in_japanese).
 # at_prompt <command>: what cmd.exe prints for it, read as code page 932, without the CRs; standard
 # error into a file.
 at_prompt() {

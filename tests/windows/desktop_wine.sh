@@ -40,7 +40,7 @@ xdotool key Escape
 echo "ok: the tray icon's menu opens"
 
 # The figures the window shows are the ones --status prints (the physical total does not move).
-status=$(cd "$PROG" && wine kelvo.exe --status 2>/dev/null | tr -d '\r')
+status=$(cd "$PROG" && in_japanese wine kelvo.exe --status 2>/dev/null | iconv -f CP932 -t UTF-8 | tr -d '\r')
 echo "$status" | grep -q '物理' || fail "--status printed: $status"
 total=$(echo "$status" | grep '^物理' | grep -o '[0-9]*\.[0-9]' | tail -n1)
 meminfo_total=$(awk '/^MemTotal:/ {printf "%.1f", $2 / 1024}' /proc/meminfo)
