@@ -3,6 +3,8 @@
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -48,23 +50,28 @@ xcb_window_t rootOf(xcb_connection_t* c, xcb_window_t w) {
     return r ? r->root : xcb_window_t{XCB_WINDOW_NONE};
 }
 
-// The managed window's state belongs to the window manager: ask it by a message to the root.
-void requestState(xcb_connection_t* c, xcb_window_t w, xcb_atom_t netWmState, xcb_atom_t state,
-                  bool on) {
+// A request about window `w` to the window manager, which listens on the root.
+void messageToManager(xcb_connection_t* c, xcb_window_t w, xcb_atom_t type,
+                      const std::array<uint32_t, 5>& data) {
     const xcb_window_t root = rootOf(c, w);
-    if (root == XCB_WINDOW_NONE)
+    if (type == XCB_ATOM_NONE || root == XCB_WINDOW_NONE)
         return;
     xcb_client_message_event_t ev{};
     ev.response_type = XCB_CLIENT_MESSAGE;
     ev.format = 32;
     ev.window = w;
-    ev.type = netWmState;
-    ev.data.data32[0] = on ? 1 : 0;  // _NET_WM_STATE_ADD or _REMOVE
-    ev.data.data32[1] = state;
-    ev.data.data32[3] = 1;  // from a normal application
+    ev.type = type;
+    std::copy(data.begin(), data.end(), ev.data.data32);
     xcb_send_event(c, 0, root,
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&ev));
+}
+
+// The managed window's state belongs to the window manager: ask it.
+void requestState(xcb_connection_t* c, xcb_window_t w, xcb_atom_t netWmState, xcb_atom_t state,
+                  bool on) {
+    // _NET_WM_STATE_ADD or _REMOVE; the last 1: from a normal application.
+    messageToManager(c, w, netWmState, {on ? 1u : 0u, state, 0, 1, 0});
 }
 
 // A withdrawn window's state is read by the manager when it is mapped: edit the property,
@@ -163,21 +170,9 @@ void LinuxPlatform::cancelWindowMove(NativeWindow window) {
     xcb_connection_t* c = x11Connection();
     if (!c || window == 0)
         return;
-    const auto w = static_cast<xcb_window_t>(window);
-    const xcb_atom_t moveResize = atom(c, "_NET_WM_MOVERESIZE");
-    const xcb_window_t root = rootOf(c, w);
-    if (moveResize == XCB_ATOM_NONE || root == XCB_WINDOW_NONE)
-        return;
-    xcb_client_message_event_t ev{};
-    ev.response_type = XCB_CLIENT_MESSAGE;
-    ev.format = 32;
-    ev.window = w;
-    ev.type = moveResize;
-    ev.data.data32[2] = 11;  // _NET_WM_MOVERESIZE_CANCEL
-    ev.data.data32[4] = 1;   // from a normal application
-    xcb_send_event(c, 0, root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&ev));
+    // 11: _NET_WM_MOVERESIZE_CANCEL; the last 1: from a normal application.
+    messageToManager(c, static_cast<xcb_window_t>(window), atom(c, "_NET_WM_MOVERESIZE"),
+                     {0, 0, 11, 0, 1});
     xcb_flush(c);
 }
 
