@@ -60,7 +60,7 @@ reg_value() {
     sed -n "s/^    $2    REG_[A-Z_]*    //p" | grep .
 }
 gone() { ! reg_value "$@" >/dev/null; }
-kelvo_window() { xdotool search --onlyvisible --classname 'kelvo.exe' 2>/dev/null | head -n1 | grep .; }
+kelvo_window() { wine_kelvo_windows --onlyvisible | head -n1 | grep .; }
 uninstalled() { [ ! -e "$dir/uninstall.exe" ] && ! wine reg query "$UNINSTALL" >/dev/null 2>&1; }
 
 # A run before may have stopped half-way.
