@@ -77,17 +77,12 @@ while read -r state path; do
   start_in "$state"
   watch_saves
   request "$path"
-  wait_until 10 sh -c "! kill -0 $KELVO_PID 2>/dev/null || grep -q '^State:.*Z' /proc/$KELVO_PID/status" ||
-    { cat "$E2E_TMP/kelvo.log"; fail "$what: still running after 10 s"; }
-  wait $KELVO_PID
-  rc=$?
-  [ $rc -eq 0 ] || { cat "$E2E_TMP/kelvo.log"; fail "$what: exit code $rc"; }
+  await_exit $KELVO_PID "$what"
   saves=$(grep -c '^kelvo.ini$' "$E2E_TMP/saves")
   [ "$saves" -eq 1 ] || fail "$what: $saves saves of the settings"
   [ "$(ini_value Hint)" = 0 ] || fail "$what: no full save: $(cat "$KELVO_DIR/kelvo.ini")"
   case $state in
-    paused*) notices 掃除を中断しました >/dev/null ||
-               { cat "$E2E_TMP/kelvo.log"; fail "$what: the clean was not stopped"; } ;;
+    paused*) expect_clean_stopped "$what" ;;
   esac
   echo "ok: $what: saved once, ended with 0"
   passed=$((passed + 1))

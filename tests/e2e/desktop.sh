@@ -307,6 +307,11 @@ double_click_icon() { pointer_to $ix $iy; xdotool click --repeat 2 --delay 100 1
 # "kelvo: <title>…" of $E2E_TMP/kelvo.log); fails when there is none.
 notices() { grep -c "^kelvo: $1" "$E2E_TMP/kelvo.log"; }
 
+# expect_clean_stopped <what>: the program told that its clean was stopped.
+expect_clean_stopped() {
+  notices 掃除を中断しました >/dev/null || { cat "$E2E_TMP/kelvo.log"; fail "$1: the clean was not stopped"; }
+}
+
 # ini_value <key>: the value the program wrote into its settings file.
 ini_value() {
   sed -n "s/^$1=//p" "$KELVO_DIR/kelvo.ini" | tr -d '\r'

@@ -114,8 +114,7 @@ while read -r state request; do
   if [ "$request" = logout ]; then
     # The close path's full save writes every key, the hint's too.
     [ "$(ini_value Hint)" = 0 ] || fail "$what: no full save: $(cat "$KELVO_DIR/kelvo.ini")"
-    [ "$state" != paused ] || notices 掃除を中断しました >/dev/null ||
-      { cat "$E2E_TMP/kelvo.log"; fail "$what: the clean was not stopped"; }
+    [ "$state" != paused ] || expect_clean_stopped "$what"
   else
     ! ended $KELVO_PID || { cat "$E2E_TMP/kelvo.log"; fail "$what: the program ended"; }
     [ "$(ini_value StayOnTop)" = 0 ] || fail "$what: the dialog's unconfirmed edit was saved"
